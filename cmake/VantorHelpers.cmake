@@ -1,0 +1,55 @@
+# Adds every direct sub-folder of DIR that holds a CMakeLists.txt.
+function(vantor_add_subfolders dir)
+  file(GLOB children RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}/${dir} ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*)
+  list(SORT children)
+  foreach(child IN LISTS children)
+    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/${child}/CMakeLists.txt)
+      add_subdirectory(${dir}/${child})
+    endif()
+  endforeach()
+endfunction()
+
+include(GoogleTest)
+
+# vantor_add_gtest(NAME SOURCES a.cpp b.cpp LIBS lib1 lib2 [ENV VAR=value ...])
+# One GoogleTest executable, registered with CTest test by test. GUI tests run on
+# Qt's offscreen platform and every message box is answered without blocking.
+function(vantor_add_gtest name)
+  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 120)
+  endif()
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES TIMEOUT ${ARG_TIMEOUT}
+               ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VANTOR_MESSAGES=stderr;ASAN_OPTIONS=detect_leaks=0;${ARG_ENV}")
+endfunction()
+
+# vantor_add_fuzzer(NAME SOURCES a.cpp LIBS lib1 [SECONDS n])
+# A libFuzzer target, built only with -DVANTOR_FUZZ=ON (clang). It is registered with
+# CTest under the label "fuzz" and runs for a bounded time from an empty corpus.
+if(VANTOR_FUZZ AND NOT TARGET fuzzers)
+  add_custom_target(fuzzers)
+endif()
+function(vantor_add_fuzzer name)
+  if(NOT VANTOR_FUZZ)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "SECONDS" "SOURCES;LIBS" ${ARGN})
+  if(NOT ARG_SECONDS)
+    set(ARG_SECONDS 20)
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  add_dependencies(fuzzers ${name})
+  set(corpus ${CMAKE_CURRENT_BINARY_DIR}/${name}-corpus)
+  add_test(NAME ${name}
+           COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0
+                   sh -c "mkdir -p '${corpus}' && exec '$<TARGET_FILE:${name}>' -max_total_time=${ARG_SECONDS} -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 '${corpus}'")
+  set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 300)
+endfunction()
