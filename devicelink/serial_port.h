@@ -1,0 +1,157 @@
+// The program's one serial connection: opens a COM port, puts the line into
+// the panel's settings (or an emulation choice), writes byte strings and hands
+// back whatever bytes already arrived. It never waits for incoming data.
+//
+// This library has no widgets: the debug window line, the message box, the
+// poll-thread stop and the cursor go through SerialHooks, which the device
+// link fills with the toolkit's calls.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vantor {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Parity codes as the line settings take them.
+enum ParityCode : int { ParityNone = 0, ParityOdd = 1, ParityEven = 2 };
+
+struct LineSettings {
+    int baud = 38400;
+    int parity = ParityOdd;
+    bool checking = true;
+};
+// The panel's own settings, the only ones used to talk to the panel.
+inline constexpr LineSettings factoryLineSettings{38400, ParityOdd, true};
+
+// The twelve emulation choices of the baud-rate dialog, by option id.
+struct BaudChoice {
+    int optionId;
+    const char* caption;
+    int baud;
+    int parity;
+};
+const std::array<BaudChoice, 12>& baudChoices();
+// The choice with that option id, or nothing.
+std::optional<BaudChoice> baudChoiceForOption(int optionId);
+
+// Why a port that is named could not be opened.
+enum class OpenProblem {
+    None,
+    NoDevice,   // COMn stands for no device, or the device does not exist
+    NotADevice, // the name is a plain file, a folder ...
+    Permission, // the device exists but we may not open it
+    Busy,       // another program holds it
+    Other,
+};
+struct OpenFailure {
+    int com = 0;
+    std::string path;
+    OpenProblem problem = OpenProblem::None;
+    int error = 0;       // errno
+    std::string group;   // for Permission: the group that owns the device
+};
+// A sentence for the user: what stood in the way and what to do about it.
+std::string describeOpenFailure(const OpenFailure& failure);
+
+struct SerialHooks {
+    // One line for the debug window (called only while debugMode is 1).
+    std::function<void(const std::string&)> debugPrint;
+    // A task-modal message box with an OK button.
+    std::function<void(const std::string& text, const std::string& caption)> message;
+    // Stops the poll worker (id 5015 on the main form).
+    std::function<void()> stopPollThread;
+    // true: busy cursor, false: arrow.
+    std::function<void(bool)> busyCursor;
+    // The port was lost (hang-up of an unplugged adapter, or the other side of
+    // a pseudo-terminal closed); it is already closed when this is called.
+    std::function<void(const std::string& path)> portLost;
+};
+
+// Receive-side error counters of the driver (framing, overrun, buffer overrun).
+struct ReceiveErrorCounts {
+    std::uint64_t frame = 0, overrun = 0, bufferOverrun = 0;
+    friend bool operator==(const ReceiveErrorCounts&, const ReceiveErrorCounts&) = default;
+};
+
+class SerialPort {
+public:
+    SerialPort() = default;
+    ~SerialPort();
+    SerialPort(const SerialPort&) = delete;
+    SerialPort& operator=(const SerialPort&) = delete;
+
+    // Closes an open port first (even when n is invalid); then, for n in
+    // 1..32, opens the device that COMn maps to, exclusively, and applies the
+    // factory line settings. On failure: unless quiet, the message box "Comm
+    // Port could not be opened" and a second one that explains a permission or
+    // busy problem; no port is open.
+    void openPort(int n, bool quiet);
+    // Same with an explicit device path (tests, tools); reported as COMn.
+    void openDevice(int n, const std::string& path, bool quiet);
+    // Stops the poll worker, closes the port (pending bytes are discarded) and
+    // sets panelPort to 0. Nothing happens when no port is open.
+    void closePort();
+
+    // The line-settings sequence; does nothing when no port is open. Each
+    // step reads the line's state, changes its fields and writes it back; a
+    // refused step changes nothing and the next one still runs.
+    void applyLineSettings(int baud, int parity, bool checking);
+    void applyLineSettings(const LineSettings& s) { applyLineSettings(s.baud, s.parity, s.checking); }
+
+    // Bytes queued by the driver; 0 once after a receive error (the bytes
+    // stay queued), 0 when the port was lost (it is then closed).
+    int bytesWaiting();
+    // Every byte already queued, possibly none; never waits.
+    Bytes receiveAll();
+    // One write of the whole string (waits while the driver's queue is full,
+    // at most 2 s without progress). Nothing happens when no port is open.
+    void sendBytes(const Bytes& bytes);
+
+    bool isOpen() const { return fd_.load() >= 0; }
+    // COM number at which the panel answered the probe; 0 when none.
+    std::atomic<int> panelPort{0};
+    // COM number and device path of the open port.
+    int openCom() const { return openCom_; }
+    const std::string& devicePath() const { return devicePath_; }
+    int fileDescriptor() const { return fd_.load(); }
+
+    // Why the last openPort failed (problem None after a success).
+    const OpenFailure& lastOpenFailure() const { return lastFailure_; }
+    // Which of the nine line-settings steps the driver took at the last
+    // applyLineSettings (step k at index k - 1).
+    const std::array<bool, 9>& lastLineSteps() const { return lastSteps_; }
+
+    void setHooks(SerialHooks hooks) { hooks_ = std::move(hooks); }
+    SerialHooks& hooks() { return hooks_; }
+
+    // Tests: where the receive error counters come from (default: the
+    // driver's TIOCGICOUNT). Returning nothing means "not reported".
+    using ErrorCounterSource = std::function<std::optional<ReceiveErrorCounts>(int fd)>;
+    void setErrorCounterSource(ErrorCounterSource source) { errorSource_ = std::move(source); }
+
+private:
+    bool receiveErrorsSinceLastLook();
+    void lost();
+    void trace(const std::string& line);
+
+    std::atomic<int> fd_{-1};
+    int openCom_ = 0;
+    std::string devicePath_;
+    OpenFailure lastFailure_;
+    std::array<bool, 9> lastSteps_{};
+    SerialHooks hooks_;
+    ErrorCounterSource errorSource_;
+    std::optional<ReceiveErrorCounts> lastCounts_;
+};
+
+// The program-wide port.
+SerialPort& serialPort();
+
+} // namespace vantor
