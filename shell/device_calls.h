@@ -1,0 +1,19 @@
+#pragma once
+// What the shell asks of the device link: find and connect the panel, take what
+// the panel sent, store definitions into it, and put the port back to the panel's
+// own line settings.
+namespace vantor::shellcalls {
+
+// Searches for the panel (unless "NOVT" is on the command line), loads its icons
+// and definitions with the progress window and starts the poll worker (id 5015).
+void connectPanel();
+// One tick of the poll worker: reads what the panel sent and hands it on.
+void pollPanel();
+// Stores definition `index` (0..89) into the panel.
+void storeDefinition(int index);
+// Stores every definition whose sendPending flag is set, with the progress window.
+void storeDefinitions();
+// Puts the open panel port back to 38400 baud, odd parity (nothing without a port).
+void applyFactoryLineSettings();
+
+} // namespace vantor::shellcalls

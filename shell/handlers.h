@@ -1,0 +1,58 @@
+#pragma once
+// The handlers the main form routes its controls and commands to, grouped by the
+// area that owns them. Each area fills in its own file (editor_stubs.cpp,
+// icon_stubs.cpp, keyfile_stubs.cpp, modes_stubs.cpp); until then they do nothing.
+#include <cstdint>
+
+namespace vantor::handlers {
+
+// --- Definition editor (fields 165..345) and the panel picture (500..570, 610..815)
+// A change or click on an editor field (codes 6 and 1; code 410 for "Text").
+void editorFieldEvent(int id, int code, std::intptr_t value);
+// A click or posted event on the panel picture: keys, knob, LCD faces. Key frames
+// are not passed on with code 1: their clicks are posted to the faces.
+void panelPictureEvent(int id, int code, std::intptr_t value);
+// Raw messages (code 99) of the subclassed knob picture 570.
+void panelPictureMessage(int id, int code, std::intptr_t value, int& cancel);
+// Shows, hides, enables and disables the editor fields for the control `id`.
+void applyEditorRules(int id);
+// Input focus to the first field of the current display type.
+void focusFirstField();
+// Fills the editor fields from the definition of control `id`.
+void showDefinition(int id);
+
+// --- Icon library display (575..605)
+void iconLibraryEvent(int id, int code, std::intptr_t value);
+
+// --- Icon drawing tools (370..460)
+void drawingToolEvent(int id, int code, std::intptr_t value);
+// Raw messages (code 99) of the subclassed drawing canvas 370.
+void drawingCanvasMessage(int id, int code, std::intptr_t value, int& cancel);
+// Ctrl+Z: editGrid back from undoGrid, both editor canvases redrawn.
+void undoDrawing();
+// Ctrl+arrow keys: move the drawing one cell (dx, dy in -1..1).
+void moveDrawing(int dx, int dy);
+
+// --- Working tables allocated at the main form's loading event
+void allocateWorkingTables();
+
+// --- Key definition files (menu Files)
+void loadKeys();
+void revertKeys();
+void saveKeys();
+void saveKeysAs();
+
+// --- RAM icon files (menu Files)
+void loadRamIcons();
+void revertRamIcons();
+void saveRamIcons();
+void saveRamIconsAs();
+
+// --- Settings and operating modes
+void readSettings();
+void writeSettings();
+void applyModeToWindow();
+void keyboardModeCommand();
+void emulationModeCommand();
+
+} // namespace vantor::handlers

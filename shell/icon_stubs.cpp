@@ -1,0 +1,17 @@
+// Icon library, drawing tools and RAM icon files: filled in with the icon editor.
+#include "shell/handlers.h"
+
+namespace vantor::handlers {
+
+void iconLibraryEvent(int, int, std::intptr_t) {}
+void drawingToolEvent(int, int, std::intptr_t) {}
+void drawingCanvasMessage(int, int, std::intptr_t, int&) {}
+void undoDrawing() {}
+void moveDrawing(int, int) {}
+
+void loadRamIcons() {}
+void revertRamIcons() {}
+void saveRamIcons() {}
+void saveRamIconsAs() {}
+
+} // namespace vantor::handlers

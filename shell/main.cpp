@@ -1,0 +1,52 @@
+// Program entry of vantor: hands the toolkit the three routines of the shell and
+// returns the toolkit's result.
+#include "shell/form_table.h"
+#include "shell/main_form.h"
+
+#include "toolkit/gantry.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv)
+{
+    // "--screenshot FILE" (or "--screenshot=FILE") is the program's own option; it
+    // is taken off the command line before the toolkit and the shell see it.
+    std::vector<char*> args;
+    std::string screenshot;
+    bool missingFile = false;
+    for (int i = 0; i < argc; ++i) {
+        if (i > 0 && std::strcmp(argv[i], "--screenshot") == 0) {
+            if (i + 1 < argc)
+                screenshot = argv[++i];
+            else
+                missingFile = true;
+            continue;
+        }
+        if (i > 0 && std::strncmp(argv[i], "--screenshot=", 13) == 0) {
+            screenshot = argv[i] + 13;
+            missingFile = screenshot.empty();
+            continue;
+        }
+        args.push_back(argv[i]);
+    }
+    if (missingFile) {
+        std::fprintf(stderr, "usage: vantor [DEBUG] [NOVT] [--screenshot FILE]\n");
+        return 2;
+    }
+    if (!screenshot.empty()) {
+        vantor::setScreenshotPath(screenshot);
+        // Without a display the picture is taken on Qt's offscreen platform.
+        const bool display = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
+        if (!display && !std::getenv("QT_QPA_PLATFORM"))
+            setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    }
+    args.push_back(nullptr);
+    const int result = GN_GUIRUN(static_cast<int>(args.size()) - 1, args.data(), &vantor::AppInit,
+                                 &vantor::RouteEvent, &vantor::DesignForm);
+    if (vantor::screenshotFailed())
+        return 1;
+    return result;
+}

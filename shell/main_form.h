@@ -1,0 +1,60 @@
+#pragma once
+// The main form "VANTOR": design, event routing, form-level events, menu commands
+// and tab switching.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace vantor {
+
+// Ids of the main form that are events, not controls.
+inline constexpr int kUndoKeyId = 5010;        // Ctrl+Z
+inline constexpr int kPollWorkerId = 5015;     // PanelPollThread, code 407
+inline constexpr int kStoreSelectedId = 5020;  // Ctrl+S, and posted after each change
+inline constexpr int kIconUpKeyId = 5025;      // Up
+inline constexpr int kIconDownKeyId = 5030;    // Down
+inline constexpr int kMoveUpKeyId = 5035;      // Ctrl+Up
+inline constexpr int kMoveDownKeyId = 5040;    // Ctrl+Down
+inline constexpr int kMoveLeftKeyId = 5045;    // Ctrl+Left
+inline constexpr int kMoveRightKeyId = 5044;   // Ctrl+Right
+inline constexpr int kScreenshotId = 5050;     // posted after start-up when --screenshot asks for a picture
+
+// The accelerator list of the main form, as handed to GN_DEFACCEL.
+std::string mainAcceleratorList();
+
+// Program start-up (the init callback): fonts, colours, the one-copy test, the
+// menu bar and the main form.
+void AppInit();
+
+// Design routine of "VANTOR": menus, every control of the three layers, page 1 shown.
+void MainFormDesign();
+// Moves the LCD line labels 100..125 and fields 165..190 to their places.
+void PlaceLcdLineFields();
+// Event routine of "VANTOR": control ids to their handlers, the rest to MainFormLevelEvents.
+void MainFormEvents(int id, int code, std::intptr_t value, int& cancel);
+// Form-level events: loading, controls made, shown, close request, accelerators,
+// the poll worker and posted stores.
+void MainFormLevelEvents(int id, int code, std::intptr_t value, int& cancel);
+// Menu items 9000..9210; acts on code 1 only.
+void MenuCommand(int id, int code);
+// The tab control's code 6: layer switch, editor refresh, panel picture enabled on tab 1 only.
+void TabChanged(int newTab);
+// Ctrl+S and the posted store: the definition of selectedButton into the panel when pending.
+void StoreSelectedDefinition();
+// "&Contents": "vantor.chm" beside the program, else the HTML manual, else the toolkit reports the missing file.
+void ShowHelpContents();
+
+// --screenshot FILE: after start-up the main window is written to FILE, its path
+// printed on standard output, and the run ends.
+void setScreenshotPath(const std::string& path);
+const std::string& screenshotPath();
+// True when a requested screenshot could not be written.
+bool screenshotFailed();
+
+// Tests: every call the main form routes to another area's handler is reported as
+// (area, id, code); areas "menu", "editor", "panel", "panel99", "library",
+// "drawing", "drawing99", "tab", "level".
+using RouteTrace = std::function<void(const std::string& area, int id, int code)>;
+void setRouteTrace(RouteTrace trace);
+
+} // namespace vantor

@@ -1,0 +1,193 @@
+// The main form's event routing: control ids to the handlers of the areas that
+// own them, tooltips, owner-drawn buttons, the tab control and its painting.
+#include "shell/handlers.h"
+#include "shell/main_form.h"
+#include "shell/main_form_layout.h"
+#include "shell/owner_button.h"
+
+#include "toolkit/gantry.h"
+
+namespace vantor {
+
+namespace {
+
+RouteTrace& routeTrace()
+{
+    static RouteTrace trace;
+    return trace;
+}
+
+void trace(const char* area, int id, int code)
+{
+    if (routeTrace())
+        routeTrace()(area, id, code);
+}
+
+bool isOwnerButton(int id)
+{
+    switch (id) {
+    case 230: case 335: case 340: case 345:
+    case 375: case 400: case 405: case 410: case 455: case 460:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Code 8: the tooltip texts, answered before the control's normal handling.
+void answerTooltip(int id)
+{
+    if (id == 205)
+        GN_SETTOOLTIP("Click to edit Button On Message");
+    else if (id == 210)
+        GN_SETTOOLTIP("Click to edit Button Off Message");
+    else if (id == 370)
+        GN_SETTOOLTIP("Left Mouse Key Down to Draw|Right Mouse Key Down to Erase|Ctrl Arrow Keys to Move Image");
+}
+
+// The caption of tab `index` (from 0): its "|"-separated part of the tab list.
+std::string tabCaption(int index)
+{
+    const std::string list = kTabList;
+    size_t start = 0;
+    for (int i = 0; i < index; ++i) {
+        const size_t bar = list.find('|', start);
+        if (bar == std::string::npos)
+            return "";
+        start = bar + 1;
+    }
+    const size_t end = list.find('|', start);
+    return list.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+// Code 300 on the tab control: one tab item.
+void paintTabItem(std::intptr_t item)
+{
+    std::intptr_t surface = 0;
+    int width = 0, height = 0, pressed = 0, disabled = 0, focused = 0;
+    if (!GN_STARTOWNERDRAW(item, surface, width, height, pressed, disabled, focused))
+        return;
+    int index = 0, drawAll = 0, x = 0, y = 0;
+    GN_OWNERDRAWITEM(item, index, drawAll, x, y);
+    if (drawAll) {
+        GN_COLOR(7, 7);
+        GN_DCDRAW(surface, 2, 0, 0, width, height, 1, 0);
+    }
+    if (focused) {
+        GN_COLOR(0, -1);
+        GN_DCDRAW(surface, 1, 0, 0, width, height, 1, 0);
+    }
+    GN_USEFONT(4);
+    GN_COLOR(0, 7);
+    GN_SETPRINTFORMAT(2, width, height, 48, 0);
+    GN_DCPRINT(surface, 0, 0, tabCaption(index));
+    GN_SETPRINTFORMAT(0, 0, 0, 0, 0);
+    GN_ENDOWNERDRAW(item);
+}
+
+// Code 320 on the tab control: its background in colour 7.
+void paintTabBackground(std::intptr_t item)
+{
+    std::intptr_t surface = 0;
+    int width = 0, height = 0, pressed = 0, disabled = 0, focused = 0;
+    if (!GN_STARTOWNERDRAW(item, surface, width, height, pressed, disabled, focused))
+        return;
+    GN_COLOR(7, 7);
+    GN_DCDRAW(surface, 2, 0, 0, width, height, 1, 0);
+    GN_ENDOWNERDRAW(item);
+}
+
+void tabControlEvent(int code, std::intptr_t value)
+{
+    trace("tab", 835, code);
+    if (code == 6)
+        TabChanged(static_cast<int>(value));
+    else if (code == 300)
+        paintTabItem(value);
+    else if (code == 320)
+        paintTabBackground(value);
+}
+
+void panelPicture(int id, int code, std::intptr_t value, int& cancel)
+{
+    if (code == 99 && id == 570) {
+        trace("panel99", id, code);
+        handlers::panelPictureMessage(id, code, value, cancel);
+        return;
+    }
+    if (isUpperKeyFrame(id) || isLowerKeyFrame(id)) {
+        // A click on a key frame is a click on the LCD face it surrounds, run
+        // once the current handler has returned.
+        if (code == 1) {
+            GN_POSTEVENT("vantor", faceOfKeyFrame(id), 0);
+            return;
+        }
+    } else if ((id == 660 || id == 765) && code == 1) {
+        return; // the highlight frames take no clicks
+    }
+    trace("panel", id, code);
+    handlers::panelPictureEvent(id, code, value);
+}
+
+} // namespace
+
+void setRouteTrace(RouteTrace t)
+{
+    routeTrace() = std::move(t);
+}
+
+void MainFormEvents(int id, int code, std::intptr_t value, int& cancel)
+{
+    if (code == 8)
+        answerTooltip(id);
+    if (code == 300 && isOwnerButton(id)) {
+        const int style = id == 405 ? 1 : 0;
+        paintOwnerButton(kMainFormName, id, value, 4, style, style, 0);
+        return;
+    }
+
+    if (id >= 9000 && id <= 9210) {
+        trace("menu", id, code);
+        MenuCommand(id, code);
+    } else if (id >= 165 && id <= 345) {
+        trace("editor", id, code);
+        handlers::editorFieldEvent(id, code, value);
+    } else if (id >= 370 && id <= 460) {
+        if (code == 99 && id == 370) {
+            trace("drawing99", id, code);
+            handlers::drawingCanvasMessage(id, code, value, cancel);
+        } else {
+            trace("drawing", id, code);
+            handlers::drawingToolEvent(id, code, value);
+        }
+    } else if (isPanelPictureId(id)) {
+        panelPicture(id, code, value, cancel);
+    } else if (id >= 575 && id <= 605) {
+        trace("library", id, code);
+        handlers::iconLibraryEvent(id, code, value);
+    } else if (id == 835) {
+        tabControlEvent(code, value);
+    } else {
+        trace("level", id, code);
+        MainFormLevelEvents(id, code, value, cancel);
+    }
+}
+
+void TabChanged(int newTab)
+{
+    const std::string form = kMainFormName;
+    GN_DISPLAYLAYER(form, newTab, 32);
+    handlers::applyEditorRules(835);
+    if (newTab == 1)
+        handlers::applyModeToWindow();
+    for (int id = 500; id <= 815; id += 5) {
+        if (!isPanelPictureId(id))
+            continue;
+        if (newTab == 1)
+            GN_ENABLEC(form, id);
+        else
+            GN_DISABLEC(form, id);
+    }
+}
+
+} // namespace vantor

@@ -1,0 +1,80 @@
+// The main form's menu commands.
+#include "shell/app_state.h"
+#include "shell/device_calls.h"
+#include "shell/handlers.h"
+#include "shell/main_form.h"
+#include "shell/main_form_layout.h"
+
+#include "toolkit/gantry.h"
+
+#include <sys/stat.h>
+
+namespace vantor {
+
+namespace {
+
+bool fileExists(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+void rescan()
+{
+    if (shellFlags().emulationMode == 1) {
+        vantorMessage("Cannot Rescan for Vantor while in 'Emulation Mode'", "Halvern Devices");
+        return;
+    }
+    handlers::applyModeToWindow();
+    shellcalls::connectPanel();
+    shellFlags().isLoading = 0;
+    shellFlags().definitionsChanged = 0;
+}
+
+void exitProgram()
+{
+    // The toolkit unloads a form without a close request; the exit rules (settings
+    // written, refused in emulation mode, pending definitions stored) run here first.
+    int cancel = 0;
+    MainFormLevelEvents(0, 0, 0, cancel);
+    if (cancel == 0)
+        GN_UNLOADFORM("Vantor");
+}
+
+} // namespace
+
+void ShowHelpContents()
+{
+    const std::string folder = GN_APPPATH();
+    if (fileExists(folder + "vantor.chm"))
+        GN_HHELP("vantor", "vantor.chm", "", "");
+    else if (fileExists(folder + "vantor.html"))
+        GN_HHELP("vantor", "vantor.html", "", "");
+    else
+        GN_HHELP("vantor", "vantor.chm", "", ""); // the toolkit reports the missing file
+}
+
+void MenuCommand(int id, int code)
+{
+    if (code != 1)
+        return;
+    switch (id) {
+    case 9005: handlers::loadKeys(); break;
+    case 9010: handlers::revertKeys(); break;
+    case 9015: handlers::saveKeys(); break;
+    case 9020: handlers::saveKeysAs(); break;
+    case 9030: handlers::loadRamIcons(); break;
+    case 9035: handlers::revertRamIcons(); break;
+    case 9040: handlers::saveRamIcons(); break;
+    case 9045: handlers::saveRamIconsAs(); break;
+    case 9055: exitProgram(); break;
+    case 9105: rescan(); break;
+    case 9110: handlers::keyboardModeCommand(); break;
+    case 9115: handlers::emulationModeCommand(); break;
+    case 9205: ShowHelpContents(); break;
+    case 9210: GN_MSGBOX("Vantor", "Orbel-Lumio/Vantor/Stratiq Macro Editor{i}", "About", "OK"); break;
+    default: break; // 9000, 9100, 9200 open their menus; separators do nothing
+    }
+}
+
+} // namespace vantor
