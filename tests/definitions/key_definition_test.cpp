@@ -1,0 +1,459 @@
+#include "definitions/key_definition.h"
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+#include "definitions/message_text.h"
+
+namespace vantor {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes iota(std::size_t n, std::uint8_t first = 1) {
+    Bytes b(n);
+    std::iota(b.begin(), b.end(), first);
+    return b;
+}
+
+TEST(KeyDefinitionRecord, FieldOffsetsMatchTheWireRecord) {
+    // A record as the panel sends it: every byte distinct, so each accessor
+    // must read from exactly its own offset.
+    Bytes wire(kDefinitionSize);
+    std::iota(wire.begin(), wire.end(), 0);
+    const auto def = KeyDefinition::fromBytes(wire);
+    EXPECT_EQ(def.header()[0], 0);
+    EXPECT_EQ(def.position(), 4);
+    EXPECT_EQ(def.bank(), 5);
+    EXPECT_EQ(static_cast<int>(def.onColor()), 6);
+    EXPECT_EQ(static_cast<int>(def.offColor()), 7);
+    EXPECT_EQ(def.onLabel()[0], 8);
+    EXPECT_EQ(def.onLabel()[17], 25);
+    EXPECT_EQ(def.offLabel()[0], 26);
+    EXPECT_EQ(def.offLabel()[17], 43);
+    EXPECT_EQ(def.flags(), 44);
+    EXPECT_EQ(def.radioGroup(), 45);
+    EXPECT_EQ(def.reserved()[0], 46);
+    EXPECT_EQ(def.reserved()[3], 49);
+    EXPECT_EQ(def.onLength(), 50);
+    EXPECT_EQ(def.onMessageField()[0], 51);
+    EXPECT_EQ(def.onMessageField()[30], 81);
+    EXPECT_EQ(def.offLength(), 82);
+    EXPECT_EQ(def.offMessageField()[0], 83);
+    EXPECT_EQ(def.offMessageField()[30], 113);
+    // Back to the wire form byte for byte, reserved and header included.
+    EXPECT_EQ(Bytes(def.raw().begin(), def.raw().end()), wire);
+}
+
+TEST(KeyDefinitionRecord, FromBytesAndOverwrite) {
+    const auto shortDef = KeyDefinition::fromBytes(Bytes{0xF0, 0x15});
+    EXPECT_EQ(shortDef.bytes[0], 0xF0);
+    EXPECT_EQ(shortDef.bytes[1], 0x15);
+    EXPECT_EQ(shortDef.bytes[2], 0x00);
+
+    // The panel load rule: a shorter reply leaves the remaining bytes.
+    KeyDefinition def;
+    def.bytes.fill(0xAA);
+    def.overwriteFrom(Bytes(100, 0x11));
+    EXPECT_EQ(def.bytes[99], 0x11);
+    EXPECT_EQ(def.bytes[100], 0xAA);
+    EXPECT_EQ(def.bytes[113], 0xAA);
+    // More than 114 bytes: only the record is taken.
+    def.overwriteFrom(Bytes(200, 0x22));
+    EXPECT_EQ(def.bytes[113], 0x22);
+}
+
+TEST(KeyDefinitionTable, StartUpInitialisation) {
+    KeyDefinitionTable table;
+    table[3].bytes.fill(0x55);
+    table.sendPending[3] = true;
+    table.initialise();
+    for (int i = 0; i < kDefinitionCount; ++i) {
+        Bytes expected(kDefinitionSize, 0);
+        expected[0] = 0xF0;
+        expected[1] = 0x15;
+        expected[2] = 0x2C;
+        expected[3] = 0x7E;
+        expected[4] = static_cast<std::uint8_t>(i % 10);
+        expected[5] = static_cast<std::uint8_t>(i / 10);
+        EXPECT_EQ(Bytes(table[i].bytes.begin(), table[i].bytes.end()), expected) << "record " << i;
+        EXPECT_FALSE(table.sendPending[static_cast<std::size_t>(i)]);
+    }
+    EXPECT_EQ(table[89].bank(), 8);
+    EXPECT_EQ(table[89].position(), 9);
+    EXPECT_EQ(table[79].bank(), 7);
+    EXPECT_EQ(table[79].position(), 9);
+    EXPECT_EQ(table.serialise().size(), 10260u);
+}
+
+TEST(KeyDefinitionTable, PlaceByOwnBankAndPosition) {
+    KeyDefinitionTable table;
+    auto def = initialDefinition(0);
+    def.setBank(2);
+    def.setPosition(7);
+    def.setRadioGroup(4);
+    EXPECT_EQ(table.place(def), 27);
+    EXPECT_EQ(table[27].radioGroup(), 4);
+    EXPECT_TRUE(table.sendPending[27]);
+    EXPECT_FALSE(table.sendPending[0]);
+
+    def.setBank(9); // index 90 belongs to no slot
+    def.setPosition(0);
+    const auto before = table.serialise();
+    EXPECT_EQ(table.place(def), std::nullopt);
+    EXPECT_EQ(table.serialise(), before);
+}
+
+TEST(KeyDefinitionTable, ProgramWideTableLivesForTheRun) {
+    auto& a = definitionTable();
+    auto& b = definitionTable();
+    EXPECT_EQ(&a, &b);
+    EXPECT_EQ(a[88].position(), 8);
+    EXPECT_EQ(a[88].bank(), 8);
+}
+
+TEST(KeyDefinitionFlags, Operations) {
+    EXPECT_TRUE(flagsLatched(0x01));
+    EXPECT_FALSE(flagsLatched(0xFE));
+    EXPECT_EQ(flagsDisplayType(0x00), DisplayType::Text);
+    EXPECT_EQ(flagsDisplayType(0x02), DisplayType::RamIcon);
+    EXPECT_EQ(flagsDisplayType(0x04), DisplayType::RomIcon);
+    EXPECT_EQ(flagsDisplayType(0x07), DisplayType::LargeAscii);
+    EXPECT_EQ(flagsChecksumKind(0x00), ChecksumKind::None);
+    EXPECT_EQ(flagsChecksumKind(0x08), ChecksumKind::Sony);
+    EXPECT_EQ(flagsChecksumKind(0x10), ChecksumKind::Vdcp);
+    EXPECT_EQ(flagsChecksumKind(0x18), ChecksumKind::Vdcp); // both bits: bit 4 wins
+    // (flags AND 7) OR 8 / 16.
+    EXPECT_EQ(flagsWithChecksumKind(0xFF, ChecksumKind::None), 0x07);
+    EXPECT_EQ(flagsWithChecksumKind(0x05, ChecksumKind::Sony), 0x0D);
+    EXPECT_EQ(flagsWithChecksumKind(0x0B, ChecksumKind::Vdcp), 0x13);
+    EXPECT_EQ(flagsWithDisplayType(0x19, DisplayType::LargeAscii), 0x1F);
+    EXPECT_EQ(flagsWithDisplayType(0x1F, DisplayType::Text), 0x19);
+    EXPECT_EQ(flagsWithLatched(0x18, true), 0x19);
+    EXPECT_EQ(flagsWithLatched(0x19, false), 0x18);
+}
+
+TEST(KeyDefinitionFlags, ColourChangeKeepsTheChecksumKind) {
+    KeyDefinition def = initialDefinition(5);
+    def.setChecksumKind(ChecksumKind::Sony);
+    def.setDisplayType(DisplayType::RomIcon);
+    def.setLatched(true);
+    def.setOnColor(LedColor::BrightRed);
+    def.setOffColor(LedColor::RedOrange);
+    EXPECT_EQ(def.checksumKind(), ChecksumKind::Sony);
+    EXPECT_EQ(def.displayType(), DisplayType::RomIcon);
+    EXPECT_TRUE(def.latched());
+    EXPECT_EQ(def.flags(), 0x0D);
+    EXPECT_EQ(def.bytes[kd::onColor], 3);
+    EXPECT_EQ(def.bytes[kd::offColor], 6);
+}
+
+TEST(KeyDefinitionCaptions, AllCaptions) {
+    const char* colours[] = {"Dark Green", "Bright Green", "Dark Red", "Bright Red", "Dark Orange", "Bright Orange", "Red Orange", "Off"};
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(ledColorCaption(static_cast<LedColor>(i)), colours[i]);
+    EXPECT_EQ(ledColorCaption(static_cast<LedColor>(8)), "");
+    EXPECT_EQ(displayTypeCaption(DisplayType::Text), "Text");
+    EXPECT_EQ(displayTypeCaption(DisplayType::RamIcon), "RAM Icon");
+    EXPECT_EQ(displayTypeCaption(DisplayType::RomIcon), "ROM Icon");
+    EXPECT_EQ(displayTypeCaption(DisplayType::LargeAscii), "Large ASCII");
+    EXPECT_EQ(checksumKindCaption(ChecksumKind::None), "No Checksum");
+    EXPECT_EQ(checksumKindCaption(ChecksumKind::Sony), "Sony Checksum");
+    EXPECT_EQ(checksumKindCaption(ChecksumKind::Vdcp), "VDCP (Louth) Checksum");
+}
+
+TEST(KeyDefinitionLabels, TextPaddingAndLines) {
+    KeyDefinition def = initialDefinition(0);
+    def.setLabelText(true, "PLAY  REC");
+    const Bytes expected{'P', 'L', 'A', 'Y', ' ', ' ', 'R', 'E', 'C', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+    EXPECT_EQ(Bytes(def.onLabel().begin(), def.onLabel().end()), expected);
+    EXPECT_EQ(def.labelLine(true, 0), "PLAY  ");
+    EXPECT_EQ(def.labelLine(true, 1), "REC   ");
+    EXPECT_EQ(def.labelLine(true, 2), "      ");
+    EXPECT_EQ(def.labelLine(true, 3), "");
+    // Too long a text is cut at 18 bytes; the off label is untouched.
+    def.setLabelText(true, "ABCDEFGHIJKLMNOPQRSTUV");
+    EXPECT_EQ(def.onLabel()[17], 'R');
+    EXPECT_EQ(def.bytes[kd::offLabel], 0);
+    EXPECT_EQ(def.bytes[kd::flags], 0);
+}
+
+TEST(KeyDefinitionMessages, NormalAndLongLayouts) {
+    KeyDefinition def = initialDefinition(0);
+    def.setOffMessage(Bytes{0x09, 0x08});
+    def.setOnMessage(Bytes{0x20, 0x01});
+    EXPECT_EQ(def.onLength(), 2);
+    EXPECT_EQ(def.onMessage(), (Bytes{0x20, 0x01}));
+    EXPECT_EQ(def.offMessage(), (Bytes{0x09, 0x08}));
+    EXPECT_EQ(def.bytes[kd::onMessage + 2], 0);
+
+    // A normal on message is cut to its 31-byte field.
+    def.setOnMessage(iota(40));
+    EXPECT_EQ(def.onLength(), 31);
+    EXPECT_EQ(def.offMessage(), (Bytes{0x09, 0x08}));
+
+    // Long: bytes 1-31 in onMessage, the rest in offMessage, offLength 0.
+    def.setLongOnMessage(iota(40));
+    EXPECT_TRUE(def.hasLongOnMessage());
+    EXPECT_EQ(def.onLength(), 40);
+    EXPECT_EQ(def.offLength(), 0);
+    EXPECT_EQ(def.onMessage(), iota(40));
+    EXPECT_EQ(def.bytes[kd::onMessage + 30], 31);
+    EXPECT_EQ(def.bytes[kd::offMessage], 32);
+    EXPECT_EQ(def.bytes[kd::offMessage + 8], 40);
+    EXPECT_EQ(def.bytes[kd::offMessage + 9], 0);
+    EXPECT_TRUE(def.offMessage().empty());
+
+    def.setLongOnMessage(iota(70));
+    EXPECT_EQ(def.onLength(), 62);
+    EXPECT_EQ(def.onMessage(), iota(62));
+    // A keyboard macro with fewer keys clears the rest of both fields.
+    def.setLongOnMessage(Bytes{0x00, 0x61});
+    EXPECT_EQ(def.onLength(), 2);
+    for (std::size_t i = 2; i < 31; ++i) EXPECT_EQ(def.onMessageField()[i], 0);
+    for (std::size_t i = 0; i < 31; ++i) EXPECT_EQ(def.offMessageField()[i], 0);
+
+    // Garbage lengths from a file never read past the record.
+    def.setOnLength(200);
+    EXPECT_EQ(def.onMessage().size(), 62u);
+    def.setOffLength(200);
+    EXPECT_EQ(def.offMessage().size(), 31u);
+}
+
+TEST(KeyDefinitionNormalise, ControlsWithoutLcd) {
+    KeyDefinition def = initialDefinition(84);
+    def.setOnColor(LedColor::BrightGreen);
+    def.setOffColor(LedColor::DarkRed);
+    def.setFlags(0x1F); // latched, LargeAscii, both checksum bits
+    def.setRadioGroup(3);
+    def.setLabelText(true, "ABC");
+    def.setLabelText(false, "DEF");
+    def.reserved()[1] = 0x42;
+    def.setOnMessage(Bytes{1, 2, 3});
+    auto expected = def;
+    expected.bytes[kd::onColor] = 7;
+    expected.bytes[kd::offColor] = 7;
+    expected.bytes[kd::flags] = 0x19;
+    expected.bytes[kd::radioGroup] = 0;
+    std::fill(expected.bytes.begin() + kd::onLabel, expected.bytes.begin() + kd::flags, 0);
+    normaliseForIndex(def, 84);
+    EXPECT_EQ(def, expected);
+    EXPECT_EQ(def.displayType(), DisplayType::Text);
+    EXPECT_EQ(def.checksumKind(), ChecksumKind::Vdcp);
+
+    // LCD buttons are left alone.
+    KeyDefinition lcd = initialDefinition(12);
+    lcd.setOnColor(LedColor::BrightGreen);
+    lcd.setLabelText(true, "X");
+    const auto lcdBefore = lcd;
+    normaliseForIndex(lcd, 12);
+    normaliseForIndex(lcd, 79);
+    EXPECT_EQ(lcd, lcdBefore);
+    KeyDefinition knob = initialDefinition(89);
+    knob.setRadioGroup(5);
+    normaliseForIndex(knob, 89);
+    EXPECT_EQ(knob.radioGroup(), 0);
+    EXPECT_EQ(knob.onColor(), LedColor::Off);
+}
+
+TEST(ControlMapping, LcdFacesAndFrames) {
+    EXPECT_EQ(definitionSlotFor(610, false, 0), (DefinitionSlot{0, 0, 0}));
+    EXPECT_EQ(definitionSlotFor(620, false, 1), (DefinitionSlot{2, 1, 12})); // button 3 of bank 2
+    EXPECT_EQ(definitionSlotFor(655, true, 7), (DefinitionSlot{9, 7, 79}));
+    EXPECT_EQ(definitionSlotFor(715, false, 3), (DefinitionSlot{0, 3, 30}));
+    EXPECT_EQ(definitionSlotFor(760, false, 3), (DefinitionSlot{9, 3, 39}));
+    EXPECT_EQ(definitionSlotFor(770, false, 4), (DefinitionSlot{0, 4, 40}));
+    EXPECT_EQ(definitionSlotFor(815, false, 4), (DefinitionSlot{9, 4, 49}));
+    EXPECT_EQ(definitionSlotFor(665, false, 2), (DefinitionSlot{0, 2, 20}));
+    EXPECT_EQ(definitionIndexFor(640, false, 5), 56);
+    // A bank outside 1..8 shown, or an id that is no control of the picture.
+    EXPECT_EQ(definitionSlotFor(610, false, 8), std::nullopt);
+    EXPECT_EQ(definitionSlotFor(610, false, -1), std::nullopt);
+    EXPECT_EQ(definitionSlotFor(612, false, 0), std::nullopt);
+    EXPECT_EQ(definitionSlotFor(660, false, 0), std::nullopt);
+    EXPECT_EQ(definitionSlotFor(820, false, 0), std::nullopt);
+    for (int id = 500; id <= 535; id += 5) EXPECT_EQ(definitionSlotFor(id, false, 0), std::nullopt) << id;
+    EXPECT_EQ(definitionSlotFor(560, false, 0), std::nullopt);
+}
+
+TEST(ControlMapping, FunctionKeysAndKnob) {
+    EXPECT_EQ(definitionSlotFor(540, false, 3), (DefinitionSlot{0, 8, 80}));
+    EXPECT_EQ(definitionSlotFor(555, false, 3), (DefinitionSlot{3, 8, 83}));
+    EXPECT_EQ(definitionSlotFor(540, true, 3), (DefinitionSlot{4, 8, 84}));
+    EXPECT_EQ(definitionSlotFor(555, true, 0), (DefinitionSlot{7, 8, 87}));
+    EXPECT_EQ(definitionSlotFor(565, false, 0), (DefinitionSlot{8, 8, 88}));
+    EXPECT_EQ(definitionSlotFor(570, true, 0), (DefinitionSlot{8, 8, 88}));
+    EXPECT_EQ(definitionSlotFor(566, false, 0), (DefinitionSlot{9, 8, 89}));
+    EXPECT_EQ(definitionSlotFor(571, false, 0), (DefinitionSlot{9, 8, 89}));
+    // The shown bank does not matter for them, even an impossible one.
+    EXPECT_EQ(definitionIndexFor(545, false, 42), 81);
+}
+
+TEST(ControlMapping, BankFromTheEditor) {
+    setEditorBankSource([] { return 6; });
+    EXPECT_EQ(definitionSlotFor(625, false), (DefinitionSlot{3, 6, 63}));
+    EXPECT_EQ(definitionIndexFor(550, true), 86);
+    setEditorBankSource({});
+    EXPECT_EQ(definitionIndexFor(625, false), 3);
+}
+
+// ---- checksum rule for copies stored into the panel ----
+
+KeyDefinition withMessages(const Bytes& on, const Bytes& off, ChecksumKind kind) {
+    KeyDefinition def = initialDefinition(12);
+    def.setOnMessage(on);
+    def.setOffMessage(off);
+    def.setChecksumKind(kind);
+    return def;
+}
+
+TEST(PanelChecksum, SonyOnShortMessagesAndRoundTrip) {
+    const auto def = withMessages({0x01, 0x02}, {0x20, 0x01}, ChecksumKind::Sony);
+    const auto copy = panelCopy(def);
+    EXPECT_EQ(copy.onLength(), 3);
+    EXPECT_EQ(Bytes(copy.onMessageField().begin(), copy.onMessageField().begin() + 4), (Bytes{0x01, 0x02, 0x03, 0x00}));
+    EXPECT_EQ(copy.offLength(), 3);
+    EXPECT_EQ(copy.offMessage(), (Bytes{0x20, 0x01, 0x21}));
+    // Nothing else differs, and the record in memory stays as edited.
+    auto expected = def;
+    expected.bytes[kd::onLength] = 3;
+    expected.bytes[kd::onMessage + 2] = 0x03;
+    expected.bytes[kd::offLength] = 3;
+    expected.bytes[kd::offMessage + 2] = 0x21;
+    EXPECT_EQ(copy, expected);
+    EXPECT_EQ(def.onLength(), 2);
+
+    auto back = copy;
+    stripPanelChecksums(back);
+    EXPECT_EQ(back, def);
+    EXPECT_EQ(back.onLength(), 2);
+}
+
+TEST(PanelChecksum, VdcpAndEmptyMessages) {
+    const auto def = withMessages({0x02, 0x03, 0x30, 0x05}, {}, ChecksumKind::Vdcp);
+    const auto copy = panelCopy(def);
+    EXPECT_EQ(copy.onMessage(), (Bytes{0x02, 0x03, 0x30, 0x05, 0xCB}));
+    EXPECT_EQ(copy.offLength(), 0); // an empty message stays empty
+    EXPECT_EQ(copy.offMessageField()[0], 0);
+    auto back = copy;
+    stripPanelChecksums(back);
+    EXPECT_EQ(back, def);
+
+    const auto none = withMessages({1, 2}, {3}, ChecksumKind::None);
+    EXPECT_EQ(panelCopy(none), none);
+    auto noneBack = none;
+    stripPanelChecksums(noneBack);
+    EXPECT_EQ(noneBack, none);
+}
+
+TEST(PanelChecksum, ThirtyByteMessagesFillTheirField) {
+    const auto def = withMessages(iota(30), iota(30, 0x40), ChecksumKind::Sony);
+    const auto copy = panelCopy(def);
+    EXPECT_EQ(copy.onLength(), 31);
+    EXPECT_EQ(copy.onMessageField()[30], sonyChecksum(iota(30)));
+    EXPECT_EQ(copy.offLength(), 31);
+    EXPECT_EQ(copy.offMessageField()[30], sonyChecksum(iota(30, 0x40)));
+    auto back = copy;
+    stripPanelChecksums(back);
+    EXPECT_EQ(back, def);
+}
+
+TEST(PanelChecksum, FullOnMessageBesideAnOffMessageIsSentUnchanged) {
+    // 31 bytes with an off message behind: no room, and growing the length
+    // would turn the off message into part of the on message.
+    Bytes on = iota(31);
+    on[30] = 0x77; // not the checksum of the bytes before it
+    const auto def = withMessages(on, {0x09}, ChecksumKind::Sony);
+    const auto copy = panelCopy(def);
+    EXPECT_EQ(copy.onLength(), 31);
+    EXPECT_EQ(copy.onMessage(), on);
+    EXPECT_EQ(copy.offMessage(), (Bytes{0x09, 0x09}));
+    auto back = copy;
+    stripPanelChecksums(back);
+    EXPECT_EQ(back, def);
+}
+
+TEST(PanelChecksum, FullOffMessageIsSentUnchanged) {
+    Bytes off = iota(31, 0x50);
+    const auto def = withMessages({0x01}, off, ChecksumKind::Vdcp);
+    const auto copy = panelCopy(def);
+    EXPECT_EQ(copy.offLength(), 31);
+    EXPECT_EQ(copy.offMessage(), off);
+    EXPECT_EQ(copy.onMessage(), (Bytes{0x01, 0x00})); // VDCP of one byte is 00
+    auto back = copy;
+    stripPanelChecksums(back);
+    EXPECT_EQ(back, def);
+}
+
+TEST(PanelChecksum, ThirtyOneByteOnMessageWithoutOffMessageBecomesLong) {
+    const auto def = withMessages(iota(31), {}, ChecksumKind::Sony);
+    const auto copy = panelCopy(def);
+    EXPECT_EQ(copy.onLength(), 32);
+    EXPECT_EQ(copy.offLength(), 0);
+    EXPECT_EQ(copy.onMessage(), appendChecksum(iota(31), ChecksumKind::Sony));
+    EXPECT_EQ(copy.offMessageField()[0], sonyChecksum(iota(31)));
+    auto back = copy;
+    stripPanelChecksums(back);
+    EXPECT_EQ(back, def);
+}
+
+TEST(PanelChecksum, LongOnMessages) {
+    KeyDefinition def = initialDefinition(3);
+    def.setChecksumKind(ChecksumKind::Sony);
+    def.setLongOnMessage(iota(40));
+    auto copy = panelCopy(def);
+    EXPECT_EQ(copy.onLength(), 41);
+    EXPECT_EQ(copy.onMessage(), appendChecksum(iota(40), ChecksumKind::Sony));
+    EXPECT_EQ(copy.offLength(), 0);
+    auto back = copy;
+    stripPanelChecksums(back);
+    EXPECT_EQ(back, def);
+
+    def.setLongOnMessage(iota(61));
+    copy = panelCopy(def);
+    EXPECT_EQ(copy.onLength(), 62);
+    EXPECT_EQ(copy.onMessage(), appendChecksum(iota(61), ChecksumKind::Sony));
+    back = copy;
+    stripPanelChecksums(back);
+    EXPECT_EQ(back, def);
+
+    // 62 bytes: the record has no room left; sent as it is.
+    Bytes full = iota(62);
+    full[61] = 0x00;
+    def.setLongOnMessage(full);
+    copy = panelCopy(def);
+    EXPECT_EQ(copy, def);
+    back = copy;
+    stripPanelChecksums(back);
+    EXPECT_EQ(back, def);
+}
+
+TEST(PanelChecksum, FullMessageEndingInItsChecksumReadsBackShorter) {
+    // A full message whose last byte happens to be the checksum of the bytes
+    // before it reads back one byte shorter; storing that again gives the
+    // panel the very same bytes.
+    Bytes off = iota(30, 0x10);
+    off.push_back(sonyChecksum(off));
+    const auto def = withMessages({}, off, ChecksumKind::Sony);
+    const auto copy = panelCopy(def);
+    auto back = copy;
+    stripPanelChecksums(back);
+    EXPECT_EQ(back.offLength(), 30);
+    EXPECT_EQ(panelCopy(back), copy);
+}
+
+TEST(PanelChecksum, PanelRecordsWithLengthsItNeverHolds) {
+    KeyDefinition def = initialDefinition(1);
+    def.setChecksumKind(ChecksumKind::Sony);
+    def.setOnLength(200);
+    def.setOffLength(77);
+    const auto copy = panelCopy(def);
+    EXPECT_EQ(copy, def);
+    auto back = def;
+    stripPanelChecksums(back);
+    EXPECT_EQ(back.onLength(), 200);
+    EXPECT_EQ(back.offLength(), 77);
+}
+
+} // namespace
+} // namespace vantor
