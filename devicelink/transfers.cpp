@@ -1,0 +1,413 @@
+#include "devicelink/transfers.h"
+
+#include "definitions/key_definition.h"
+#include "iconeditor/icon_bitmap.h"
+#include "platform/system/debug_output.h"
+#include "platform/system/tick.h"
+#include "shell/app_state.h"
+
+#include <cmath>
+
+namespace vantor {
+
+namespace {
+
+constexpr const char* kCaption = "Halvern Devices";
+
+int percent(int k, int of)
+{
+    return static_cast<int>(std::lround(100.0 * k / of));
+}
+
+bool startsWith(const Bytes& b, std::initializer_list<std::uint8_t> head)
+{
+    if (b.size() < head.size())
+        return false;
+    std::size_t i = 0;
+    for (auto h : head)
+        if (b[i++] != h)
+            return false;
+    return true;
+}
+
+// The bitmap of an IconData reply: the data between the 10-byte head and the
+// final F7; a data part that is not 240 bytes gives an empty icon.
+IconBitmap decodeIconReply(const Bytes& reply)
+{
+    if (reply.size() < 11)
+        return {};
+    return nibbleDecode(std::span<const std::uint8_t>(reply.data() + 10, reply.size() - 11));
+}
+
+void append(Bytes& to, const Bytes& more)
+{
+    to.insert(to.end(), more.begin(), more.end());
+}
+
+} // namespace
+
+std::string hexTrace(const Bytes& bytes)
+{
+    static const char* digits = "0123456789ABCDEF";
+    std::string s;
+    s.reserve(bytes.size() * 3);
+    for (auto b : bytes) {
+        s += digits[b >> 4];
+        s += digits[b & 15];
+        s += ' ';
+    }
+    return s;
+}
+
+namespace link {
+Bytes probe() { return definitionRequest(0, 0); }
+Bytes definitionRequest(int position, int bank)
+{
+    return {0xF0, 0x15, 0x2C, 0x7F, static_cast<std::uint8_t>(position), static_cast<std::uint8_t>(bank)};
+}
+Bytes iconRequest(std::uint8_t set, int index)
+{
+    return {0xF0, 0x15, 0x2C, 0x7F, set, static_cast<std::uint8_t>(index), 0xF7};
+}
+Bytes iconSlotSelect(int index)
+{
+    return {0xF0, 0x15, 0x2C, 0x04, 0x00, 0x05, static_cast<std::uint8_t>(index)};
+}
+Bytes iconData(int index, const std::vector<std::uint8_t>& nibbles)
+{
+    if (nibbles.size() != kIconNibbleBytes)
+        return {};
+    Bytes m{0xF0, 0x15, 0x2C, 0x04, 0x00, 0x06, static_cast<std::uint8_t>(index), 0x00, 0x00, 0x78};
+    m.insert(m.end(), nibbles.begin(), nibbles.end());
+    m.push_back(0xF7);
+    return m;
+}
+bool looksLikePanel(const Bytes& reply)
+{
+    return reply.size() >= 100 && startsWith(reply, {0xF0, 0x15, 0x2C, 0x7E});
+}
+} // namespace link
+
+DeviceLink::DeviceLink(SerialPort& port, KeyDefinitionTable& table, IconStores& icons, LinkUi& ui, LinkHooks& hooks)
+    : port_(port), table_(table), icons_(icons), ui_(ui), hooks_(hooks)
+{
+    SerialHooks& sh = port_.hooks();
+    sh.debugPrint = [this](const std::string& s) { ui_.debugPrint(s); };
+    sh.message = [this](const std::string& t, const std::string& c) { ui_.message(t, c); };
+    sh.stopPollThread = [this] { ui_.stopPollThread(); };
+    sh.busyCursor = [this](bool b) { ui_.busyCursor(b); };
+}
+
+void DeviceLink::trace(const std::string& line)
+{
+    if (shellFlags().debugMode == 1)
+        ui_.debugPrint(line);
+}
+
+// ---- finding the panel ----
+
+void DeviceLink::connectPanel()
+{
+    ui_.stopPollThread();
+    findPanel();
+    if (port_.panelPort == 0)
+        return;
+    loadRomIcons();
+    if (hooks_.redrawIconLibrary)
+        hooks_.redrawIconLibrary();
+    loadRamIcons();
+    loadLargeAsciiIcons();
+    loadDefinitions();
+    if (hooks_.refreshEditor)
+        hooks_.refreshEditor();
+    if (hooks_.applyModeCaptions)
+        hooks_.applyModeCaptions();
+    if (hooks_.focusEditor)
+        hooks_.focusEditor();
+    if (port_.isOpen())
+        ui_.startPollThread();
+}
+
+void DeviceLink::findPanel()
+{
+    if (commandLineHas("NOVT"))
+        return;
+    ui_.showSearchWindow();
+    ui_.busyCursor(true);
+    port_.closePort();
+    port_.panelPort = 0;
+    scanProblems_.clear();
+    const Bytes probe = link::probe();
+    for (int n = 1; n <= 32; ++n) {
+        port_.openPort(n, true);
+        if (!port_.isOpen()) {
+            const auto& f = port_.lastOpenFailure();
+            if (f.problem == OpenProblem::Permission || f.problem == OpenProblem::Busy)
+                scanProblems_.push_back(f);
+            continue;
+        }
+        trace("Sending - " + hexTrace(probe));
+        port_.sendBytes(probe);
+        sleepMs(link::kProbeWaitMs);
+        const Bytes reply = port_.receiveAll();
+        trace("received: " + hexTrace(reply));
+        if (port_.isOpen() && link::looksLikePanel(reply)) {
+            port_.panelPort = n;
+            break;
+        }
+    }
+    // A port that opened but did not answer (the last one tried) is closed
+    // too, so that no store ever goes to a device that is not a panel.
+    if (port_.panelPort == 0)
+        port_.closePort();
+    ui_.busyCursor(false);
+    ui_.closeSearchWindow();
+    if (hooks_.focusEditor)
+        hooks_.focusEditor();
+    if (port_.panelPort == 0) {
+        ui_.message("Could Not Find Vantor", kCaption);
+        if (!scanProblems_.empty()) {
+            std::string text = "Ports that could not be opened:";
+            for (const auto& f : scanProblems_)
+                text += "\n" + describeOpenFailure(f);
+            ui_.message(text, kCaption);
+        }
+    }
+}
+
+void DeviceLink::pollPanel()
+{
+    const Bytes data = port_.receiveAll();
+    if (data.empty())
+        return;
+    trace(hexTrace(data));
+    if (hooks_.injectKeystrokes)
+        hooks_.injectKeystrokes(data);
+}
+
+// ---- loads ----
+
+// The reply time-out: more than 1000 ms since `reference` closes the port
+// (which also stops the poll worker and clears panelPort). A port that was
+// lost meanwhile ends the transfer the same way.
+bool DeviceLink::timedOut(std::uint32_t reference)
+{
+    if (!port_.isOpen())
+        return true;
+    if (elapsedMs(reference) > link::kReplyTimeoutMs) {
+        port_.closePort();
+        return true;
+    }
+    return false;
+}
+
+void DeviceLink::endTransfer()
+{
+    ui_.busyCursor(false);
+    ui_.closeProgress();
+}
+
+void DeviceLink::loadIconSet(std::uint8_t set, int count, std::vector<std::vector<std::uint8_t>>& store, const char* caption)
+{
+    if (port_.panelPort == 0)
+        return;
+    ui_.busyCursor(true);
+    ui_.openProgress(caption);
+    for (int i = 0; i < count; ++i) {
+        if (!port_.isOpen())
+            break;
+        const std::uint32_t reference = tickCount();
+        ui_.showProgress(percent(i, count - 1));
+        port_.sendBytes(link::iconRequest(set, i));
+        sleepMs(link::kRequestWaitMs);
+        Bytes reply = port_.receiveAll();
+        if (!startsWith(reply, {0xF0, 0x15, 0x2C, 0x04, 0x00, 0x06}))
+            continue;
+        bool ended = false;
+        do {
+            sleepMs(link::kIconPollMs);
+            append(reply, port_.receiveAll());
+            if (timedOut(reference)) {
+                ended = true;
+                break;
+            }
+        } while (reply.back() != 0xF7);
+        if (ended)
+            break;
+        store[static_cast<std::size_t>(i)] = decodeIconReply(reply);
+    }
+    endTransfer();
+}
+
+void DeviceLink::loadRomIcons()
+{
+    loadIconSet(0x7F, kRomIconCount, icons_.romIcons, "Loading ROM Icons");
+}
+
+void DeviceLink::loadRamIcons()
+{
+    loadIconSet(0x7E, kRamIconCount, icons_.ramIcons, "Loading RAM Icons");
+}
+
+void DeviceLink::loadLargeAsciiIcons()
+{
+    if (port_.panelPort == 0)
+        return;
+    ui_.busyCursor(true);
+    ui_.openProgress("Loading Large ASCII Icons");
+    std::uint32_t reference = tickCount();
+    for (int c = 32; c <= 127; ++c) {
+        if (!port_.isOpen())
+            break;
+        port_.sendBytes(link::iconRequest(0x7D, c));
+        sleepMs(link::kRequestWaitMs);
+        Bytes reply = port_.receiveAll();
+        if (!startsWith(reply, {0xF0, 0x15, 0x2C, 0x04, 0x00, 0x06}))
+            continue;
+        bool ended = false;
+        do {
+            sleepMs(link::kIconPollMs);
+            append(reply, port_.receiveAll());
+            if (timedOut(reference)) {
+                ended = true;
+                break;
+            }
+        } while (reply.back() != 0xF7);
+        if (ended)
+            break;
+        const int k = reply[6];
+        if (k <= 95)
+            icons_.largeAsciiIcons[static_cast<std::size_t>(k)] = decodeIconReply(reply);
+        ui_.showProgress(percent(k, 96));
+        reference = tickCount();
+    }
+    endTransfer();
+}
+
+void DeviceLink::loadDefinitions()
+{
+    if (port_.panelPort == 0)
+        return;
+    ui_.busyCursor(true);
+    ui_.openProgress("Loading Definitions");
+    std::uint32_t reference = tickCount();
+    bool ended = false;
+    for (int d = 0; d < kDefinitionCount && !ended; ++d) {
+        if (!port_.isOpen())
+            break;
+        KeyDefinition& rec = table_[d];
+        port_.sendBytes(link::definitionRequest(rec.position(), rec.bank()));
+        sleepMs(link::kRequestWaitMs);
+        Bytes reply;
+        for (int r = 0; r < link::kDefinitionReads; ++r) {
+            if (timedOut(reference)) {
+                ended = true;
+                break;
+            }
+            append(reply, port_.receiveAll());
+            if (reply.size() == kDefinitionSize)
+                break;
+            sleepMs(link::kDefinitionPollMs);
+        }
+        if (ended)
+            break;
+        if (reply.size() >= 100 && startsWith(reply, {0xF0, 0x15, 0x2C, 0x7E})) {
+            rec.overwriteFrom(reply);
+            stripPanelChecksums(rec);
+            ui_.showProgress(percent(d, 89));
+            reference = tickCount();
+        }
+    }
+    endTransfer();
+}
+
+// ---- stores ----
+
+void DeviceLink::storeDefinition(int controlId, bool shiftOn, int bank)
+{
+    if (!port_.isOpen())
+        return;
+    const auto index = definitionIndexFor(controlId, shiftOn, bank);
+    if (!index)
+        return;
+    if (!table_.sendPending[static_cast<std::size_t>(*index)])
+        return;
+    table_.sendPending[static_cast<std::size_t>(*index)] = false;
+    const KeyDefinition copy = panelCopy(table_[*index]);
+    const Bytes bytes(copy.bytes.begin(), copy.bytes.end());
+    port_.sendBytes(bytes);
+    outputDebugString(hexTrace(bytes));
+}
+
+void DeviceLink::storeDefinitions()
+{
+    if (port_.panelPort == 0)
+        return;
+    ui_.busyCursor(true);
+    ui_.openProgress("Saving Definitions");
+    int k = 0;
+    auto step = [&](int id, bool shift, int bank) {
+        storeDefinition(id, shift, bank);
+        ++k;
+        ui_.showProgress(percent(k, 89));
+    };
+    for (int bank = 0; bank < 8; ++bank)
+        for (int id = 610; id <= 655; id += 5)
+            step(id, false, bank);
+    for (int id = 540; id <= 555; id += 5) {
+        step(id, false, 8);
+        step(id, true, 8);
+    }
+    step(565, false, 8);
+    step(566, false, 8);
+    endTransfer();
+}
+
+void DeviceLink::sendIcon(int index, const std::vector<std::uint8_t>& nibbles)
+{
+    port_.sendBytes(link::iconSlotSelect(index));
+    sleepMs(link::kSlotSelectPauseMs);
+    port_.sendBytes(link::iconData(index, nibbles));
+}
+
+void DeviceLink::storeRamIcon()
+{
+    if (!port_.isOpen()) {
+        ui_.message("Vantor is not connected to computer", kCaption);
+        return;
+    }
+    if (!ui_.libraryShowsRamIcons()) {
+        ui_.message("Click on Ram Icon and select a Number to save to", kCaption);
+        return;
+    }
+    const int n = ui_.currentIconNumber();
+    if (n < 1 || n > kRamIconCount)
+        return;
+    const IconBitmap bitmap = packIcon(editGrid());
+    icons_.ramIcons[static_cast<std::size_t>(n - 1)] = bitmap;
+    if (hooks_.redrawIconLibrary)
+        hooks_.redrawIconLibrary();
+    sendIcon(n - 1, nibbleEncode(bitmap));
+}
+
+void DeviceLink::storeRamIcons()
+{
+    if (!port_.isOpen())
+        return;
+    ui_.busyCursor(true);
+    ui_.openProgress("Saving Ram Icons");
+    for (int i = 0; i < kRamIconCount; ++i) {
+        if (!port_.isOpen())
+            break;
+        ui_.showProgress(percent(i, 63));
+        const auto data = nibbleEncode(icons_.ramIcons[static_cast<std::size_t>(i)]);
+        if (data.empty())
+            continue;
+        sendIcon(i, data);
+    }
+    endTransfer();
+    if (hooks_.focusEditor)
+        hooks_.focusEditor();
+}
+
+} // namespace vantor

@@ -1,0 +1,95 @@
+// Finding the panel, connecting to it and every transfer to and from it.
+//
+// Messages (hex): every one begins F0 15 2C and a command byte.
+//   DefinitionRequest  F0 15 2C 7F position bank                         6 bytes, to the panel
+//   DefinitionDump     the 114 bytes of a definition record, F0 15 2C 7E   both ways
+//   IconRequest        F0 15 2C 7F set index F7 (set 7F ROM, 7E RAM, 7D large)  7 bytes
+//   IconData           F0 15 2C 04 00 06 index 00 00 78, 240 nibbles, F7  251 bytes, both ways
+//   IconSlotSelect     F0 15 2C 04 00 05 index                            7 bytes, to the panel
+// The probe is the DefinitionRequest of position 0, bank 0; the panel answers
+// with at least 100 bytes beginning F0 15 2C 7E.
+#pragma once
+
+#include "devicelink/link_hooks.h"
+#include "devicelink/link_ui.h"
+#include "devicelink/serial_port.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vantor {
+
+class KeyDefinitionTable;
+struct IconStores;
+
+namespace link {
+inline constexpr std::uint32_t kProbeWaitMs = 200;
+inline constexpr std::uint32_t kRequestWaitMs = 50;
+inline constexpr std::uint32_t kIconPollMs = 10;
+inline constexpr std::uint32_t kDefinitionPollMs = 5;
+inline constexpr int kDefinitionReads = 11;
+inline constexpr std::uint32_t kReplyTimeoutMs = 1000;
+inline constexpr std::uint32_t kSlotSelectPauseMs = 50;
+inline constexpr int kPollThreadId = 5015;
+inline constexpr int kPollPeriodMs = 50;
+
+Bytes probe();
+Bytes definitionRequest(int position, int bank);
+Bytes iconRequest(std::uint8_t set, int index);
+Bytes iconSlotSelect(int index);
+// Empty when data is not 240 bytes.
+Bytes iconData(int index, const std::vector<std::uint8_t>& nibbles);
+// True for at least 100 bytes beginning F0 15 2C 7E.
+bool looksLikePanel(const Bytes& reply);
+} // namespace link
+
+// The device link's operations on a port, a definition table and icon stores,
+// with the windows of `ui` and the program's `hooks`.
+class DeviceLink {
+public:
+    DeviceLink(SerialPort& port, KeyDefinitionTable& table, IconStores& icons, LinkUi& ui, LinkHooks& hooks);
+
+    // Stop the poll worker, scan, load everything, refresh the editor, start
+    // the poll worker again while the port is open.
+    void connectPanel();
+    // COM1..COM32 in turn; the first that answers the probe like a panel
+    // stays open as panelPort. "NOVT" on the command line: nothing at all.
+    void findPanel();
+    // The poll tick: what the panel sent goes to keystroke injection.
+    void pollPanel();
+
+    void loadRomIcons();
+    void loadRamIcons();
+    void loadLargeAsciiIcons();
+    void loadDefinitions();
+    // Stores one definition (control id, Shift state, bank 0..7 for the LCD
+    // keys) when its sendPending flag is set.
+    void storeDefinition(int controlId, bool shiftOn, int bank);
+    void storeDefinitions();
+    // The icon editor's drawing into RAM icon currentIconNumber.
+    void storeRamIcon();
+    void storeRamIcons();
+
+    // Problems of the last scan with ports that exist but could not be opened.
+    const std::vector<OpenFailure>& scanProblems() const { return scanProblems_; }
+
+private:
+    void loadIconSet(std::uint8_t set, int count, std::vector<std::vector<std::uint8_t>>& store, const char* caption);
+    bool timedOut(std::uint32_t reference);
+    void endTransfer();
+    void trace(const std::string& line);
+    void sendIcon(int index, const std::vector<std::uint8_t>& nibbles);
+
+    SerialPort& port_;
+    KeyDefinitionTable& table_;
+    IconStores& icons_;
+    LinkUi& ui_;
+    LinkHooks& hooks_;
+    std::vector<OpenFailure> scanProblems_;
+};
+
+// Hex trace text: each byte as two upper-case digits and a blank.
+std::string hexTrace(const Bytes& bytes);
+
+} // namespace vantor

@@ -1,0 +1,140 @@
+// A stand-in for the Vantor panel on a pseudo-terminal. It answers the probe
+// and the definition and icon requests, takes definition dumps and RAM icon
+// stores, keeps its content (optionally in a folder, as a ".kdl" and a
+// ".RIcon" file), paces its output at the line's wire speed and can be told
+// to misbehave for tests.
+#pragma once
+
+#include "definitions/key_definition.h"
+#include "iconeditor/icon_bitmap.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace vantor::panelsim {
+
+using Bytes = std::vector<std::uint8_t>;
+
+enum class Fault {
+    None,
+    Silent,      // reads everything, answers nothing
+    Short,       // every answer cut to faultCount bytes
+    Garbage,     // every answer replaced by as many bytes that are no message
+    StallAfter,  // faultCount whole answers, then half of the next, then silence
+    HangupAfter, // faultCount whole answers, then the line is hung up
+};
+
+struct SimOptions {
+    bool fast = false;        // no wire pacing
+    std::string linkPath;     // a symbolic link to the pty's device, made at start
+    std::string stateDir;     // load at start, save after every store
+    Fault fault = Fault::None;
+    int faultCount = 0;
+    int baud = 38400;         // wire pacing: 1 start + 8 data + parity + 1 stop bits
+    std::function<void(const std::string&)> log; // one line per message in or out
+};
+
+// Bits per byte on the line and the time a byte takes.
+inline constexpr int kBitsPerByte = 11;
+inline double byteMicros(int baud) { return 1e6 * kBitsPerByte / baud; }
+
+class PanelSim {
+public:
+    explicit PanelSim(SimOptions options = {});
+    ~PanelSim();
+    PanelSim(const PanelSim&) = delete;
+    PanelSim& operator=(const PanelSim&) = delete;
+
+    // Makes the pty (and the link) and starts answering. False with a reason
+    // in *error when the pty or the link cannot be made.
+    bool start(std::string* error = nullptr);
+    // Stops answering, saves the state (with a state folder), removes the link
+    // and closes the pty.
+    void stop();
+    bool running() const { return running_.load(); }
+
+    // The pty's device (/dev/pts/N) that the program opens.
+    const std::string& devicePath() const { return slavePath_; }
+
+    // ---- content, as the panel holds it (messages with their checksum byte)
+    KeyDefinition definition(int index) const;
+    void setDefinition(int index, const KeyDefinition& def);
+    IconBitmap icon(IconSet set, int index) const;
+    void setIcon(IconSet set, int index, const IconBitmap& bitmap);
+    // Back to the factory content.
+    void resetToFactory();
+    bool saveState(std::string* error = nullptr) const;
+    bool loadState(std::string* error = nullptr);
+
+    // ---- what the program sent: each complete message taken, in order
+    std::vector<Bytes> received() const;
+    // Stores only: definition dumps, slot selects and icon data.
+    std::vector<Bytes> receivedStores() const;
+    void clearReceived();
+    int answersSent() const { return answersSent_.load(); }
+    int requestsTaken() const { return requestsTaken_.load(); }
+
+    // ---- the panel's own messages (keyboard mode tests)
+    // The on (press) or off (release) message of the button at bank 1..9,
+    // position 1..10, as the panel sends it.
+    bool press(int bank, int position);
+    bool release(int bank, int position);
+    void sendRaw(const Bytes& bytes);
+    // Hangs up now: the program's side sees the line go away.
+    void hangUp();
+    // Changes the fault from now on (counts start again).
+    void setFault(Fault fault, int count = 0);
+
+    // A command line of standard input: "press B P", "release B P",
+    // "send HEX...", "hangup", "save", "factory", "fault NAME [N]", "help".
+    // Returns the answer text ("ok", or what went wrong).
+    std::string command(const std::string& line);
+
+private:
+    void run();
+    void takeBytes(const std::uint8_t* data, std::size_t n, double arrivalEndUs);
+    void handleMessage(const Bytes& msg, double doneUs);
+    void queueAnswer(Bytes bytes, double notBeforeUs, bool isAnswer);
+    void closePty();
+    double nowUs() const;
+    bool validBankPosition(int bank, int position, int* index) const;
+
+    SimOptions opt_;
+    int master_ = -1;
+    int slaveKeep_ = -1; // keeps the line open (and raw) between the program's opens
+    std::string slavePath_;
+    std::atomic<bool> running_{false};
+    std::atomic<bool> stopRequested_{false};
+    std::thread thread_;
+
+    mutable std::mutex mutex_; // content, logs and the output queue
+    std::array<KeyDefinition, kDefinitionCount> defs_{};
+    IconStores icons_;
+    int selectedSlot_ = -1;
+    Bytes rx_;
+    double rxWireFreeUs_ = 0;
+    std::vector<Bytes> received_;
+    struct Out {
+        Bytes bytes;
+        double startUs;   // when the first byte may go on the wire
+        std::size_t sent; // bytes already written
+        bool isAnswer;
+    };
+    std::deque<Out> out_;
+    double txWireFreeUs_ = 0;
+    int wholeAnswers_ = 0;
+    bool stalled_ = false;
+    bool hangUpRequested_ = false;
+    std::atomic<int> answersSent_{0};
+    std::atomic<int> requestsTaken_{0};
+    std::uint32_t garbageSeed_ = 12345;
+};
+
+} // namespace vantor::panelsim
