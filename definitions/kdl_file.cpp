@@ -40,8 +40,7 @@ bool writeAll(int fd, const std::uint8_t* data, std::size_t size) {
 
 } // namespace
 
-FileError readWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& out, std::string* message) {
-    out.clear();
+FileError readFileChunks(const std::filesystem::path& path, const ChunkSink& sink, std::string* message) {
     if (path.empty()) return FileError::EmptyPath;
     // Read only: the file's mode is never changed, a read-only file loads too.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -56,9 +55,9 @@ FileError readWholeFile(const std::filesystem::path& path, std::vector<std::uint
         ::close(fd);
         return FileError::OpenFailed;
     }
-    std::uint8_t buffer[16384];
+    std::vector<std::uint8_t> buffer(16384);
     while (true) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
         if (n < 0) {
             if (errno == EINTR) continue;
             if (message) *message = errnoText("read");
@@ -66,10 +65,21 @@ FileError readWholeFile(const std::filesystem::path& path, std::vector<std::uint
             return FileError::ReadFailed;
         }
         if (n == 0) break;
-        out.insert(out.end(), buffer, buffer + n);
+        if (!sink(std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(n)))) break;
     }
     ::close(fd);
     return FileError::None;
+}
+
+FileError readWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& out, std::string* message) {
+    out.clear();
+    return readFileChunks(
+        path,
+        [&out](std::span<const std::uint8_t> chunk) {
+            out.insert(out.end(), chunk.begin(), chunk.end());
+            return true;
+        },
+        message);
 }
 
 FileWriteResult writeFileReplacing(const std::filesystem::path& requested, std::span<const std::uint8_t> data) {
@@ -154,40 +164,66 @@ FileWriteResult writeFileReplacing(const std::filesystem::path& requested, std::
     return result;
 }
 
-KdlReadResult readKdlBytes(std::span<const std::uint8_t> data, KeyDefinitionTable& table) {
-    KdlReadResult result;
-    std::size_t offset = 0;
-    while (data.size() - offset >= kDefinitionSize) {
-        const KeyDefinition def = KeyDefinition::fromBytes(data.subspan(offset, kDefinitionSize));
-        offset += kDefinitionSize;
-        ++result.recordsRead;
-        if (auto index = table.place(def)) {
-            if (std::find(result.changedIndexes.begin(), result.changedIndexes.end(), *index) == result.changedIndexes.end())
-                result.changedIndexes.push_back(*index);
-        } else {
-            ++result.recordsSkipped;
+namespace {
+
+// Takes a file's bytes piece by piece and places each whole record.
+class KdlLoader {
+public:
+    KdlLoader(KeyDefinitionTable& table, KdlReadResult& result) : table_(table), result_(result) {}
+
+    void feed(std::span<const std::uint8_t> data) {
+        while (!data.empty()) {
+            const std::size_t take = std::min(kDefinitionSize - pending_.size(), data.size());
+            pending_.insert(pending_.end(), data.begin(), data.begin() + static_cast<std::ptrdiff_t>(take));
+            data = data.subspan(take);
+            if (pending_.size() == kDefinitionSize) {
+                place(KeyDefinition::fromBytes(pending_));
+                pending_.clear();
+            }
         }
     }
-    // A short last record is a damaged file's tail: half a record would leave a
-    // definition with cut messages, so it is left out.
-    result.trailingBytes = data.size() - offset;
+    // A short last record is a damaged file's tail: half a record would leave
+    // a definition with cut messages, so it is left out.
+    void finish() { result_.trailingBytes = pending_.size(); }
+
+private:
+    void place(const KeyDefinition& def) {
+        ++result_.recordsRead;
+        if (auto index = table_.place(def)) {
+            auto& changed = result_.changedIndexes;
+            if (std::find(changed.begin(), changed.end(), *index) == changed.end()) changed.push_back(*index);
+        } else {
+            ++result_.recordsSkipped;
+        }
+    }
+
+    KeyDefinitionTable& table_;
+    KdlReadResult& result_;
+    std::vector<std::uint8_t> pending_;
+};
+
+} // namespace
+
+KdlReadResult readKdlBytes(std::span<const std::uint8_t> data, KeyDefinitionTable& table) {
+    KdlReadResult result;
+    KdlLoader loader(table, result);
+    loader.feed(data);
+    loader.finish();
     return result;
 }
 
 KdlReadResult readKdlFile(const std::filesystem::path& path, KeyDefinitionTable& table) {
-    std::vector<std::uint8_t> data;
-    std::string message;
-    const FileError err = readWholeFile(path, data, &message);
-    if (err == FileError::EmptyPath || err == FileError::NotFound || err == FileError::OpenFailed) {
-        KdlReadResult result;
-        result.error = err;
-        result.message = message;
-        return result;
-    }
-    // On a read error what was read so far is applied, whole records only.
-    KdlReadResult result = readKdlBytes(data, table);
-    result.error = err;
-    result.message = message;
+    KdlReadResult result;
+    KdlLoader loader(table, result);
+    // On a read error what was read so far stays applied, whole records only.
+    result.error = readFileChunks(
+        path,
+        [&loader](std::span<const std::uint8_t> chunk) {
+            loader.feed(chunk);
+            return true;
+        },
+        &result.message);
+    loader.finish();
     return result;
 }
 

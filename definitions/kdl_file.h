@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -67,6 +68,10 @@ std::string withKdlExtension(const std::string& path);
 // files). Mode bits of an existing target are kept; a target that may not be
 // written is refused.
 FileWriteResult writeFileReplacing(const std::filesystem::path& path, std::span<const std::uint8_t> data);
+// Reads a file, opened for reading only, handing its bytes to sink piece by
+// piece until the end or until sink returns false.
+using ChunkSink = std::function<bool(std::span<const std::uint8_t>)>;
+FileError readFileChunks(const std::filesystem::path& path, const ChunkSink& sink, std::string* message = nullptr);
 // Reads a whole file, opened for reading only.
 FileError readWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& out, std::string* message = nullptr);
 

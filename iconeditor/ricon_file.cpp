@@ -24,16 +24,26 @@ RIconReadResult readRIconBytes(std::span<const std::uint8_t> data, IconStore& ra
 }
 
 RIconReadResult readRIconFile(const std::filesystem::path& path, IconStore& ramStore) {
+    // Only the 64 bitmaps are kept in memory; bytes after them are counted.
+    static constexpr std::size_t kMaxBytes = kIconBytes * kRamIconCount;
     std::vector<std::uint8_t> data;
+    std::size_t beyond = 0;
     std::string message;
-    const FileError err = readWholeFile(path, data, &message);
-    if (err == FileError::EmptyPath || err == FileError::NotFound || err == FileError::OpenFailed) {
-        RIconReadResult result;
-        result.error = err;
-        result.message = message;
-        return result;
+    const FileError err = readFileChunks(
+        path,
+        [&](std::span<const std::uint8_t> chunk) {
+            const std::size_t take = std::min(chunk.size(), kMaxBytes - data.size());
+            data.insert(data.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(take));
+            beyond += chunk.size() - take;
+            return true;
+        },
+        &message);
+    RIconReadResult result;
+    if (err == FileError::None || err == FileError::ReadFailed) {
+        // On a read error the entries read so far stay replaced.
+        result = readRIconBytes(data, ramStore);
+        result.ignoredBytes += beyond;
     }
-    RIconReadResult result = readRIconBytes(data, ramStore);
     result.error = err;
     result.message = message;
     return result;

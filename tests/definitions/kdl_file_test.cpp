@@ -147,6 +147,27 @@ TEST(KdlFile, LaterDuplicateWins) {
     EXPECT_EQ(table[22], sample(2, 2, 0xC2));
 }
 
+TEST(KdlFile, LargeFileIsReadInPiecesAcrossRecordBoundaries) {
+    // 200 records (22,800 bytes, more than one read): records cross the
+    // boundaries of the pieces the file is read in; later ones win.
+    TempFolder dir;
+    std::vector<KeyDefinition> defs;
+    for (int i = 0; i < 200; ++i) defs.push_back(sample((i % 90) / 10, i % 10, static_cast<std::uint8_t>(i)));
+    Bytes data = recordsBytes(defs);
+    data.insert(data.end(), 13, 0x5A); // and a short tail
+    writeRaw(dir / "big.kdl", data);
+    KeyDefinitionTable table;
+    const auto r = readKdlFile(dir / "big.kdl", table);
+    EXPECT_TRUE(r.ok());
+    EXPECT_EQ(r.recordsRead, 200);
+    EXPECT_EQ(r.trailingBytes, 13u);
+    EXPECT_EQ(r.changedIndexes.size(), 90u);
+    for (int i = 0; i < 90; ++i) {
+        const int last = i + 90 * ((199 - i) / 90); // the last record in the file for slot i
+        EXPECT_EQ(table[i], defs[static_cast<std::size_t>(last)]) << i;
+    }
+}
+
 TEST(KdlFile, ShortTailIsIgnored) {
     KeyDefinitionTable table;
     Bytes data = recordsBytes({sample(0, 3, 0xD1)});

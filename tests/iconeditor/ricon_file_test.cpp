@@ -83,6 +83,19 @@ TEST(RIconFile, ExtraBlockAfter64IsIgnored) {
     EXPECT_EQ(store[63], icon(63));
 }
 
+TEST(RIconFile, LongFileFromDiskKeepsOnly64Bitmaps) {
+    TempFolder dir;
+    Bytes data = fileOf(64);
+    data.insert(data.end(), 40000, 0x33);
+    writeRaw(dir / "long.RIcon", data);
+    IconStore store(64);
+    const auto r = readRIconFile(dir / "long.RIcon", store);
+    EXPECT_TRUE(r.ok());
+    EXPECT_EQ(r.iconsRead, 64);
+    EXPECT_EQ(r.ignoredBytes, 40000u);
+    EXPECT_EQ(store[63], icon(63));
+}
+
 TEST(RIconFile, ShortFilesChangeOnlyWhatTheyHold) {
     IconStore store = marked();
     auto r = readRIconBytes(fileOf(2), store);
