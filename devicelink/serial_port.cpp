@@ -76,7 +76,15 @@ bool termiosStep(int fd, Change change)
         return false;
     if (!change(t))
         return false;
-    return tcsetattr(fd, TCSANOW, &t) == 0;
+    if (tcsetattr(fd, TCSANOW, &t) != 0)
+        return false;
+    // tcsetattr succeeds when any part was taken: a step counts only when the
+    // driver kept what we asked for (a pty ignores speed, size and parity).
+    termios back{};
+    if (tcgetattr(fd, &back) != 0)
+        return false;
+    return back.c_iflag == t.c_iflag && back.c_oflag == t.c_oflag && back.c_lflag == t.c_lflag &&
+           back.c_cflag == t.c_cflag && cfgetispeed(&back) == cfgetispeed(&t) && cfgetospeed(&back) == cfgetospeed(&t);
 }
 
 std::string groupName(gid_t gid)
