@@ -92,6 +92,30 @@ std::string KeyDefinition::labelLine(bool on, int line) const {
     return out;
 }
 
+void KeyDefinition::setIconLabel(bool on, std::uint8_t iconNumber) {
+    auto field = label(on);
+    std::ranges::fill(field, 0);
+    field[0] = iconNumber;
+}
+
+void KeyDefinition::setLargeAsciiLabel(bool on, std::uint8_t character) {
+    auto field = label(on);
+    std::ranges::fill(field, 0x20);
+    field[0] = character;
+}
+
+std::optional<int> largeAsciiEntryFor(std::uint8_t code) {
+    if (code < 32 || code > 127) return std::nullopt;
+    return code - 32;
+}
+
+std::string buttonNumberCaption(int index) {
+    if (index == kKnobIndex) return "Knob";
+    if (index == kKnobBIndex) return "Knob B";
+    if (index < 0 || index > kKnobBIndex) return "";
+    return std::to_string(index % 10 + 1);
+}
+
 std::vector<std::uint8_t> KeyDefinition::onMessage() const {
     const std::size_t n = std::min<std::size_t>(onLength(), kMaxOnLength);
     std::vector<std::uint8_t> out;

@@ -135,6 +135,13 @@ struct KeyDefinition {
     // The three six-character LCD lines of a Text label (bytes 0-5, 6-11, 12-17).
     std::string labelLine(bool on, int line) const;
 
+    // RamIcon / RomIcon labels: byte 0 = the 0-based icon number, bytes 1-17 00.
+    void setIconLabel(bool on, std::uint8_t iconNumber);
+    // LargeAscii labels: byte 0 = the character (32..127), bytes 1-17 blanks.
+    void setLargeAsciiLabel(bool on, std::uint8_t character);
+    // Byte 0 of the label: the icon number, or the large character.
+    std::uint8_t labelCode(bool on) const { return label(on)[0]; }
+
     std::uint8_t onLength() const { return bytes[kd::onLength]; }
     void setOnLength(std::uint8_t n) { bytes[kd::onLength] = n; }
     std::uint8_t offLength() const { return bytes[kd::offLength]; }
@@ -172,6 +179,15 @@ static_assert(sizeof(KeyDefinition) == kDefinitionSize, "a record is exactly 114
 void normaliseControlWithoutLcd(KeyDefinition& def);
 // Applies normaliseControlWithoutLcd when index is 80..89; does nothing otherwise.
 void normaliseForIndex(KeyDefinition& def, int index);
+
+// The large-character bitmap of a LargeAscii label's character: code - 32
+// for 32..127 (a blank selects entry 0), nothing otherwise.
+std::optional<int> largeAsciiEntryFor(std::uint8_t code);
+
+// The editor's "Button #" caption of a record: position + 1 for the LCD
+// buttons (0..79) and the function keys (80..87 give 1..8), "Knob" for 88,
+// "Knob B" for 89, "" for anything else.
+std::string buttonNumberCaption(int index);
 
 // A start-up record for index 0..89: zero-filled, header F0 15 2C 7E, bank
 // and position from the index.

@@ -178,6 +178,42 @@ TEST(KeyDefinitionLabels, TextPaddingAndLines) {
     EXPECT_EQ(def.bytes[kd::flags], 0);
 }
 
+TEST(KeyDefinitionLabels, IconAndLargeCharacterLabels) {
+    KeyDefinition def = initialDefinition(0);
+    def.setLabelText(true, "XXXXXXXXXXXXXXXXXX");
+    def.setIconLabel(true, 0); // shown to the user as icon 1
+    EXPECT_EQ(Bytes(def.onLabel().begin(), def.onLabel().end()), Bytes(18, 0));
+    def.setIconLabel(false, 63);
+    Bytes expected(18, 0);
+    expected[0] = 63;
+    EXPECT_EQ(Bytes(def.offLabel().begin(), def.offLabel().end()), expected);
+    EXPECT_EQ(def.labelCode(false), 63);
+
+    def.setLargeAsciiLabel(true, 'A');
+    expected.assign(18, 0x20);
+    expected[0] = 'A';
+    EXPECT_EQ(Bytes(def.onLabel().begin(), def.onLabel().end()), expected);
+    def.setLargeAsciiLabel(true, ' ');
+    EXPECT_EQ(Bytes(def.onLabel().begin(), def.onLabel().end()), Bytes(18, 0x20));
+    EXPECT_EQ(largeAsciiEntryFor(def.labelCode(true)), 0); // a blank selects large character 0
+    EXPECT_EQ(largeAsciiEntryFor(127), 95);
+    EXPECT_EQ(largeAsciiEntryFor(31), std::nullopt);
+    EXPECT_EQ(largeAsciiEntryFor(128), std::nullopt);
+}
+
+TEST(KeyDefinitionCaptions, ButtonNumber) {
+    EXPECT_EQ(buttonNumberCaption(0), "1");
+    EXPECT_EQ(buttonNumberCaption(12), "3");
+    EXPECT_EQ(buttonNumberCaption(79), "10");
+    EXPECT_EQ(buttonNumberCaption(80), "1");
+    EXPECT_EQ(buttonNumberCaption(84), "5");
+    EXPECT_EQ(buttonNumberCaption(87), "8");
+    EXPECT_EQ(buttonNumberCaption(88), "Knob");
+    EXPECT_EQ(buttonNumberCaption(89), "Knob B");
+    EXPECT_EQ(buttonNumberCaption(90), "");
+    EXPECT_EQ(buttonNumberCaption(-1), "");
+}
+
 TEST(KeyDefinitionMessages, NormalAndLongLayouts) {
     KeyDefinition def = initialDefinition(0);
     def.setOffMessage(Bytes{0x09, 0x08});
