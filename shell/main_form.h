@@ -26,6 +26,10 @@ std::string mainAcceleratorList();
 // menu bar and the main form.
 void AppInit();
 
+// The parts of AppInit: fonts 6..9 and colours 32..43; the menu bar and the main form.
+void DefineFontsAndColours();
+void MakeMainForm();
+
 // Design routine of "VANTOR": menus, every control of the three layers, page 1 shown.
 void MainFormDesign();
 // Moves the LCD line labels 100..125 and fields 165..190 to their places.
@@ -53,8 +57,10 @@ bool screenshotFailed();
 
 // Tests: every call the main form routes to another area's handler is reported as
 // (area, id, code); areas "menu", "editor", "panel", "panel99", "library",
-// "drawing", "drawing99", "tab", "level".
+// "drawing", "drawing99", "tab", "level", and of the form-level events "undo",
+// "store", "move", "poll".
 using RouteTrace = std::function<void(const std::string& area, int id, int code)>;
 void setRouteTrace(RouteTrace trace);
+void traceRoute(const char* area, int id, int code);
 
 } // namespace vantor

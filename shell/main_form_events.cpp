@@ -19,8 +19,7 @@ RouteTrace& routeTrace()
 
 void trace(const char* area, int id, int code)
 {
-    if (routeTrace())
-        routeTrace()(area, id, code);
+    traceRoute(area, id, code);
 }
 
 bool isOwnerButton(int id)
@@ -134,6 +133,12 @@ void panelPicture(int id, int code, std::intptr_t value, int& cancel)
 void setRouteTrace(RouteTrace t)
 {
     routeTrace() = std::move(t);
+}
+
+void traceRoute(const char* area, int id, int code)
+{
+    if (routeTrace())
+        routeTrace()(area, id, code);
 }
 
 void MainFormEvents(int id, int code, std::intptr_t value, int& cancel)

@@ -48,6 +48,12 @@ bool iconEditorTabShown()
     return GN_GETTABSEL(kMainFormName, 835) == 2;
 }
 
+void moveDrawing(int id, int code, int dx, int dy)
+{
+    traceRoute("move", id, code);
+    handlers::moveDrawing(dx, dy);
+}
+
 void onLoading()
 {
     handlers::allocateWorkingTables();
@@ -160,14 +166,8 @@ bool screenshotFailed()
     return screenshotError;
 }
 
-void AppInit()
+void DefineFontsAndColours()
 {
-    initResources();
-    GN_DEFIMAGEFOLDER("");
-    GN_ALLOWCOMMANDEVENTS(0);
-    GN_ALLOWKEYEVENTS(2);
-    GN_ALLOWMOUSEMOVEEVENTS(1);
-
     GN_DEFFONT(6, "Arial", 10, "V");
     GN_DEFFONT(7, "Arial", 12, "BV");
     GN_DEFFONT(8, "Tahoma", 12, "L+V");
@@ -184,15 +184,28 @@ void AppInit()
     GN_DEFCOLORL(41, rgb(67, 137, 188));
     GN_DEFCOLORL(42, rgb(183, 106, 108));
     GN_DEFCOLORL(43, rgb(137, 68, 221));
+}
 
-    shellFlags().commandLine = GN_COMMANDLINE();
-    if (SingleInstanceCheck("Vantor") == 1)
-        return;
-
+void MakeMainForm()
+{
     GN_DEFMAINMENU(9000, "&Files", "");
     GN_COLOR(0, 7);
     GN_ALLOWLOADINGEVENT(2);
     GN_FORM(kMainFormName, "", kMainFormTitle, 0, 0, kMainFormWidth, kMainFormHeight, "_C");
+}
+
+void AppInit()
+{
+    initResources();
+    GN_DEFIMAGEFOLDER("");
+    GN_ALLOWCOMMANDEVENTS(0);
+    GN_ALLOWKEYEVENTS(2);
+    GN_ALLOWMOUSEMOVEEVENTS(1);
+    DefineFontsAndColours();
+    shellFlags().commandLine = GN_COMMANDLINE();
+    if (SingleInstanceCheck("Vantor") == 1)
+        return;
+    MakeMainForm();
 }
 
 void StoreSelectedDefinition()
@@ -223,11 +236,14 @@ void MainFormLevelEvents(int id, int code, std::intptr_t value, int& cancel)
             onCloseRequest(cancel);
         break;
     case kUndoKeyId:
+        traceRoute("undo", id, code);
         handlers::undoDrawing();
         break;
     case kStoreSelectedId:
-        if (code == 1 || code == 410)
+        if (code == 1 || code == 410) {
+            traceRoute("store", id, code);
             StoreSelectedDefinition();
+        }
         break;
     case kIconUpKeyId:
         if (code == 1) {
@@ -243,23 +259,25 @@ void MainFormLevelEvents(int id, int code, std::intptr_t value, int& cancel)
         break;
     case kMoveUpKeyId:
         if (code == 1 && iconEditorTabShown())
-            handlers::moveDrawing(0, -1);
+            moveDrawing(id, code, 0, -1);
         break;
     case kMoveDownKeyId:
         if (iconEditorTabShown())
-            handlers::moveDrawing(0, 1);
+            moveDrawing(id, code, 0, 1);
         break;
     case kMoveLeftKeyId:
         if (iconEditorTabShown())
-            handlers::moveDrawing(-1, 0);
+            moveDrawing(id, code, -1, 0);
         break;
     case kMoveRightKeyId:
         if (iconEditorTabShown())
-            handlers::moveDrawing(1, 0);
+            moveDrawing(id, code, 1, 0);
         break;
     case kPollWorkerId:
-        if (code == 407)
+        if (code == 407) {
+            traceRoute("poll", id, code);
             shellcalls::pollPanel();
+        }
         break;
     case kScreenshotId:
         if (code == 410 && !screenshotTarget().empty())

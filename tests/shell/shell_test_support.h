@@ -1,0 +1,106 @@
+#pragma once
+// Drives the real main form headless: a QApplication, a private runtime folder for
+// the one-copy lock, every message box captured, the shell's routines installed.
+#include "shell/app_state.h"
+#include "shell/form_table.h"
+#include "shell/main_form.h"
+#include "resources/resources.h"
+#include "toolkit/gantry.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace vantor::testing {
+
+inline QApplication& app()
+{
+    static int argc = 1;
+    static char name[] = "shell_test";
+    static char* argv[] = {name, nullptr};
+    static QApplication* instance = [] {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        return new QApplication(argc, argv);
+    }();
+    return *instance;
+}
+
+inline QTemporaryDir& runtimeDir()
+{
+    static QTemporaryDir dir;
+    return dir;
+}
+
+struct Message {
+    std::string caption, text;
+    bool operator==(const Message&) const = default;
+};
+
+// One main form for one test: made in SetUp, closed in TearDown.
+class MainFormTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        app();
+        qputenv("XDG_RUNTIME_DIR", runtimeDir().path().toLocal8Bit());
+        initResources();
+        resetShellFlags();
+        shellFlags().commandLine = commandLine();
+        messages.clear();
+        setMessageHook([this](const std::string& caption, const std::string& text) {
+            messages.push_back({caption, text});
+            return 1;
+        });
+        setRouteTrace([this](const std::string& area, int id, int code) { routed.push_back({area, id, code}); });
+        GN_SETROUTINES(&RouteEvent, &DesignForm);
+        DefineFontsAndColours();
+        MakeMainForm();
+        GN_DOEVENTS(255);
+        routed.clear();
+    }
+
+    void TearDown() override
+    {
+        setRouteTrace(nullptr);
+        GN_UNLOADFORM("Debug");
+        GN_UNLOADFORM("VANTOR");
+        GN_DOEVENTS(255);
+        setMessageHook(nullptr);
+        setScreenDepthOverride(0);
+    }
+
+    virtual std::string commandLine() const { return "NOVT"; }
+
+    struct Routed {
+        std::string area;
+        int id, code;
+        bool operator==(const Routed&) const = default;
+    };
+    bool wasRouted(const std::string& area, int id, int code) const
+    {
+        for (const Routed& r : routed) {
+            if (r.area == area && r.id == id && r.code == code)
+                return true;
+        }
+        return false;
+    }
+    bool wasRoutedTo(const std::string& area) const
+    {
+        for (const Routed& r : routed) {
+            if (r.area == area)
+                return true;
+        }
+        return false;
+    }
+
+    const std::string form = "VANTOR";
+    std::vector<Message> messages;
+    std::vector<Routed> routed;
+};
+
+} // namespace vantor::testing
