@@ -52,7 +52,8 @@ void saveRamIconsAs();
 void readSettings();
 void writeSettings();
 void applyModeToWindow();
-void keyboardModeCommand();
-void emulationModeCommand();
+// The modal baud-rate dialog "BAUDRATE" over `parent`; returns once it is closed
+// (a cancelled dialog sets emulationMode back to 0).
+void openBaudDialog(const char* parent);
 
 } // namespace vantor::handlers

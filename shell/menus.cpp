@@ -31,6 +31,28 @@ void rescan()
     shellFlags().definitionsChanged = 0;
 }
 
+void keyboardModeCommand()
+{
+    shellFlags().keyboardMode = shellFlags().keyboardMode ? 0 : 1;
+    handlers::applyModeToWindow();
+    handlers::showDefinition(shellFlags().selectedButton);
+}
+
+void emulationModeCommand()
+{
+    shellFlags().emulationMode = shellFlags().emulationMode ? 0 : 1;
+    if (shellFlags().emulationMode == 1) {
+        handlers::openBaudDialog("vantor");
+        // A cancelled dialog has turned the mode off again and said nothing.
+        if (shellFlags().emulationMode == 1)
+            vantorMessage("Connect Computer to Device", "Halvern Devices");
+    } else {
+        shellcalls::applyFactoryLineSettings();
+        vantorMessage("Connect Computer to Vantor", "Halvern Devices");
+    }
+    handlers::applyModeToWindow();
+}
+
 void exitProgram()
 {
     // The toolkit unloads a form without a close request; the exit rules (settings
@@ -69,8 +91,8 @@ void MenuCommand(int id, int code)
     case 9045: handlers::saveRamIconsAs(); break;
     case 9055: exitProgram(); break;
     case 9105: rescan(); break;
-    case 9110: handlers::keyboardModeCommand(); break;
-    case 9115: handlers::emulationModeCommand(); break;
+    case 9110: keyboardModeCommand(); break;
+    case 9115: emulationModeCommand(); break;
     case 9205: ShowHelpContents(); break;
     case 9210: GN_MSGBOX("Vantor", "Orbel-Lumio/Vantor/Stratiq Macro Editor{i}", "About", "OK"); break;
     default: break; // 9000, 9100, 9200 open their menus; separators do nothing

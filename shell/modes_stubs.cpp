@@ -6,7 +6,6 @@ namespace vantor::handlers {
 void readSettings() {}
 void writeSettings() {}
 void applyModeToWindow() {}
-void keyboardModeCommand() {}
-void emulationModeCommand() {}
+void openBaudDialog(const char*) {}
 
 } // namespace vantor::handlers

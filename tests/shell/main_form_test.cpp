@@ -282,7 +282,7 @@ TEST_F(MainFormTest, MenuHasEveryItemWithItsCaption)
 
 TEST_F(MainFormTest, MenuPicksReachTheirCommands)
 {
-    for (int id : {9005, 9010, 9015, 9020, 9030, 9035, 9040, 9045, 9110, 9115}) {
+    for (int id : {9000, 9005, 9010, 9015, 9020, 9030, 9035, 9040, 9045, 9100, 9200}) {
         routed.clear();
         triggerMenuItem(id);
         GN_DOEVENTS(255);
@@ -294,6 +294,34 @@ TEST_F(MainFormTest, MenuPicksReachTheirCommands)
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].caption, "About");
     EXPECT_EQ(messages[0].text, "Orbel-Lumio/Vantor/Stratiq Macro Editor");
+}
+
+TEST_F(MainFormTest, KeyboardModeFlipsAndEmulationModeSaysWhatToConnect)
+{
+    triggerMenuItem(9110);
+    GN_DOEVENTS(255);
+    EXPECT_EQ(shellFlags().keyboardMode, 1);
+    triggerMenuItem(9110);
+    GN_DOEVENTS(255);
+    EXPECT_EQ(shellFlags().keyboardMode, 0);
+    EXPECT_TRUE(messages.empty());
+
+    triggerMenuItem(9115);
+    GN_DOEVENTS(255);
+    EXPECT_EQ(shellFlags().emulationMode, 1);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], (Message{"Halvern Devices", "Connect Computer to Device"}));
+    for (int i = 0; i < 2; ++i) {
+        triggerMenuItem(9115);
+        GN_DOEVENTS(255);
+        EXPECT_EQ(shellFlags().emulationMode, 0);
+        EXPECT_EQ(messages.back(), (Message{"Halvern Devices", "Connect Computer to Vantor"}));
+        if (i == 0) {
+            triggerMenuItem(9115);
+            GN_DOEVENTS(255);
+        }
+    }
+    EXPECT_EQ(messages.size(), 4u);
 }
 
 TEST_F(MainFormTest, TooltipsAnswerTheirTexts)
