@@ -1,0 +1,452 @@
+// The panel search and the transfers against the simulator over ptys.
+#include "devicelink/transfers.h"
+#include "tests/devicelink/test_support.h"
+
+#include "definitions/key_definition.h"
+#include "iconeditor/icon_bitmap.h"
+#include "platform/system/debug_output.h"
+#include "platform/system/tick.h"
+
+using namespace vantor;
+using vantor::panelsim::Fault;
+using vantor::panelsim::PanelSim;
+using vantor::test::PortEnvironment;
+using vantor::test::RecordingUi;
+
+namespace {
+
+struct Link {
+    SerialPort port;
+    KeyDefinitionTable table;
+    IconStores icons;
+    RecordingUi ui;
+    LinkHooks hooks;
+    std::vector<std::string> hookCalls;
+    std::vector<Bytes> injected;
+    DeviceLink link{port, table, icons, ui, hooks};
+    Link()
+    {
+        hooks.refreshEditor = [this] { hookCalls.push_back("refresh"); };
+        hooks.applyModeCaptions = [this] { hookCalls.push_back("captions"); };
+        hooks.focusEditor = [this] { hookCalls.push_back("focus"); };
+        hooks.redrawIconLibrary = [this] { hookCalls.push_back("library"); };
+        hooks.injectKeystrokes = [this](const Bytes& b) { injected.push_back(b); };
+    }
+    // Opens COMn and takes it as the panel's port, as a successful scan does.
+    void connectTo(int com)
+    {
+        port.openPort(com, true);
+        ASSERT_TRUE(port.isOpen());
+        port.panelPort = com;
+    }
+};
+
+std::size_t countRequests(const PanelSim& sim)
+{
+    std::size_t n = 0;
+    for (const auto& m : sim.received())
+        if (m.size() >= 4 && m[3] == 0x7F)
+            ++n;
+    return n;
+}
+
+// Waits (bounded) until the simulator has taken n messages.
+void waitForMessages(const PanelSim& sim, std::size_t n)
+{
+    const auto start = tickCount();
+    while (sim.received().size() < n && elapsedMs(start) < 3000)
+        sleepMs(2);
+}
+
+const Bytes kProbe{0xF0, 0x15, 0x2C, 0x7F, 0x00, 0x00};
+
+} // namespace
+
+TEST(FindPanel, SkipsSilentPortsAndKeepsThePanelsPort)
+{
+    PortEnvironment env;
+    std::vector<PanelSim*> silent;
+    for (int com = 1; com <= 4; ++com) {
+        auto opt = PortEnvironment::fastOptions();
+        opt.fault = Fault::Silent;
+        silent.push_back(&env.sim(com, opt));
+    }
+    auto& panel = env.sim(5);
+    shellFlags().debugMode = 1;
+    Link l;
+    l.link.findPanel();
+    EXPECT_EQ(l.port.panelPort, 5);
+    EXPECT_TRUE(l.port.isOpen());
+    EXPECT_EQ(l.port.openCom(), 5);
+    for (auto* s : silent)
+        EXPECT_EQ(s->received(), std::vector<Bytes>{kProbe}) << "each silent port gets one probe";
+    EXPECT_EQ(panel.received(), std::vector<Bytes>{kProbe});
+    EXPECT_TRUE(l.ui.messages.empty());
+    // The search window around the scan; each port closed on the way stops
+    // the poll worker (closing always does).
+    EXPECT_EQ(l.ui.events, (std::vector<std::string>{"search", "stop-poll", "stop-poll", "stop-poll", "stop-poll",
+                                                      "close-search"}));
+    // Trace: open, probe and reply of each port, in hex trace text.
+    ASSERT_GE(l.ui.debugLines.size(), 15u);
+    EXPECT_EQ(l.ui.debugLines[1], "Sending - F0 15 2C 7F 00 00 ");
+    EXPECT_EQ(l.ui.debugLines[2], "received: ");
+    EXPECT_EQ(l.ui.debugLines[14].substr(0, 22), "received: F0 15 2C 7E ");
+    EXPECT_EQ(l.ui.debugLines[14].size(), std::string("received: ").size() + 3 * 114);
+    EXPECT_EQ(l.hookCalls, std::vector<std::string>{"focus"});
+}
+
+TEST(FindPanel, FiftyByteAnswerIsNotAPanelAndTheLastPortIsClosed)
+{
+    PortEnvironment env;
+    auto opt = PortEnvironment::fastOptions();
+    opt.fault = Fault::Short;
+    opt.faultCount = 54; // F0 15 2C 7E and 50 bytes
+    auto& liar = env.sim(1, opt);
+    Link l;
+    l.link.findPanel();
+    EXPECT_EQ(liar.received(), std::vector<Bytes>{kProbe});
+    EXPECT_EQ(l.port.panelPort, 0);
+    EXPECT_FALSE(l.port.isOpen()) << "no store may reach a device that is not a panel";
+    ASSERT_EQ(l.ui.messages.size(), 1u);
+    EXPECT_EQ(l.ui.messages[0].first, "Could Not Find Vantor");
+    EXPECT_EQ(l.ui.messages[0].second, "Halvern Devices");
+    // The stores find no port afterwards.
+    l.table.sendPending[0] = true;
+    l.link.storeDefinition(610, false, 0);
+    EXPECT_TRUE(l.table.sendPending[0]);
+}
+
+TEST(FindPanel, GarbageIsNotAPanelAndABusyPortIsReported)
+{
+    PortEnvironment env;
+    auto opt = PortEnvironment::fastOptions();
+    opt.fault = Fault::Garbage;
+    env.sim(2, opt);
+    env.sim(3); // a panel, but held by another program
+    SerialPort other;
+    other.openPort(3, true);
+    ASSERT_TRUE(other.isOpen());
+    Link l;
+    l.link.findPanel();
+    EXPECT_EQ(l.port.panelPort, 0);
+    ASSERT_EQ(l.ui.messages.size(), 2u);
+    EXPECT_EQ(l.ui.messages[0].first, "Could Not Find Vantor");
+    EXPECT_NE(l.ui.messages[1].first.find("COM3"), std::string::npos);
+    EXPECT_NE(l.ui.messages[1].first.find("in use by another program"), std::string::npos);
+    ASSERT_EQ(l.link.scanProblems().size(), 1u);
+    EXPECT_EQ(l.link.scanProblems()[0].problem, OpenProblem::Busy);
+}
+
+TEST(FindPanel, NovtSkipsEverything)
+{
+    PortEnvironment env;
+    auto& panel = env.sim(1);
+    shellFlags().commandLine = "--x novt";
+    Link l;
+    l.port.panelPort = 0;
+    l.link.connectPanel();
+    EXPECT_EQ(l.port.panelPort, 0);
+    EXPECT_FALSE(l.port.isOpen());
+    EXPECT_TRUE(l.ui.messages.empty());
+    EXPECT_EQ(l.ui.count("search"), 0);
+    EXPECT_EQ(l.ui.count("start-poll"), 0);
+    EXPECT_TRUE(panel.received().empty());
+}
+
+TEST(ConnectPanel, FullLoadFillsTableAndStores)
+{
+    PortEnvironment env;
+    auto& panel = env.sim(2);
+    // Something of our own in the panel's RAM, and a record with a checksum.
+    IconBitmap ram7(kIconBytes, 0);
+    ram7[0] = 0xA5;
+    ram7[119] = 0x0F;
+    panel.setIcon(IconSet::RamIcons, 7, ram7);
+    Link l;
+    l.table.sendPending[12] = true;
+    l.link.connectPanel();
+    ASSERT_EQ(l.port.panelPort, 2);
+    EXPECT_TRUE(l.port.isOpen());
+    EXPECT_TRUE(l.ui.messages.empty());
+    for (int i = 0; i < kRomIconCount; ++i)
+        EXPECT_EQ(l.icons.romIcons[i], panel.icon(IconSet::RomIcons, i)) << "ROM icon " << i;
+    for (int i = 0; i < kRamIconCount; ++i)
+        EXPECT_EQ(l.icons.ramIcons[i], panel.icon(IconSet::RamIcons, i)) << "RAM icon " << i;
+    EXPECT_EQ(l.icons.ramIcons[7], ram7);
+    for (int i = 0; i < kLargeAsciiCount; ++i)
+        EXPECT_EQ(l.icons.largeAsciiIcons[i], panel.icon(IconSet::LargeAscii, i)) << "large character " << i;
+    for (int d = 0; d < kDefinitionCount; ++d) {
+        KeyDefinition expected = panel.definition(d);
+        stripPanelChecksums(expected);
+        EXPECT_EQ(l.table[d], expected) << "record " << d;
+    }
+    // A record with a Sony checksum reads back without it.
+    const KeyDefinition held = panel.definition(0);
+    ASSERT_EQ(held.checksumKind(), ChecksumKind::Sony);
+    ASSERT_GT(held.onLength(), 0);
+    EXPECT_EQ(l.table[0].onLength(), held.onLength() - 1);
+    EXPECT_TRUE(l.table.sendPending[12]) << "loading leaves the send flags alone";
+    // Requests: one probe, 40 + 64 + 96 icons, 90 definitions.
+    EXPECT_EQ(countRequests(panel), 1u + 40 + 64 + 96 + 90);
+    EXPECT_EQ(l.ui.events, (std::vector<std::string>{"stop-poll", "search", "close-search",
+                                                      "progress:Loading ROM Icons", "close-progress",
+                                                      "progress:Loading RAM Icons", "close-progress",
+                                                      "progress:Loading Large ASCII Icons", "close-progress",
+                                                      "progress:Loading Definitions", "close-progress",
+                                                      "start-poll"}));
+    EXPECT_EQ(l.hookCalls, (std::vector<std::string>{"focus", "library", "refresh", "captions", "focus"}));
+    // Progress of the ROM icons: 100 * i / 39, rounded.
+    ASSERT_GE(l.ui.progress.size(), 40u);
+    EXPECT_EQ(l.ui.progress[0], 0);
+    EXPECT_EQ(l.ui.progress[1], 3);
+    EXPECT_EQ(l.ui.progress[39], 100);
+}
+
+TEST(Transfers, StallMidTransferClosesThePortSilentlyAndLaterLoadsDoNothing)
+{
+    PortEnvironment env;
+    auto opt = PortEnvironment::fastOptions();
+    opt.fault = Fault::StallAfter;
+    opt.faultCount = 6; // the probe and 5 ROM icons, then half of icon 5
+    auto& panel = env.sim(1, opt);
+    Link l;
+    l.link.connectPanel();
+    EXPECT_FALSE(l.port.isOpen());
+    EXPECT_EQ(l.port.panelPort, 0);
+    EXPECT_TRUE(l.ui.messages.empty()) << "a time-out shows no message";
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(l.icons.romIcons[i], panel.icon(IconSet::RomIcons, i));
+    EXPECT_TRUE(l.icons.romIcons[5].empty());
+    for (int i = 0; i < kRamIconCount; ++i)
+        EXPECT_TRUE(l.icons.ramIcons[i].empty());
+    EXPECT_EQ(countRequests(panel), 1u + 6) << "no request after the time-out";
+    EXPECT_EQ(l.ui.count("start-poll"), 0);
+    EXPECT_EQ(l.ui.count("progress:Loading RAM Icons"), 0);
+    EXPECT_EQ(l.table[0], initialDefinition(0));
+}
+
+TEST(Transfers, SilentDefinitionsTimeOutAfterASecond)
+{
+    PortEnvironment env;
+    auto opt = PortEnvironment::fastOptions();
+    opt.fault = Fault::Silent;
+    auto& panel = env.sim(1, opt);
+    Link l;
+    l.connectTo(1);
+    l.link.loadDefinitions();
+    EXPECT_FALSE(l.port.isOpen());
+    EXPECT_EQ(l.port.panelPort, 0);
+    EXPECT_TRUE(l.ui.messages.empty());
+    // About 1000 ms / (50 + 11 x 5 ms) requests, far fewer than 90.
+    const auto asked = countRequests(panel);
+    EXPECT_GE(asked, 5u);
+    EXPECT_LE(asked, 12u);
+    EXPECT_EQ(l.ui.events.back(), "close-progress");
+}
+
+TEST(Transfers, SilentIconsAreSkippedWithoutATimeOut)
+{
+    PortEnvironment env;
+    auto opt = PortEnvironment::fastOptions();
+    opt.fault = Fault::Silent;
+    auto& panel = env.sim(1, opt);
+    Link l;
+    l.connectTo(1);
+    l.link.loadRomIcons();
+    EXPECT_TRUE(l.port.isOpen()) << "an unanswered icon is skipped";
+    EXPECT_EQ(countRequests(panel), 40u);
+    EXPECT_TRUE(l.icons.romIcons[0].empty());
+}
+
+TEST(Transfers, UnpluggedMidLoadLeavesTheProgramRunningAndARescanFindsThePanel)
+{
+    PortEnvironment env;
+    auto opt = PortEnvironment::fastOptions();
+    opt.fault = Fault::HangupAfter;
+    opt.faultCount = 11; // the probe and 10 ROM icons
+    const std::string link = (env.dir() / "usb-adapter").string();
+    opt.linkPath = link;
+    env.sim(1, opt);
+    Link l;
+    l.link.connectPanel();
+    EXPECT_FALSE(l.port.isOpen());
+    EXPECT_EQ(l.port.panelPort, 0);
+    EXPECT_TRUE(l.ui.messages.empty());
+    EXPECT_EQ(l.icons.romIcons[9].size(), kIconBytes);
+    EXPECT_TRUE(l.icons.romIcons[10].empty());
+    EXPECT_EQ(l.ui.count("start-poll"), 0);
+    EXPECT_TRUE(l.icons.ramIcons[0].empty());
+    // Plugged in again under the same name: the rescan finds it.
+    auto again = PortEnvironment::fastOptions();
+    again.linkPath = link;
+    env.sim(1, again);
+    l.link.findPanel();
+    EXPECT_EQ(l.port.panelPort, 1);
+}
+
+TEST(Stores, StoreDefinitionSendsThePanelCopyOnceAndTracesIt)
+{
+    PortEnvironment env;
+    auto& panel = env.sim(1);
+    Link l;
+    l.connectTo(1);
+    std::vector<std::string> debug;
+    setDebugOutputSink([&](const std::string& s) { debug.push_back(s); });
+    KeyDefinition& rec = l.table[12]; // bank 1, position 2
+    const Bytes on{0x01, 0x02};
+    rec.setOnMessage(on);
+    rec.setChecksumKind(ChecksumKind::Sony);
+    l.table.sendPending[12] = true;
+    l.link.storeDefinition(620, false, 1);
+    EXPECT_FALSE(l.table.sendPending[12]);
+    waitForMessages(panel, 1);
+    ASSERT_EQ(panel.received().size(), 1u);
+    const KeyDefinition sent = KeyDefinition::fromBytes(panel.received()[0]);
+    EXPECT_EQ(panel.received()[0].size(), kDefinitionSize);
+    EXPECT_EQ(sent.onLength(), 3);
+    EXPECT_EQ(sent.onMessage(), (Bytes{0x01, 0x02, 0x03}));
+    EXPECT_EQ(sent, panelCopy(rec));
+    EXPECT_EQ(rec.onLength(), 2) << "the record in memory stays as edited";
+    ASSERT_EQ(debug.size(), 1u);
+    EXPECT_EQ(debug[0], hexTrace(panel.received()[0]));
+    EXPECT_EQ(debug[0].substr(0, 18), "F0 15 2C 7E 02 01 ");
+    // Not pending any more: nothing is sent.
+    l.link.storeDefinition(620, false, 1);
+    sleepMs(30);
+    EXPECT_EQ(panel.received().size(), 1u);
+    EXPECT_EQ(debug.size(), 1u);
+    // An id that maps to nothing does nothing.
+    l.link.storeDefinition(500, false, 0);
+    setDebugOutputSink({});
+    // The panel holds it.
+    EXPECT_EQ(panel.definition(12), panelCopy(rec));
+}
+
+TEST(Stores, StoreDefinitionsGoesInPanelOrderAndRunsTheBar)
+{
+    PortEnvironment env;
+    auto& panel = env.sim(1);
+    Link l;
+    l.connectTo(1);
+    for (int i : {89, 84, 3, 81, 88, 71})
+        l.table.sendPending[i] = true;
+    l.link.storeDefinitions();
+    waitForMessages(panel, 6);
+    std::vector<int> order;
+    for (const auto& m : panel.received())
+        order.push_back(KeyDefinition::fromBytes(m).ownIndex());
+    // LCD keys bank by bank, then F1, F1+Shift, F2, F2+Shift ..., then the knob.
+    EXPECT_EQ(order, (std::vector<int>{3, 71, 84, 81, 88, 89}));
+    for (bool p : l.table.sendPending)
+        EXPECT_FALSE(p);
+    ASSERT_EQ(l.ui.progress.size(), 90u);
+    EXPECT_EQ(l.ui.progress.front(), 1);
+    EXPECT_EQ(l.ui.progress[88], 100);
+    EXPECT_EQ(l.ui.events, (std::vector<std::string>{"progress:Saving Definitions", "close-progress"}));
+
+    // Nothing pending: nothing on the wire, the bar still runs.
+    panel.clearReceived();
+    l.ui.progress.clear();
+    l.link.storeDefinitions();
+    sleepMs(30);
+    EXPECT_TRUE(panel.received().empty());
+    EXPECT_EQ(l.ui.progress.size(), 90u);
+    // Without a panel nothing at all.
+    l.port.panelPort = 0;
+    l.ui.events.clear();
+    l.link.storeDefinitions();
+    EXPECT_TRUE(l.ui.events.empty());
+}
+
+TEST(Stores, StoreRamIconsSkipsEmptyEntries)
+{
+    PortEnvironment env;
+    auto& panel = env.sim(1);
+    Link l;
+    l.connectTo(1);
+    IconBitmap a(kIconBytes, 0x11), b(kIconBytes, 0x0F);
+    l.icons.ramIcons[0] = a;
+    l.icons.ramIcons[5] = b;
+    l.icons.ramIcons[9] = IconBitmap(100, 0xFF); // short: skipped
+    l.link.storeRamIcons();
+    waitForMessages(panel, 4);
+    const auto got = panel.received();
+    ASSERT_EQ(got.size(), 4u);
+    EXPECT_EQ(got[0], (Bytes{0xF0, 0x15, 0x2C, 0x04, 0x00, 0x05, 0x00}));
+    EXPECT_EQ(got[1], link::iconData(0, nibbleEncode(a)));
+    EXPECT_EQ(got[2], (Bytes{0xF0, 0x15, 0x2C, 0x04, 0x00, 0x05, 0x05}));
+    EXPECT_EQ(got[3], link::iconData(5, nibbleEncode(b)));
+    EXPECT_EQ(got[3].size(), 251u);
+    EXPECT_EQ(got[3][10], 0x0F); // low nibble of 0F first
+    EXPECT_EQ(got[3][11], 0x00);
+    EXPECT_EQ(panel.icon(IconSet::RamIcons, 5), b);
+    EXPECT_EQ(l.ui.progress.size(), 64u);
+    EXPECT_EQ(l.hookCalls, std::vector<std::string>{"focus"});
+}
+
+TEST(Stores, StoreRamIconChecksPortLibraryAndNumber)
+{
+    PortEnvironment env;
+    auto& panel = env.sim(1);
+    Link l;
+    l.link.storeRamIcon();
+    ASSERT_EQ(l.ui.messages.size(), 1u);
+    EXPECT_EQ(l.ui.messages[0].first, "Vantor is not connected to computer");
+    EXPECT_EQ(l.ui.messages[0].second, "Halvern Devices");
+
+    l.connectTo(1);
+    l.ui.ramLibrary = false;
+    l.link.storeRamIcon();
+    ASSERT_EQ(l.ui.messages.size(), 2u);
+    EXPECT_EQ(l.ui.messages[1].first, "Click on Ram Icon and select a Number to save to");
+
+    l.ui.ramLibrary = true;
+    l.ui.iconNumber = 65;
+    l.link.storeRamIcon();
+    EXPECT_TRUE(l.icons.ramIcons[63].empty());
+    EXPECT_TRUE(l.hookCalls.empty());
+
+    editGrid().clear();
+    editGrid().at(0, 0) = 1;  // leftmost pixel of the top row
+    editGrid().at(35, 1) = 1; // rightmost pixel of the second row
+    l.ui.iconNumber = 3;
+    l.link.storeRamIcon();
+    const IconBitmap expected = packIcon(editGrid());
+    EXPECT_EQ(l.icons.ramIcons[2], expected);
+    EXPECT_EQ(expected[4], 0x08);
+    EXPECT_EQ(expected[5], 0x01);
+    EXPECT_EQ(l.hookCalls, std::vector<std::string>{"library"});
+    waitForMessages(panel, 2);
+    const auto got = panel.received();
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[0], link::iconSlotSelect(2));
+    EXPECT_EQ(got[1], link::iconData(2, nibbleEncode(expected)));
+    EXPECT_EQ(panel.icon(IconSet::RamIcons, 2), expected);
+    editGrid().clear();
+}
+
+TEST(PollPanel, HandsWhatThePanelSentToKeystrokeInjection)
+{
+    PortEnvironment env;
+    auto& panel = env.sim(1);
+    shellFlags().debugMode = 1;
+    Link l;
+    l.connectTo(1);
+    l.ui.debugLines.clear();
+    l.link.pollPanel();
+    EXPECT_TRUE(l.injected.empty()) << "nothing received, nothing handed on";
+    EXPECT_TRUE(panel.press(1, 1));
+    const Bytes expected = panel.definition(0).onMessage();
+    Bytes got;
+    const auto start = tickCount();
+    while (got.size() < expected.size() && elapsedMs(start) < 3000) {
+        l.link.pollPanel();
+        for (const auto& b : l.injected)
+            got.insert(got.end(), b.begin(), b.end());
+        l.injected.clear();
+        sleepMs(5);
+    }
+    EXPECT_EQ(got, expected);
+    ASSERT_FALSE(l.ui.debugLines.empty());
+    EXPECT_EQ(l.ui.debugLines[0].substr(0, 3), hexTrace(expected).substr(0, 3));
+}
