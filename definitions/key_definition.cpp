@@ -332,15 +332,22 @@ void stripPanelChecksums(KeyDefinition& def) {
     const std::size_t onLen = def.onLength();
     const std::size_t offLen = def.offLength();
     if (onLen >= 1) {
-        // Full: 31 bytes beside an off message, or 62 and more.
-        const bool full = (onLen == kMessageFieldSize && offLen > 0) || onLen >= static_cast<std::size_t>(kMaxOnLength);
+        // Lengths panelCopy can give both with and without a checksum byte
+        // (31 beside an off message, 62), or never gives with one (a long
+        // on message beside an off message, above 62): the last byte goes
+        // only when it is the checksum of the bytes before it.
+        const bool longBesideOff = onLen > kMessageFieldSize && offLen > 0;
+        const bool uncertain = (onLen == kMessageFieldSize && offLen > 0) || longBesideOff ||
+                               onLen >= static_cast<std::size_t>(kMaxOnLength);
         bool remove = true;
-        if (full) {
+        if (uncertain) {
             const auto message = def.onMessage(); // at most 62 bytes
             remove = message.size() == onLen && message.back() == checksumOver(message, onLen - 1, kind);
         }
         if (remove) {
-            if (onLen - 1 < static_cast<std::size_t>(kMaxOnLength)) onByte(def, onLen - 1) = 0;
+            // The byte itself becomes 00 again, unless it lies in the field
+            // of an off message.
+            if (onLen - 1 < kMessageFieldSize || !longBesideOff) onByte(def, onLen - 1) = 0;
             def.setOnLength(static_cast<std::uint8_t>(onLen - 1));
         }
     }

@@ -478,6 +478,90 @@ TEST(PanelChecksum, FullMessageEndingInItsChecksumReadsBackShorter) {
     EXPECT_EQ(panelCopy(back), copy);
 }
 
+TEST(PanelChecksum, LongOnMessageBesideAnOffMessageIsLeftAlone) {
+    // Not a record the editor makes, but one a file can hold: the off field
+    // is both continuation and off message, so neither gets a checksum, and
+    // reading back touches neither.
+    KeyDefinition def = initialDefinition(2);
+    def.setChecksumKind(ChecksumKind::Sony);
+    def.setLongOnMessage(iota(35));
+    def.setOffLength(5);
+    const auto copy = panelCopy(def);
+    EXPECT_EQ(copy, def);
+    auto back = copy;
+    stripPanelChecksums(back);
+    EXPECT_EQ(back, def);
+
+    // When its last byte is the checksum it is taken as one, but the bytes
+    // of the off field stay as they are.
+    Bytes on = iota(34);
+    on.push_back(sonyChecksum(on));
+    def.setLongOnMessage(on);
+    def.setOffLength(5);
+    back = def;
+    stripPanelChecksums(back);
+    EXPECT_EQ(back.onLength(), 34);
+    EXPECT_EQ(back.offLength(), 5);
+    EXPECT_EQ(back.offMessageField()[3], on[34]);
+}
+
+TEST(PanelChecksum, EveryLayoutRoundTripsAndKeepsThePanelLengthRule) {
+    std::uint32_t seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<std::uint8_t>(seed >> 16);
+    };
+    int coincidences = 0;
+    for (ChecksumKind kind : {ChecksumKind::Sony, ChecksumKind::Vdcp}) {
+        for (int onLen = 0; onLen <= 62; ++onLen) {
+            for (int offLen = 0; offLen <= (onLen > 31 ? 0 : 31); ++offLen) {
+                Bytes on(static_cast<std::size_t>(onLen)), off(static_cast<std::size_t>(offLen));
+                for (auto& b : on) b = next();
+                for (auto& b : off) b = next();
+                KeyDefinition def = initialDefinition(7);
+                if (onLen > 31)
+                    def.setLongOnMessage(on);
+                else {
+                    def.setOnMessage(on);
+                    def.setOffMessage(off);
+                }
+                def.setChecksumKind(kind);
+                const auto copy = panelCopy(def);
+                SCOPED_TRACE(testing::Message() << "on " << onLen << " off " << offLen);
+                // The panel's length rule holds.
+                EXPECT_LE(copy.onLength(), 62);
+                EXPECT_LE(copy.offLength(), 31);
+                if (copy.onLength() > 31) {
+                    EXPECT_EQ(copy.offLength(), 0);
+                }
+                EXPECT_EQ(copy.offLength() > 0, offLen > 0);
+                // A message that grew ends in its checksum; the rest is its own.
+                if (copy.onLength() == onLen + 1)
+                    EXPECT_EQ(copy.onMessage(), appendChecksum(on, kind));
+                else
+                    EXPECT_EQ(copy.onMessage(), on);
+                if (copy.offLength() == offLen + 1)
+                    EXPECT_EQ(copy.offMessage(), appendChecksum(off, kind));
+                else
+                    EXPECT_EQ(copy.offMessage(), off);
+                // Every message with room grows.
+                EXPECT_EQ(copy.onLength() == onLen + 1, onLen > 0 && (onLen < 31 || (onLen < 62 && offLen == 0)));
+                EXPECT_EQ(copy.offLength() == offLen + 1, offLen > 0 && offLen < 31);
+                // Read back: the record as edited, or one the panel sends alike.
+                auto back = copy;
+                stripPanelChecksums(back);
+                if (back != def) {
+                    // Only a full message that ends in its own checksum.
+                    ++coincidences;
+                    EXPECT_EQ(panelCopy(back), copy);
+                    EXPECT_TRUE(onLen == 31 || onLen == 62 || offLen == 31);
+                }
+            }
+        }
+    }
+    EXPECT_LT(coincidences, 8);
+}
+
 TEST(PanelChecksum, PanelRecordsWithLengthsItNeverHolds) {
     KeyDefinition def = initialDefinition(1);
     def.setChecksumKind(ChecksumKind::Sony);
