@@ -1,0 +1,190 @@
+// Message boxes, file dialogs, help and the debug window.
+#include "toolkit/gantry_internal.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace gantry {
+namespace {
+
+GnMessageHook& messageHook() {
+    static GnMessageHook h;
+    return h;
+}
+GnFileDialogHook& fileHook() {
+    static GnFileDialogHook h;
+    return h;
+}
+std::function<void(const std::string&)>& helpHook() {
+    static std::function<void(const std::string&)> h;
+    return h;
+}
+std::string& debugText() {
+    static std::string t;
+    return t;
+}
+QPointer<QPlainTextEdit>& debugEdit() {
+    static QPointer<QPlainTextEdit> e;
+    return e;
+}
+
+bool messagesToStderr() {
+    const char* v = std::getenv("VANTOR_MESSAGES");
+    return v && std::string(v) == "stderr";
+}
+
+std::string removeAll(std::string s, const std::string& what) {
+    for (size_t p; (p = s.find(what)) != std::string::npos;) s.erase(p, what.size());
+    return s;
+}
+
+// "Key Definition List|*.kdl|All|*.*" -> "Key Definition List (*.kdl);;All (*.*)"
+QString qtFilter(const std::string& filter) {
+    const QStringList parts = qs(filter).split('|');
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) out << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+    if (parts.size() % 2 == 1 && !parts.back().isEmpty()) out << parts.back();
+    return out.join(";;");
+}
+
+std::string withExtension(const std::string& path, const std::string& ext) {
+    if (path.empty() || ext.empty()) return path;
+    if (QFileInfo(qs(path)).suffix().isEmpty()) return path + "." + ext;
+    return path;
+}
+
+QWidget* parentWindow(const std::string& form) {
+    auto f = findForm(form);
+    return f ? f->window.data() : nullptr;
+}
+
+}  // namespace
+
+int showMessage(const std::string& caption, const std::string& text, const std::string& buttons) {
+    const std::string b = upper(buttons);
+    const int first = b.rfind("YES", 0) == 0 ? 6 : 1;
+    if (messageHook()) return messageHook()(caption, text);
+    if (messagesToStderr() || !qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        std::fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());
+        std::fflush(stderr);
+        return first;
+    }
+    QMessageBox box(QMessageBox::NoIcon, qs(caption), qs(text), QMessageBox::NoButton, QApplication::activeWindow());
+    box.setWindowModality(Qt::ApplicationModal);
+    if (b == "OKCANCEL") box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+    else if (b == "YESNO") box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    else if (b == "YESNOCANCEL") box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    else box.setStandardButtons(QMessageBox::Ok);
+    switch (box.exec()) {
+    case QMessageBox::Cancel: return 2;
+    case QMessageBox::Yes: return 6;
+    case QMessageBox::No: return 7;
+    default: return 1;
+    }
+}
+
+void resetDebugWindowPointer() { debugEdit() = nullptr; }
+
+}  // namespace gantry
+
+using namespace gantry;
+
+void setMessageHook(GnMessageHook hook) { messageHook() = std::move(hook); }
+void setFileDialogHook(GnFileDialogHook hook) { fileHook() = std::move(hook); }
+void setHelpHook(std::function<void(const std::string&)> hook) { helpHook() = std::move(hook); }
+std::string debugWindowText() { return debugText(); }
+
+void vantorMessage(const std::string& text, const std::string& caption) { showMessage(caption, text, "OK"); }
+
+int GN_MSGBOX(const std::string&, const std::string& text, const std::string& caption, const std::string& buttons) {
+    return showMessage(caption, removeAll(text, "{i}"), buttons);
+}
+
+std::string GN_OPENFILE(const std::string& form, const std::string& title, const std::string& folder,
+                        const std::string& filter, const std::string& props) {
+    GnFileDialogRequest r;
+    r.save = false;
+    r.form = form;
+    r.title = title;
+    r.folder = folder;
+    r.filter = filter;
+    r.props = props;
+    if (fileHook()) return fileHook()(r);
+    if (messagesToStderr() || !qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        std::fprintf(stderr, "[Open] %s\n", title.c_str());
+        return {};
+    }
+    return bytes(QFileDialog::getOpenFileName(parentWindow(form), qs(title), qs(folder), qtFilter(filter)));
+}
+
+std::string GN_SAVEFILE(const std::string& form, const std::string& title, const std::string& folder,
+                        const std::string& name, const std::string& filter, const std::string& defaultExt,
+                        const std::string& props) {
+    GnFileDialogRequest r;
+    r.save = true;
+    r.form = form;
+    r.title = title;
+    r.folder = folder;
+    r.name = name;
+    r.filter = filter;
+    r.defaultExt = defaultExt;
+    r.props = props;
+    if (fileHook()) return withExtension(fileHook()(r), defaultExt);
+    if (messagesToStderr() || !qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        std::fprintf(stderr, "[Save] %s\n", title.c_str());
+        return {};
+    }
+    QString start = qs(folder);
+    if (!name.empty()) start = start.isEmpty() ? qs(name) : start + "/" + qs(name);
+    return withExtension(bytes(QFileDialog::getSaveFileName(parentWindow(form), qs(title), start, qtFilter(filter))),
+                         defaultExt);
+}
+
+void GN_HHELP(const std::string&, const std::string& file, const std::string&, const std::string&) {
+    std::string path = file;
+    if (path.empty() || (path[0] != '/' && path.find(':') == std::string::npos)) path = GN_APPPATH() + file;
+    if (helpHook()) {
+        helpHook()(path);
+        return;
+    }
+    if (!QFileInfo::exists(qs(path))) {
+        showMessage("Help", "Cannot open the help file " + path, "OK");
+        return;
+    }
+    if (messagesToStderr()) {
+        std::fprintf(stderr, "[Help] %s\n", path.c_str());
+        return;
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(qs(path)));
+}
+
+void GN_DEBUGFORM(const std::string& name) {
+    if (auto f = findForm(name)) {
+        if (f->window) f->window->raise();
+        return;
+    }
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return;
+    auto f = makeFormWindow(name, "", name, 60, 20, "");
+    f->isDebug = true;
+    auto* edit = new QPlainTextEdit(f->client);
+    edit->setReadOnly(true);
+    edit->setGeometry(0, 0, f->client->width(), f->client->height());
+    edit->setPlainText(qs(debugText()));
+    debugEdit() = edit;
+    f->window->show();
+}
+
+void GN_DPRINT(const std::string& text) {
+    debugText() += text;
+    debugText() += '\n';
+    if (debugEdit()) debugEdit()->appendPlainText(qs(text));
+}
