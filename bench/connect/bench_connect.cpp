@@ -1,0 +1,84 @@
+// A full connect (probe, 40 + 64 + 96 icons, 90 definitions) against the panel
+// simulator at the line's wire speed, measured against the least time the
+// protocol itself needs:
+//   connect_ms=N floor_ms=M ratio=R
+// The floor follows each exchange as the protocol runs it: the fixed waits
+// (200 ms after the probe, 50 ms after every request, then 10 ms polls until an
+// icon reply's last byte has arrived) with every byte of request and reply on
+// the wire at 38400 baud, 11 bits a byte (start, 8 data, parity, stop).
+#include "definitions/key_definition.h"
+#include "devicelink/port_map.h"
+#include "devicelink/transfers.h"
+#include "iconeditor/icon_bitmap.h"
+#include "tools/panelsim/panel_sim.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include <unistd.h>
+
+using namespace vantor;
+
+namespace {
+
+// Time from sending a request until the protocol has the whole reply.
+double exchangeMs(std::size_t requestBytes, std::size_t replyBytes, double firstWaitMs, double pollMs, bool pollsAtLeastOnce)
+{
+    const double byteMs = panelsim::kBitsPerByte * 1000.0 / 38400.0;
+    const double onWire = static_cast<double>(requestBytes + replyBytes) * byteMs;
+    double t = firstWaitMs;
+    if (pollsAtLeastOnce)
+        t += pollMs;
+    while (t < onWire)
+        t += pollMs;
+    return t;
+}
+
+} // namespace
+
+int main()
+{
+    const double floorMs = exchangeMs(6, kDefinitionSize, link::kProbeWaitMs, 0, false) +
+                           (kRomIconCount + kRamIconCount + kLargeAsciiCount) *
+                               exchangeMs(7, 251, link::kRequestWaitMs, link::kIconPollMs, true) +
+                           kDefinitionCount * exchangeMs(6, kDefinitionSize, link::kRequestWaitMs, link::kDefinitionPollMs, false);
+
+    const auto dir = std::filesystem::temp_directory_path() / ("vantor-bench-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    panelsim::SimOptions opt;
+    opt.linkPath = (dir / "panel").string();
+    panelsim::PanelSim sim(opt);
+    std::string error;
+    if (!sim.start(&error)) {
+        std::fprintf(stderr, "bench-connect: %s\n", error.c_str());
+        return 1;
+    }
+    for (int n = 1; n <= 32; ++n)
+        unsetenv(("VANTOR_COM" + std::to_string(n)).c_str());
+    setenv("VANTOR_COM1", opt.linkPath.c_str(), 1);
+    setenv("VANTOR_COM_AUTO", "0", 1);
+    forgetComPortMap();
+
+    SerialPort port;
+    KeyDefinitionTable table;
+    IconStores icons;
+    LinkUi ui;
+    LinkHooks hooks;
+    DeviceLink link(port, table, icons, ui, hooks);
+    const auto start = std::chrono::steady_clock::now();
+    link.connectPanel();
+    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    const bool complete = port.isOpen() && port.panelPort == 1 && !icons.largeAsciiIcons[95].empty() &&
+                          table[89] == [&] { KeyDefinition d = sim.definition(89); stripPanelChecksums(d); return d; }();
+    sim.stop();
+    std::filesystem::remove_all(dir);
+    if (!complete) {
+        std::fprintf(stderr, "bench-connect: the connect did not load everything\n");
+        return 1;
+    }
+    std::printf("connect_ms=%.0f floor_ms=%.0f ratio=%.3f\n", ms, floorMs, ms / floorMs);
+    return 0;
+}
