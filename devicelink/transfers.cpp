@@ -328,12 +328,18 @@ void DeviceLink::storeDefinition(int controlId, bool shiftOn, int bank)
     if (!port_.isOpen())
         return;
     const auto index = definitionIndexFor(controlId, shiftOn, bank);
-    if (!index)
+    if (index)
+        storeDefinitionIndex(*index);
+}
+
+void DeviceLink::storeDefinitionIndex(int index)
+{
+    if (!port_.isOpen() || index < 0 || index >= kDefinitionCount)
         return;
-    if (!table_.sendPending[static_cast<std::size_t>(*index)])
+    if (!table_.sendPending[static_cast<std::size_t>(index)])
         return;
-    table_.sendPending[static_cast<std::size_t>(*index)] = false;
-    const KeyDefinition copy = panelCopy(table_[*index]);
+    table_.sendPending[static_cast<std::size_t>(index)] = false;
+    const KeyDefinition copy = panelCopy(table_[index]);
     const Bytes bytes(copy.bytes.begin(), copy.bytes.end());
     port_.sendBytes(bytes);
     outputDebugString(hexTrace(bytes));

@@ -66,6 +66,8 @@ public:
     // Stores one definition (control id, Shift state, bank 0..7 for the LCD
     // keys) when its sendPending flag is set.
     void storeDefinition(int controlId, bool shiftOn, int bank);
+    // The same for a record index 0..89 (other indexes do nothing).
+    void storeDefinitionIndex(int index);
     void storeDefinitions();
     // The icon editor's drawing into RAM icon currentIconNumber.
     void storeRamIcon();
