@@ -324,13 +324,16 @@ protected:
         }
         if (ev->type() != QEvent::KeyPress || !obj->isWidgetType()) return false;
         auto* w = static_cast<QWidget*>(obj);
+        auto* ke = static_cast<QKeyEvent*>(ev);
         // A key press that a widget ignores travels on to its parents: act once.
-        if (ev == lastPress_ && lastTarget_ && w->isAncestorOf(lastTarget_)) return false;
+        if (ev == lastPress_ && ke->key() == lastKey_ && lastTarget_ && w != lastTarget_ &&
+            w->isAncestorOf(lastTarget_))
+            return false;
         lastPress_ = ev;
+        lastKey_ = ke->key();
         lastTarget_ = w;
         Form* f = formOfWidget(w);
         if (!f || f->isDebug) return false;
-        auto* ke = static_cast<QKeyEvent*>(ev);
         int key = ke->key();
         if (key == Qt::Key_Enter) key = Qt::Key_Return;
         if (key == Qt::Key_Backtab) key = Qt::Key_Tab;
@@ -360,6 +363,7 @@ protected:
 
 private:
     QEvent* lastPress_ = nullptr;
+    int lastKey_ = 0;
     QPointer<QWidget> lastTarget_;
 };
 
