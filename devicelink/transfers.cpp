@@ -95,7 +95,17 @@ DeviceLink::DeviceLink(SerialPort& port, KeyDefinitionTable& table, IconStores& 
     sh.debugPrint = [this](const std::string& s) { ui_.debugPrint(s); };
     sh.message = [this](const std::string& t, const std::string& c) { ui_.message(t, c); };
     sh.stopPollThread = [this] { ui_.stopPollThread(); };
-    sh.busyCursor = [this](bool b) { ui_.busyCursor(b); };
+    sh.busyCursor = [this](bool b) { busy(b); };
+}
+
+void DeviceLink::busy(bool on)
+{
+    if (on) {
+        if (busyDepth_++ == 0)
+            ui_.busyCursor(true);
+    } else if (busyDepth_ > 0 && --busyDepth_ == 0) {
+        ui_.busyCursor(false);
+    }
 }
 
 void DeviceLink::trace(const std::string& line)
@@ -133,7 +143,7 @@ void DeviceLink::findPanel()
     if (commandLineHas("NOVT"))
         return;
     ui_.showSearchWindow();
-    ui_.busyCursor(true);
+    busy(true);
     port_.closePort();
     port_.panelPort = 0;
     scanProblems_.clear();
@@ -160,7 +170,7 @@ void DeviceLink::findPanel()
     // too, so that no store ever goes to a device that is not a panel.
     if (port_.panelPort == 0)
         port_.closePort();
-    ui_.busyCursor(false);
+    busy(false);
     ui_.closeSearchWindow();
     if (hooks_.focusEditor)
         hooks_.focusEditor();
@@ -203,7 +213,7 @@ bool DeviceLink::timedOut(std::uint32_t reference)
 
 void DeviceLink::endTransfer()
 {
-    ui_.busyCursor(false);
+    busy(false);
     ui_.closeProgress();
 }
 
@@ -211,7 +221,7 @@ void DeviceLink::loadIconSet(std::uint8_t set, int count, std::vector<std::vecto
 {
     if (port_.panelPort == 0)
         return;
-    ui_.busyCursor(true);
+    busy(true);
     ui_.openProgress(caption);
     for (int i = 0; i < count; ++i) {
         if (!port_.isOpen())
@@ -253,7 +263,7 @@ void DeviceLink::loadLargeAsciiIcons()
 {
     if (port_.panelPort == 0)
         return;
-    ui_.busyCursor(true);
+    busy(true);
     ui_.openProgress("Loading Large ASCII Icons");
     std::uint32_t reference = tickCount();
     for (int c = 32; c <= 127; ++c) {
@@ -288,7 +298,7 @@ void DeviceLink::loadDefinitions()
 {
     if (port_.panelPort == 0)
         return;
-    ui_.busyCursor(true);
+    busy(true);
     ui_.openProgress("Loading Definitions");
     std::uint32_t reference = tickCount();
     bool ended = false;
@@ -349,7 +359,7 @@ void DeviceLink::storeDefinitions()
 {
     if (port_.panelPort == 0)
         return;
-    ui_.busyCursor(true);
+    busy(true);
     ui_.openProgress("Saving Definitions");
     int k = 0;
     auto step = [&](int id, bool shift, int bank) {
@@ -400,7 +410,7 @@ void DeviceLink::storeRamIcons()
 {
     if (!port_.isOpen())
         return;
-    ui_.busyCursor(true);
+    busy(true);
     ui_.openProgress("Saving Ram Icons");
     for (int i = 0; i < kRamIconCount; ++i) {
         if (!port_.isOpen())

@@ -82,6 +82,8 @@ private:
     void endTransfer();
     void trace(const std::string& line);
     void sendIcon(int index, const std::vector<std::uint8_t>& nibbles);
+    // Busy cursor, nested: the arrow comes back when the outermost user ends.
+    void busy(bool on);
 
     SerialPort& port_;
     KeyDefinitionTable& table_;
@@ -89,6 +91,7 @@ private:
     LinkUi& ui_;
     LinkHooks& hooks_;
     std::vector<OpenFailure> scanProblems_;
+    int busyDepth_ = 0;
 };
 
 // Hex trace text: each byte as two upper-case digits and a blank.

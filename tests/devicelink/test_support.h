@@ -37,6 +37,8 @@ struct RecordingUi : LinkUi {
         return progressOpen && p < 100 ? 1 : 0;
     }
     void closeProgress() override { events.push_back("close-progress"); progressOpen = false; }
+    std::vector<bool> cursor; // true busy, false arrow
+    void busyCursor(bool busy) override { cursor.push_back(busy); }
     void message(const std::string& t, const std::string& c) override { messages.emplace_back(t, c); }
     void debugPrint(const std::string& l) override { debugLines.push_back(l); }
     void startPollThread() override { events.push_back("start-poll"); }

@@ -93,6 +93,8 @@ TEST(FindPanel, SkipsSilentPortsAndKeepsThePanelsPort)
     EXPECT_EQ(l.ui.debugLines[14].substr(0, 22), "received: F0 15 2C 7E ");
     EXPECT_EQ(l.ui.debugLines[14].size(), std::string("received: ").size() + 3 * 114);
     EXPECT_EQ(l.hookCalls, std::vector<std::string>{"focus"});
+    // One busy cursor over the whole scan, though each port closed on the way.
+    EXPECT_EQ(l.ui.cursor, (std::vector<bool>{true, false}));
 }
 
 TEST(FindPanel, FiftyByteAnswerIsNotAPanelAndTheLastPortIsClosed)
@@ -200,6 +202,7 @@ TEST(ConnectPanel, FullLoadFillsTableAndStores)
     EXPECT_EQ(l.ui.progress[0], 0);
     EXPECT_EQ(l.ui.progress[1], 3);
     EXPECT_EQ(l.ui.progress[39], 100);
+    EXPECT_EQ(l.ui.cursor, (std::vector<bool>{true, false, true, false, true, false, true, false, true, false}));
 }
 
 TEST(Transfers, StallMidTransferClosesThePortSilentlyAndLaterLoadsDoNothing)
