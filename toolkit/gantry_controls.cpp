@@ -871,3 +871,10 @@ std::string toolkitTooltipText(const std::string& form, int id) {
     raiseEvent(c->formKey, id, 8, 0);
     return st.tooltipAnswer;
 }
+
+void GN_DEFTOOLTIPPROP(int fg, int bg, const std::string&) {
+    QPalette pal = QToolTip::palette();
+    if (fg >= 0) pal.setColor(QPalette::ToolTipText, QColor::fromRgb(colour(fg, 0xFF000000)));
+    if (bg >= 0) pal.setColor(QPalette::ToolTipBase, QColor::fromRgb(colour(bg, 0xFFFFFFE1)));
+    QToolTip::setPalette(pal);
+}
