@@ -120,6 +120,16 @@ TEST(PanelSimState, WhatWasStoredSurvivesARestart)
         while (sim.received().size() < 3 && elapsedMs(start) < 3000)
             sleepMs(2);
         EXPECT_EQ(sim.definition(33), changed);
+        // Saved once the line is quiet, without waiting for the end.
+        auto savedLabel = [&] {
+            KeyDefinitionTable t;
+            readKdlFile(stateDir + "/panel.kdl", t);
+            return t[33] == changed;
+        };
+        const auto t0 = tickCount();
+        while (!savedLabel() && elapsedMs(t0) < 3000)
+            sleepMs(20);
+        EXPECT_TRUE(savedLabel());
         sim.stop();
     }
     EXPECT_EQ(std::filesystem::file_size(stateDir + "/panel.kdl"), kKdlFileSize);

@@ -218,6 +218,12 @@ void PanelSim::run()
                 ++answersSent_;
             out_.pop_front();
         }
+        if (dirty_ && out_.empty() && now - lastStoreUs_ > 150000) {
+            dirty_ = false;
+            lock.unlock();
+            saveState();
+            lock.lock();
+        }
         if (hangUpRequested_ && out_.empty()) {
             if (opt_.log)
                 opt_.log("hang-up");
@@ -322,8 +328,11 @@ void PanelSim::handleMessage(const Bytes& msg, double doneUs)
     }
     if (!answer.empty())
         queueAnswer(std::move(answer), doneUs, true);
-    if (changed && !opt_.stateDir.empty())
-        saveState();
+    if (changed) {
+        std::lock_guard lock(mutex_);
+        dirty_ = true;
+        lastStoreUs_ = nowUs();
+    }
 }
 
 void PanelSim::queueAnswer(Bytes bytes, double notBeforeUs, bool isAnswer)

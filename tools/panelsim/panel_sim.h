@@ -135,6 +135,9 @@ private:
     std::atomic<int> answersSent_{0};
     std::atomic<int> requestsTaken_{0};
     std::uint32_t garbageSeed_ = 12345;
+    // Stores are saved once the line has been quiet for a moment (and at stop).
+    bool dirty_ = false;
+    double lastStoreUs_ = 0;
 };
 
 } // namespace vantor::panelsim
