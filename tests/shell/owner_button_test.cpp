@@ -159,8 +159,9 @@ TEST_F(OwnerButtonTest, ForcePressedIsSunkenWithThePressedStyle)
     const QImage sunken = paint(100);
     // The pressed face starts at 240 and takes the pressed style (no blue).
     EXPECT_EQ(at(sunken, 50, 12), (Rgb{240, 240, 0}));
-    // The edge differs: a raised edge is lit on its upper left, a sunken one dark.
-    const Rgb raisedCorner = at(raised, 0, 0), sunkenCorner = at(sunken, 0, 0);
+    // The edge differs: a raised edge is lit on its upper side, a sunken one dark
+    // (row 1: the inner ring of the edge, inside a focus frame if there is one).
+    const Rgb raisedCorner = at(raised, 50, 1), sunkenCorner = at(sunken, 50, 1);
     EXPECT_GT(raisedCorner.r + raisedCorner.g + raisedCorner.b, sunkenCorner.r + sunkenCorner.g + sunkenCorner.b);
 }
 
