@@ -156,14 +156,15 @@ std::vector<ControlSpec> buildLayer0()
     v.push_back(c(600, K::TextField, 0, "1", 113.625, 2.25, 5, 1.25, "CENST"));
     v.push_back(c(605, K::Canvas, 0, "", 71.125, 4.8125, 45.5, 15.25, "S", 0, 0));
     const double upperFaces[] = {34.5, 42.875, 51.375, 59.75, 68.125, 76.5, 84.875, 93.25, 101.625, 110};
+    // The LCD faces are dark until a preview is drawn on them.
     for (int i = 0; i < 10; ++i)
-        v.push_back(c(610 + 5 * i, K::Canvas, 0, "", upperFaces[i], 22.5, 6.25, 2, ""));
+        v.push_back(c(610 + 5 * i, K::Canvas, 0, "", upperFaces[i], 22.5, 6.25, 2, "", 15, 0));
     v.push_back(c(660, K::Picture, 0, "$ICONKEY3", 33.5, 21.8125, 8.25, 3.375, "A"));
     for (int i = 0; i < 10; ++i)
         v.push_back(c(665 + 5 * i, K::Picture, 0, "$ICONKEY", 33.5 + 8.375 * i, i == 0 ? 21.875 : 21.8125, 8.25, 3.375, "A"));
     const double lowerFaces[] = {34.5, 42.875, 51.25, 59.625, 68, 76.375, 84.75, 93.125, 101.5, 109.875};
     for (int i = 0; i < 10; ++i)
-        v.push_back(c(715 + 5 * i, K::Canvas, 0, "", lowerFaces[i], 27.0625, 6.25, 2, ""));
+        v.push_back(c(715 + 5 * i, K::Canvas, 0, "", lowerFaces[i], 27.0625, 6.25, 2, "", 15, 0));
     v.push_back(c(765, K::Picture, 0, "$ICONKEY4", 33.5, 26.3125, 8.25, 3.375, "A"));
     for (int i = 0; i < 10; ++i)
         v.push_back(c(770 + 5 * i, K::Picture, 0, "$ICONKEY2", 33.5 + 8.375 * i, 26.3125, 8.25, 3.375, "A"));

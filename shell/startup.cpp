@@ -168,6 +168,9 @@ bool screenshotFailed()
 
 void DefineFontsAndColours()
 {
+    // The window is laid out in cells for a narrow dialog font of 11 pixels; the
+    // toolkit's own font 4 is wider and would cut captions such as "Momentary".
+    GN_DEFFONT(4, "MS Sans Serif", 8.25, "");
     GN_DEFFONT(6, "Arial", 10, "V");
     GN_DEFFONT(7, "Arial", 12, "BV");
     GN_DEFFONT(8, "Tahoma", 12, "L+V");

@@ -269,6 +269,11 @@ QImage drawFace(const QImage& lcdKey, const QImage& lcdKeyLow, const QImage& sma
         p.drawImage(x, 111, smallKey);
     }
     p.drawImage(11, 111, shiftKey);
+    // A light label plate under the word "Shift", which the window prints in dark
+    // blue beneath the Shift key.
+    p.setPen(QPen(QColor(12, 13, 15), 1.0));
+    p.setBrush(QColor(232, 228, 214));
+    p.drawRoundedRect(QRectF(3.5, 129.5, 37, 16), 3, 3);
     p.drawImage(kKnobX, kKnobY, knob);
 
     // Brand plate in the upper left.
