@@ -204,6 +204,8 @@ protected:
         if (!c) return;
         const QImage img = ownerDraw(ref_.formKey, ref_.id, 300, size(), isDown() || c->checked, !isEnabled(),
                                      hasFocus(), -1, 1, QPoint(0, 0));
+        c = ref_.get();  // the handler may have unloaded the form
+        if (!c) return;
         if (img.isNull()) {
             QPushButton::paintEvent(e);
             return;
@@ -271,11 +273,12 @@ protected:
         Control* c = ref_.get();
         if (!c) return;
         QPainter p(this);
+        const int fg = c->fg, bg = c->bg;  // the handlers below may unload the form
         const QImage back = ownerDraw(ref_.formKey, ref_.id, 320, size(), false, !isEnabled(), false, -1, 1, QPoint(0, 0));
         if (!back.isNull())
             p.drawImage(0, 0, back);
         else
-            p.fillRect(rect(), QColor::fromRgb(colour(c->bg, colour(7, 0xFFC0C0C0))));
+            p.fillRect(rect(), QColor::fromRgb(colour(bg, colour(7, 0xFFC0C0C0))));
         const int top = tabs.isEmpty() ? 0 : tabRect(0).height();
         // Page border.
         p.setPen(QColor(255, 255, 255));
@@ -292,8 +295,8 @@ protected:
             if (!img.isNull()) {
                 p.drawImage(r.topLeft(), img);
             } else {
-                p.fillRect(r, QColor::fromRgb(colour(c->bg, colour(7, 0xFFC0C0C0))));
-                p.setPen(QColor::fromRgb(colour(c->fg, 0xFF000000)));
+                p.fillRect(r, QColor::fromRgb(colour(bg, colour(7, 0xFFC0C0C0))));
+                p.setPen(QColor::fromRgb(colour(fg, 0xFF000000)));
                 p.drawText(r, Qt::AlignCenter, tabs[i]);
             }
             p.setPen(QColor(255, 255, 255));

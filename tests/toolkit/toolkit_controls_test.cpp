@@ -382,4 +382,34 @@ TEST_F(Controls, MakingAControlTwiceOrWithoutAFormFails) {
     EXPECT_NE(GN_HANDLE("VANTOR", 105), 0);
 }
 
+TEST_F(Controls, HandlersMayUnloadTheirOwnFormFromAnyEvent) {
+    handler = [](const std::string& form, int, int code, std::intptr_t, int& cancel) {
+        if (code == 300 || code == 320 || code == 99 || code == 6 || code == 407) GN_UNLOADFORM(form);
+        cancel = 0;
+    };
+    makeForm("A", [] { GN_OWNERBUTTON(100, 0, 0, 8, 2, "x", ""); });
+    QWidget* b = toolkitControlWidget("A", 100);
+    b->grab();
+    EXPECT_EQ(GN_HANDLE("A"), 0);
+    makeForm("B", [] { GN_TABCONTROL(835, 0, 0, 30, 10, "One|Two", "OT"); });
+    toolkitControlWidget("B", 835)->grab();
+    EXPECT_EQ(GN_HANDLE("B"), 0);
+    makeForm("C", [] {
+        GN_SUBCLASS(2);
+        GN_CANVAS(370, 0, 0, 10, 5, "", "S{DIB}");
+        GN_SUBCLASS(0);
+    });
+    QTest::mousePress(toolkitControlWidget("C", 370), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    EXPECT_EQ(GN_HANDLE("C"), 0);
+    makeForm("D", [] { GN_TEXTFIELD(600, 0, 0, 5, 1, "1", ""); });
+    GN_SETTEXT("D", 600, "2");
+    EXPECT_EQ(GN_HANDLE("D"), 0);
+    EXPECT_EQ(GN_GETTEXT("D", 600), "");
+    makeForm("E", nullptr);
+    GN_STARTTHREAD("E", 5015, 1);
+    EXPECT_TRUE(waitFor([] { return GN_HANDLE("E") == 0; }));
+    GN_DOEVENTS();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
 }  // namespace
