@@ -3,6 +3,7 @@
 // area that owns them. Each area fills in its own file (editor_stubs.cpp,
 // icon_stubs.cpp, keyfile_stubs.cpp, modes_stubs.cpp); until then they do nothing.
 #include <cstdint>
+#include <vector>
 
 namespace vantor::handlers {
 
@@ -23,6 +24,9 @@ void showDefinition(int id);
 
 // --- Icon library display (575..605)
 void iconLibraryEvent(int id, int code, std::intptr_t value);
+
+// Redraws the icon library display.
+void redrawIconLibrary();
 
 // --- Icon drawing tools (370..460)
 void drawingToolEvent(int id, int code, std::intptr_t value);
@@ -55,5 +59,8 @@ void applyModeToWindow();
 // The modal baud-rate dialog "BAUDRATE" over `parent`; returns once it is closed
 // (a cancelled dialog sets emulationMode back to 0).
 void openBaudDialog(const char* parent);
+
+// --- Keyboard mode: what the panel sent, typed into the focused application
+void injectKeystrokes(const std::vector<std::uint8_t>& bytes);
 
 } // namespace vantor::handlers

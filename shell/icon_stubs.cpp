@@ -4,6 +4,7 @@
 namespace vantor::handlers {
 
 void iconLibraryEvent(int, int, std::intptr_t) {}
+void redrawIconLibrary() {}
 void drawingToolEvent(int, int, std::intptr_t) {}
 void drawingCanvasMessage(int, int, std::intptr_t, int&) {}
 void undoDrawing() {}

@@ -7,5 +7,6 @@ void readSettings() {}
 void writeSettings() {}
 void applyModeToWindow() {}
 void openBaudDialog(const char*) {}
+void injectKeystrokes(const std::vector<std::uint8_t>&) {}
 
 } // namespace vantor::handlers

@@ -208,6 +208,7 @@ void AppInit()
     shellFlags().commandLine = GN_COMMANDLINE();
     if (SingleInstanceCheck("Vantor") == 1)
         return;
+    shellcalls::installDeviceLink();
     MakeMainForm();
 }
 
