@@ -96,6 +96,12 @@ DeviceLink::DeviceLink(SerialPort& port, KeyDefinitionTable& table, IconStores& 
     sh.message = [this](const std::string& t, const std::string& c) { ui_.message(t, c); };
     sh.stopPollThread = [this] { ui_.stopPollThread(); };
     sh.busyCursor = [this](bool b) { busy(b); };
+    // An unplugged adapter: the port is already closed; the library goes blank.
+    sh.portLost = [this](const std::string& path) {
+        trace("port lost: " + path);
+        if (hooks_.redrawIconLibrary)
+            hooks_.redrawIconLibrary();
+    };
 }
 
 void DeviceLink::busy(bool on)

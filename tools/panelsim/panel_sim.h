@@ -97,6 +97,10 @@ public:
     // Returns the answer text ("ok", or what went wrong).
     std::string command(const std::string& line);
 
+    // Fuzzing and unit tests: takes bytes as if they came from the line
+    // (answers are dropped while no pty is open).
+    void feedForTesting(const std::uint8_t* data, std::size_t n) { takeBytes(data, n, 0); }
+
 private:
     void run();
     void takeBytes(const std::uint8_t* data, std::size_t n, double arrivalEndUs);
