@@ -243,7 +243,8 @@ void GN_SETTOOLTIP(const std::string& text);
 // Pointer position of the last mouse event, pixels relative to the event's control (form: client area).
 int GN_MOUSEX();
 int GN_MOUSEY();
-// Current pointer position in pixels relative to a control (id 0: the form's client area). 1 if the form exists.
+// Current pointer position in pixels relative to a control (a bordered canvas: its pixels; id 0: the
+// form's client area). 1 if the form (and control) exists.
 int GN_GETMOUSEPOS(const std::string& form, int id, int& x, int& y);
 // Busy (hourglass) cursor for the whole program / back to the arrow.
 void GN_SETBUSYCURSOR();

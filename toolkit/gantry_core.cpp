@@ -851,13 +851,15 @@ int GN_GETMOUSEPOS(const std::string& form, int id, int& x, int& y) {
     auto f = findForm(form);
     if (!f) return 0;
     QWidget* w = f->client;
+    QPoint inset(0, 0);
     if (id != 0) {
         Control* c = findControl(form, id);
         if (!c) return 0;
         w = c->widget;
+        if (c->kind == Kind::Canvas && c->border) inset = QPoint(2, 2);  // relative to the pixels
     }
     if (!w) return 0;
-    const QPoint p = w->mapFromGlobal(QCursor::pos());
+    const QPoint p = w->mapFromGlobal(QCursor::pos()) - inset;
     x = p.x();
     y = p.y();
     return 1;

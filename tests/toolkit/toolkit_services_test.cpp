@@ -183,6 +183,21 @@ TEST_F(Services, FormLevelMouseEventsWhileTheFormHoldsTheCapture) {
     GN_RELEASECAPTURE();
 }
 
+TEST_F(Services, PointerPositionRelativeToAFormOrControl) {
+    makeForm("VANTOR", [] { GN_CANVAS(370, 2, 1, 10, 5, "", "S"); }, 40, 20);
+    QWidget* client = toolkitControlWidget("VANTOR", 0);
+    QCursor::setPos(client->mapToGlobal(QPoint(50, 40)));
+    int x = -1, y = -1;
+    ASSERT_EQ(GN_GETMOUSEPOS("VANTOR", 0, x, y), 1);
+    EXPECT_EQ(x, 50);
+    EXPECT_EQ(y, 40);
+    ASSERT_EQ(GN_GETMOUSEPOS("vantor", 370, x, y), 1);
+    EXPECT_EQ(x, 50 - 16 - 2);  // a bordered canvas counts from its pixels
+    EXPECT_EQ(y, 40 - 16 - 2);
+    EXPECT_EQ(GN_GETMOUSEPOS("NOFORM", 0, x, y), 0);
+    EXPECT_EQ(x, 0);
+}
+
 TEST_F(Services, LayeredFormTakesItsLevelAndKeyColour) {
     makeForm("DRAGFORM", [] {
         GN_COLOR(15, 7);
