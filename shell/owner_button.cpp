@@ -1,6 +1,7 @@
 #include "shell/owner_button.h"
 
 #include "shell/button_gradient.h"
+#include "shell/caption_text.h"
 #include "toolkit/gantry.h"
 
 namespace vantor {
@@ -51,7 +52,8 @@ void paintOwnerButton(const std::string& form, int id, std::intptr_t item, int f
         GN_DCDRAW(surface, 1, 0, 0, width, height, 1, 0);
     }
 
-    const std::string caption = GN_GETTEXT(form, id);
+    // "&" marks the key of a mnemonic and is not printed.
+    const std::string caption = captionWithoutMnemonic(GN_GETTEXT(form, id));
     GN_USEFONT(font);
     GN_SETPRINTFORMAT(2, width, height, 48, 0);
     const int offset = caption == "_" ? -8 : 0;

@@ -164,3 +164,22 @@ TEST(ButtonGradient, EmptySurfaceHasNoLines)
 
 } // namespace
 } // namespace vantor
+
+#include "shell/caption_text.h"
+
+namespace vantor {
+namespace {
+
+TEST(CaptionText, MnemonicMarksAreNotShown)
+{
+    EXPECT_EQ(captionWithoutMnemonic("&Clear"), "Clear");
+    EXPECT_EQ(captionWithoutMnemonic("&Ok"), "Ok");
+    EXPECT_EQ(captionWithoutMnemonic("Save to|RAM Icon"), "Save to|RAM Icon");
+    EXPECT_EQ(captionWithoutMnemonic("Fish && Chips"), "Fish & Chips");
+    EXPECT_EQ(captionWithoutMnemonic("trailing&"), "trailing");
+    EXPECT_EQ(captionWithoutMnemonic("_"), "_");
+    EXPECT_EQ(captionWithoutMnemonic(""), "");
+}
+
+} // namespace
+} // namespace vantor

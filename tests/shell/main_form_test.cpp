@@ -5,6 +5,9 @@
 #include "shell/handlers.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QImage>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
@@ -336,6 +339,24 @@ TEST_F(MainFormTest, IconEditorTabDisablesThePanelPictureAndButtonAssignmentEnab
         EXPECT_EQ(GN_ISENABLED(form, id), 1) << id;
     EXPECT_EQ(GN_ISVISIBLE(form, 370), 0);
     EXPECT_EQ(GN_ISVISIBLE(form, 360), 1);
+}
+
+TEST_F(MainFormTest, IconEditorPageIsDrawnInTheWindow)
+{
+    const QString file = QDir::temp().filePath("vantor-shell-test-page2.png");
+    clickTab(form, 2);
+    ASSERT_EQ(GN_GRABFORM(form, file.toStdString()), 1);
+    QImage page(file);
+    if (qgetenv("VANTOR_KEEP_TEST_PICTURES").isEmpty())
+        QFile::remove(file);
+    ASSERT_FALSE(page.isNull());
+    const int top = page.height() - 503; // below a menu bar, if the picture holds one
+    // The drawing canvas (0 on 0) is black in the middle; the form around it is colour 7.
+    EXPECT_EQ(page.pixel(2.625 * 8 + 180, top + 4 * 16 + 120) & 0xFFFFFF, 0x000000u);
+    EXPECT_EQ(GN_GETPIXEL(form, 370, 10, 10), 0u);
+    // The panel face is the same picture on both pages.
+    QImage face(":/pictures/VANTOR5.png");
+    EXPECT_EQ(page.pixel(15 + 100, top + 333 + 20), face.pixel(100, 20));
 }
 
 TEST_F(MainFormTest, MenuHasEveryItemWithItsCaption)
