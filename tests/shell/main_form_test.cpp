@@ -456,6 +456,64 @@ TEST_F(MainFormTest, UpAndDownStepTheCurrentIconNumber)
     EXPECT_EQ(GN_GETTEXT(form, 600), "8");
 }
 
+TEST_F(MainFormTest, ArrowKeysOfTheKeyboardStepTheIconNumber)
+{
+    QWidget* window = toolkitFormWidget(form);
+    ASSERT_NE(window, nullptr);
+    window->activateWindow();
+    QTest::keyClick(window, Qt::Key_Up);
+    GN_DOEVENTS(255);
+    EXPECT_EQ(GN_GETTEXT(form, 600), "1");
+    QTest::keyClick(window, Qt::Key_Down);
+    GN_DOEVENTS(255);
+    EXPECT_EQ(GN_GETTEXT(form, 600), "2");
+    // Ctrl+Up on the "Button Assignment" tab does nothing.
+    routed.clear();
+    QTest::keyClick(window, Qt::Key_Up, Qt::ControlModifier);
+    GN_DOEVENTS(255);
+    EXPECT_FALSE(wasRoutedTo("move"));
+    EXPECT_EQ(GN_GETTEXT(form, 600), "2");
+}
+
+TEST_F(MainFormTest, OwnerDrawnButtonsOfTheWindowArePaintedByThePainter)
+{
+    setScreenDepthOverride(32);
+    clickTab(form, 2);
+    QWidget* clear = toolkitControlWidget(form, 375);
+    QWidget* save = toolkitControlWidget(form, 405);
+    ASSERT_NE(clear, nullptr);
+    ASSERT_NE(save, nullptr);
+    const QImage a = clear->grab().toImage();
+    const QImage b = save->grab().toImage();
+    ASSERT_EQ(a.size(), QSize(78, 31));
+    ASSERT_EQ(b.size(), QSize(78, 37));
+    // 78 x 31, style 0: s = 1270 / 78 = 16, a = 2, d = 80: 8 darker per row from row 15.
+    EXPECT_EQ(a.pixel(4, 15) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(a.pixel(4, 14) & 0xFFFFFF, 0xF7F7F7u);
+    EXPECT_EQ(a.pixel(4, 17) & 0xFFFFFF, 0xEFEFEFu);
+    // "Save to|RAM Icon" in style 1: red and green lose d + h = 120, blue d = 80 per row.
+    EXPECT_EQ(b.pixel(4, 18) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(b.pixel(4, 17) & 0xFFFFFF, 0xF3F3F7u);
+    EXPECT_EQ(b.pixel(4, 20) & 0xFFFFFF, 0xE7E7EFu);
+}
+
+TEST_F(MainFormTest, TabItemsAndBackgroundArePaintedInColourSeven)
+{
+    QWidget* tabs = toolkitControlWidget(form, 835);
+    ASSERT_NE(tabs, nullptr);
+    const QImage img = tabs->grab().toImage();
+    // Inside the first tab item, left of its caption, and the page below the tabs.
+    EXPECT_EQ(img.pixel(6, 10) & 0xFFFFFF, 0xC0C0C0u);
+    EXPECT_EQ(img.pixel(200, 200) & 0xFFFFFF, 0xC0C0C0u);
+    // The caption is printed in colour 0 somewhere in the first item.
+    const QFontMetrics fm(tabs->font());
+    int dark = 0;
+    for (int y = 0; y < fm.height() + 8; ++y)
+        for (int x = 2; x < 2 + fm.horizontalAdvance("Button Assignment") + 24; ++x)
+            dark += (img.pixel(x, y) & 0xFFFFFF) == 0 ? 1 : 0;
+    EXPECT_GT(dark, 20);
+}
+
 TEST_F(MainFormTest, CtrlArrowsMoveTheDrawingOnlyOnTheIconEditorTab)
 {
     for (int id : {kMoveUpKeyId, kMoveDownKeyId, kMoveLeftKeyId, kMoveRightKeyId})
