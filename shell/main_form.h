@@ -58,7 +58,7 @@ bool screenshotFailed();
 // Tests: every call the main form routes to another area's handler is reported as
 // (area, id, code); areas "menu", "editor", "panel", "panel99", "library",
 // "drawing", "drawing99", "tab", "level", and of the form-level events "undo",
-// "store", "move", "poll".
+// "store", "move", "poll", and of the close request "writeSettings", "storeAll".
 using RouteTrace = std::function<void(const std::string& area, int id, int code)>;
 void setRouteTrace(RouteTrace trace);
 void traceRoute(const char* area, int id, int code);

@@ -117,14 +117,17 @@ void onShown()
 void onCloseRequest(int& cancel)
 {
     // The settings are written first, whether or not the program then closes.
+    traceRoute("writeSettings", 0, 0);
     handlers::writeSettings();
     if (shellFlags().emulationMode == 1) {
         vantorMessage("Cannot Exit Vantor while in 'Emulation Mode'", "Halvern Devices");
         cancel = 1;
         return;
     }
-    if (shellFlags().definitionsChanged == 1)
+    if (shellFlags().definitionsChanged == 1) {
+        traceRoute("storeAll", 0, 0);
         shellcalls::storeDefinitions();
+    }
     GN_UNLOADFORM("debug");
 }
 

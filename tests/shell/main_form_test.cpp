@@ -671,6 +671,9 @@ TEST_F(MainFormTest, CloseIsRefusedInEmulationMode)
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], (Message{"Halvern Devices", "Cannot Exit Vantor while in 'Emulation Mode'"}));
     EXPECT_NE(GN_HANDLE(form), 0);
+    // The settings were written all the same; nothing was stored.
+    EXPECT_TRUE(wasRouted("writeSettings", 0, 0));
+    EXPECT_FALSE(wasRoutedTo("storeAll"));
     // The Exit command keeps the same rule.
     pick(9055);
     GN_DOEVENTS(255);
@@ -690,6 +693,28 @@ TEST_F(MainFormTest, CloseEndsTheFormAndTheDebugWindow)
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(GN_HANDLE(form), 0);
     EXPECT_EQ(GN_HANDLE("Debug"), 0);
+    // Settings first, then the changed definitions into the panel.
+    ASSERT_GE(routed.size(), 2u);
+    EXPECT_EQ(routed[routed.size() - 2], (Routed{"writeSettings", 0, 0}));
+    EXPECT_EQ(routed.back(), (Routed{"storeAll", 0, 0}));
+}
+
+TEST_F(MainFormTest, CloseWithoutChangesStoresNothing)
+{
+    toolkitFormWidget(form)->close();
+    GN_DOEVENTS(255);
+    EXPECT_EQ(GN_HANDLE(form), 0);
+    EXPECT_TRUE(wasRouted("writeSettings", 0, 0));
+    EXPECT_FALSE(wasRoutedTo("storeAll"));
+}
+
+TEST_F(MainFormTest, PollWorkerTickReachesThePoll)
+{
+    GN_SENDMESSAGE(form, kPollWorkerId, 407, 0);
+    EXPECT_TRUE(wasRouted("poll", kPollWorkerId, 407));
+    routed.clear();
+    GN_SENDMESSAGE(form, kPollWorkerId, 1, 0);
+    EXPECT_FALSE(wasRoutedTo("poll"));
 }
 
 TEST_F(MainFormTest, ExitCommandClosesTheProgram)
