@@ -21,11 +21,15 @@ function(vantor_add_gtest name)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 120)
   endif()
+  # The discovered tests run through "cmake -E env" so that every variable
+  # reaches them (a list-valued ENVIRONMENT property does not survive test
+  # discovery). The same launcher runs the discovery itself.
+  set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR
+    "${CMAKE_COMMAND};-E;env;QT_QPA_PLATFORM=offscreen;VANTOR_MESSAGES=stderr;ASAN_OPTIONS=detect_leaks=0;${ARG_ENV}")
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES TIMEOUT ${ARG_TIMEOUT}
-               ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VANTOR_MESSAGES=stderr;ASAN_OPTIONS=detect_leaks=0;${ARG_ENV}")
+    PROPERTIES TIMEOUT ${ARG_TIMEOUT})
 endfunction()
 
 # vantor_add_fuzzer(NAME SOURCES a.cpp LIBS lib1 [SECONDS n])
