@@ -37,11 +37,11 @@ int deviceNumber(const std::string& name, const std::string& prefix)
     return n;
 }
 
-std::vector<std::pair<int, std::string>> ttyNames(const std::string& prefix)
+std::vector<std::pair<int, std::string>> ttyNames(const std::string& prefix, const std::string& root)
 {
     std::vector<std::pair<int, std::string>> out;
     std::error_code ec;
-    for (const auto& dir : {fs::path("/sys/class/tty"), fs::path("/dev")}) {
+    for (const auto& dir : {fs::path(root + "/sys/class/tty"), fs::path(root + "/dev")}) {
         for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
             const std::string name = it->path().filename().string();
             const int n = deviceNumber(name, prefix);
@@ -55,31 +55,30 @@ std::vector<std::pair<int, std::string>> ttyNames(const std::string& prefix)
     return out;
 }
 
-// An on-board UART counts only when a known UART type answers behind it.
-bool uartPresent(const std::string& name)
+// An on-board UART counts only when a known UART type answers behind it. The
+// kernel shows the type the driver found in sysfs, which needs no open (an
+// open raises DTR and RTS on the line); without it, TIOCGSERIAL asks the driver.
+bool uartPresent(const std::string& name, const std::string& root)
 {
-    const std::string dev = "/dev/" + name;
-    const int fd = ::open(dev.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd >= 0) {
-        serial_struct ss{};
-        const int rc = ioctl(fd, TIOCGSERIAL, &ss);
-        ::close(fd);
-        if (rc == 0)
-            return ss.type != PORT_UNKNOWN;
-    }
-    // Not openable by us (permissions): the kernel's own record tells.
-    std::ifstream type("/sys/class/tty/" + name + "/type");
+    std::ifstream type(root + "/sys/class/tty/" + name + "/type");
     int t = 0;
     if (type >> t)
         return t != PORT_UNKNOWN;
-    return false;
+    const std::string dev = root + "/dev/" + name;
+    const int fd = ::open(dev.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    serial_struct ss{};
+    const int rc = ioctl(fd, TIOCGSERIAL, &ss);
+    ::close(fd);
+    return rc == 0 && ss.type != PORT_UNKNOWN;
 }
 
-std::map<std::string, std::string> byIdNames()
+std::map<std::string, std::string> byIdNames(const std::string& root)
 {
     std::map<std::string, std::string> out; // real path -> by-id link
     std::error_code ec;
-    for (fs::directory_iterator it("/dev/serial/by-id", ec), end; !ec && it != end; it.increment(ec)) {
+    for (fs::directory_iterator it(root + "/dev/serial/by-id", ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code ec2;
         const fs::path real = fs::canonical(it->path(), ec2);
         if (!ec2) {
@@ -100,25 +99,31 @@ std::string canonicalOrSelf(const std::string& path)
 
 } // namespace
 
-std::vector<std::string> discoverSerialDevices()
+std::vector<std::string> discoverSerialDevices(const std::string& root)
 {
     std::vector<std::string> out;
     for (const char* prefix : {"ttyS", "ttyAMA"})
-        for (const auto& [n, name] : ttyNames(prefix))
-            if (uartPresent(name))
-                out.push_back("/dev/" + name);
-    const auto byId = byIdNames();
+        for (const auto& [n, name] : ttyNames(prefix, root))
+            if (uartPresent(name, root))
+                out.push_back(root + "/dev/" + name);
+    const auto byId = byIdNames(root);
     for (const char* prefix : {"ttyUSB", "ttyACM"}) {
-        for (const auto& [n, name] : ttyNames(prefix)) {
-            const std::string dev = "/dev/" + name;
+        for (const auto& [n, name] : ttyNames(prefix, root)) {
+            const std::string dev = canonicalOrSelf(root + "/dev/" + name);
             auto it = byId.find(dev);
-            out.push_back(it != byId.end() ? it->second : dev);
+            out.push_back(it != byId.end() ? it->second : root + "/dev/" + name);
         }
     }
     return out;
 }
 
 std::array<ComPortEntry, kLastComPort + 1> resolveComPorts(const std::string& settingsPath)
+{
+    return resolveComPorts(settingsPath, discoverSerialDevices());
+}
+
+std::array<ComPortEntry, kLastComPort + 1> resolveComPorts(const std::string& settingsPath,
+                                                           const std::vector<std::string>& devices)
 {
     std::array<ComPortEntry, kLastComPort + 1> map{};
     std::array<bool, kLastComPort + 1> decided{};
@@ -143,7 +148,7 @@ std::array<ComPortEntry, kLastComPort + 1> resolveComPorts(const std::string& se
     if (autoVar && std::string(autoVar) == "0")
         return map;
     int next = kFirstComPort;
-    for (const auto& dev : discoverSerialDevices()) {
+    for (const auto& dev : devices) {
         if (std::find(named.begin(), named.end(), canonicalOrSelf(dev)) != named.end())
             continue;
         while (next <= kLastComPort && decided[next])

@@ -23,15 +23,19 @@ struct ComPortEntry {
 };
 
 // The machine's real serial devices, best first: on-board UARTs (ttyS*, ttyAMA*)
-// only where hardware answers behind them (TIOCGSERIAL reports a known UART
-// type, or sysfs does when the device cannot be opened), then USB adapters
+// only where hardware answers behind them (the driver reports a known UART
+// type: sysfs "type", else TIOCGSERIAL), then USB adapters
 // (ttyUSB*) and then ACM devices (ttyACM*), each by number; USB and ACM devices
 // are named by their stable /dev/serial/by-id link when there is one.
-std::vector<std::string> discoverSerialDevices();
+// `root` prefixes every path looked at (tests give a made-up tree).
+std::vector<std::string> discoverSerialDevices(const std::string& root = "");
 
 // The whole map, entries 1..32 (entry 0 unused). `settingsPath` is the
 // settings file to read "Ports" from.
 std::array<ComPortEntry, kLastComPort + 1> resolveComPorts(const std::string& settingsPath);
+// The same with the device list given (unless VANTOR_COM_AUTO=0 leaves it out).
+std::array<ComPortEntry, kLastComPort + 1> resolveComPorts(const std::string& settingsPath,
+                                                           const std::vector<std::string>& devices);
 
 // The device path of COMn (n in 1..32) with the program's settings file, or ""
 // when COMn stands for nothing. The device list is looked up at most once a

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstdio>
 #include <string>
 
@@ -16,6 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     sim.clearReceived();
 
     static const std::string path = "/tmp/vantor-fuzz-" + std::to_string(getpid()) + ".ini";
+    static const int cleanup = std::atexit([] { std::remove(path.c_str()); });
+    (void)cleanup;
     if (FILE* f = std::fopen(path.c_str(), "wb")) {
         std::fwrite(data, 1, size, f);
         std::fclose(f);

@@ -337,3 +337,47 @@ TEST(ComPortMap, EnvironmentThenSettingsThenNothing)
     EXPECT_EQ(comDevicePath(0), "");
     EXPECT_EQ(comDevicePath(33), "");
 }
+
+TEST(ComPortMap, RealDevicesInOrderAndFillingTheFreeNumbers)
+{
+    PortEnvironment env;
+    namespace fs = std::filesystem;
+    const std::string root = (env.dir() / "machine").string();
+    auto tty = [&](const std::string& name, const char* type) {
+        fs::create_directories(root + "/sys/class/tty/" + name);
+        if (type)
+            std::ofstream(root + "/sys/class/tty/" + name + "/type") << type << "\n";
+        fs::create_directories(root + "/dev");
+        std::ofstream(root + "/dev/" + name) << "";
+    };
+    tty("ttyS1", "0");  // no hardware behind it
+    tty("ttyS0", "4");  // a 16550A
+    tty("ttyUSB10", nullptr);
+    tty("ttyUSB2", nullptr);
+    tty("ttyUSB0", nullptr);
+    tty("ttyACM0", nullptr);
+    tty("tty5", nullptr); // a console, never a serial port
+    fs::create_directories(root + "/dev/serial/by-id");
+    fs::create_symlink("../../ttyUSB2", root + "/dev/serial/by-id/usb-FTDI_FT232R-if00-port0");
+    const auto devices = discoverSerialDevices(root);
+    EXPECT_EQ(devices, (std::vector<std::string>{root + "/dev/ttyS0", root + "/dev/ttyUSB0",
+                                                 root + "/dev/serial/by-id/usb-FTDI_FT232R-if00-port0",
+                                                 root + "/dev/ttyUSB10", root + "/dev/ttyACM0"}));
+
+    // COM1 names the FTDI adapter by its plain name: it is not counted again,
+    // and the other devices take COM2, COM3 ... around the mapped COM4.
+    unsetenv("VANTOR_COM_AUTO");
+    env.map(1, root + "/dev/ttyUSB2");
+    env.map(4, "/dev/pts/42");
+    const auto map = resolveComPorts("", devices);
+    EXPECT_EQ(map[1].path, root + "/dev/ttyUSB2");
+    EXPECT_EQ(map[2].path, root + "/dev/ttyS0");
+    EXPECT_EQ(map[2].source, "serial device");
+    EXPECT_EQ(map[3].path, root + "/dev/ttyUSB0");
+    EXPECT_EQ(map[4].path, "/dev/pts/42");
+    EXPECT_EQ(map[5].path, root + "/dev/ttyUSB10");
+    EXPECT_EQ(map[6].path, root + "/dev/ttyACM0");
+    EXPECT_EQ(map[7].path, "");
+    setenv("VANTOR_COM_AUTO", "0", 1);
+    EXPECT_EQ(resolveComPorts("", devices)[2].path, "");
+}
