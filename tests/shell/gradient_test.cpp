@@ -183,3 +183,61 @@ TEST(CaptionText, MnemonicMarksAreNotShown)
 
 } // namespace
 } // namespace vantor
+
+#include "shell/main_form_layout.h"
+
+namespace vantor {
+namespace {
+
+TEST(MainFormLayout, ControlsAreMadeLayerOneThenTwoThenZeroInIdOrderTabLast)
+{
+    const auto& all = mainFormControls();
+    ASSERT_FALSE(all.empty());
+    const int layerOrder[] = {1, 2, 0};
+    int stage = 0, lastId = 0;
+    for (const ControlSpec& s : all) {
+        while (stage < 3 && s.layer != layerOrder[stage]) {
+            ++stage;
+            lastId = 0;
+        }
+        ASSERT_LT(stage, 3) << "control " << s.id << " is out of its layer's place";
+        EXPECT_GT(s.id, lastId) << "control " << s.id;
+        lastId = s.id;
+    }
+    EXPECT_EQ(all.back().id, 835);
+    EXPECT_EQ(all.back().kind, ControlKind::TabControl);
+    EXPECT_EQ(all.size(), 148u);
+}
+
+TEST(MainFormLayout, SubclassedControlsAndTooltips)
+{
+    std::vector<int> subclassed, tooltips;
+    for (const ControlSpec& s : mainFormControls()) {
+        if (s.subclassed)
+            subclassed.push_back(s.id);
+        if (s.tooltip)
+            tooltips.push_back(s.id);
+    }
+    EXPECT_EQ(subclassed, (std::vector<int>{230, 335, 370, 570, 835}));
+    EXPECT_EQ(tooltips, (std::vector<int>{205, 210, 370}));
+}
+
+TEST(MainFormLayout, KeyFramesSurroundTheirFaces)
+{
+    EXPECT_EQ(faceOfKeyFrame(665), 610);
+    EXPECT_EQ(faceOfKeyFrame(710), 655);
+    EXPECT_EQ(faceOfKeyFrame(770), 715);
+    EXPECT_EQ(faceOfKeyFrame(815), 760);
+    EXPECT_EQ(faceOfKeyFrame(660), 0);
+    EXPECT_EQ(faceOfKeyFrame(765), 0);
+    EXPECT_TRUE(isPanelPictureId(500));
+    EXPECT_TRUE(isPanelPictureId(570));
+    EXPECT_FALSE(isPanelPictureId(575));
+    EXPECT_FALSE(isPanelPictureId(605));
+    EXPECT_TRUE(isPanelPictureId(610));
+    EXPECT_TRUE(isPanelPictureId(815));
+    EXPECT_FALSE(isPanelPictureId(820));
+}
+
+} // namespace
+} // namespace vantor
