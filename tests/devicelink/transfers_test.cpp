@@ -453,3 +453,39 @@ TEST(PollPanel, HandsWhatThePanelSentToKeystrokeInjection)
     ASSERT_FALSE(l.ui.debugLines.empty());
     EXPECT_EQ(l.ui.debugLines[0].substr(0, 3), hexTrace(expected).substr(0, 3));
 }
+
+TEST(Transfers, IconReplyWithAWrongDataLengthLeavesTheIconEmpty)
+{
+    PortEnvironment env;
+    auto opt = PortEnvironment::fastOptions();
+    opt.fault = Fault::Silent; // answers nothing by itself; we put the replies on the line
+    auto& panel = env.sim(1, opt);
+    Link l;
+    l.connectTo(1);
+    auto lineHolds = [&](int n) {
+        const auto start = tickCount();
+        while (l.port.bytesWaiting() < n && elapsedMs(start) < 3000)
+            sleepMs(2);
+        return l.port.bytesWaiting() >= n;
+    };
+    // 239 data bytes: the reply is complete (it ends F7) but its bitmap is not.
+    Bytes bad{0xF0, 0x15, 0x2C, 0x04, 0x00, 0x06, 0x00, 0x00, 0x00, 0x78};
+    bad.insert(bad.end(), 239, 0x03);
+    bad.push_back(0xF7);
+    l.icons.romIcons[0] = IconBitmap(kIconBytes, 0x77);
+    l.icons.romIcons[1] = IconBitmap(kIconBytes, 0x66);
+    panel.sendRaw(bad);
+    ASSERT_TRUE(lineHolds(static_cast<int>(bad.size())));
+    l.link.loadRomIcons();
+    EXPECT_TRUE(l.icons.romIcons[0].empty());
+    EXPECT_EQ(l.icons.romIcons[1], IconBitmap(kIconBytes, 0x66)) << "unanswered: kept";
+    EXPECT_TRUE(l.port.isOpen());
+    // A reply that ends at once, with no data part at all.
+    l.icons.romIcons[0] = IconBitmap(kIconBytes, 0x77);
+    const Bytes tiny{0xF0, 0x15, 0x2C, 0x04, 0x00, 0x06, 0x00, 0xF7};
+    panel.sendRaw(tiny);
+    ASSERT_TRUE(lineHolds(static_cast<int>(tiny.size())));
+    l.link.loadRomIcons();
+    EXPECT_TRUE(l.icons.romIcons[0].empty());
+    EXPECT_TRUE(l.port.isOpen());
+}
