@@ -185,8 +185,9 @@ void gradientFill(TurtleState& s, int a, int b) {
     }
     auto channel = [](float v) { return std::clamp(int(std::floor(v)), 0, 255); };
     for (int i = a; i <= b; ++i) {
-        // The fill colour (entry 0) belongs to B, never to a scheme.
-        if (i > 0) s.palette[size_t(i)] = rgb(channel(r), channel(g), channel(bl));
+        // The fill colour (entry 0) belongs to B, never to a scheme; the last entry
+        // keeps its own colour exactly (the float steps would land just below it).
+        if (i > 0 && i < b) s.palette[size_t(i)] = rgb(channel(r), channel(g), channel(bl));
         r += sr;
         g += sg;
         bl += sb;

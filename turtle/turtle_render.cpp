@@ -291,7 +291,10 @@ private:
         }
         auto channel = [](float v) { return std::clamp(int(std::floor(v)), 0, 255); };
         for (long i = 0; i < lines; ++i) {
-            HPEN pen = CreatePen(PS_SOLID, 1, RGB(channel(red), channel(green), channel(blue)));
+            // The last line is c2 itself, not the float sum just short of it.
+            COLORREF colour = (i == lines - 1 && lines > 1)
+                                  ? c2 : RGB(channel(red), channel(green), channel(blue));
+            HPEN pen = CreatePen(PS_SOLID, 1, colour);
             HGDIOBJ old = SelectObject(dc_, pen);
             switch (direction) {
             case 0: MoveToEx(dc_, int(l + i), int(t), nullptr); LineTo(dc_, int(l + i), int(b + 1)); break;
