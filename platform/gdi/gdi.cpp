@@ -232,30 +232,65 @@ bool dashOn(const std::vector<int>* dashes, long step) {
     return true;
 }
 
-void stamp(Coverage& cov, long x, long y, int width) {
-    if (width <= 1) { cov.mark(x, y, kInk); return; }
-    int lo = -(width - 1) / 2, hi = lo + width - 1;
-    double c = (lo + hi) / 2.0, r2 = (width / 2.0) * (width / 2.0) + 1e-9;
-    for (int j = lo; j <= hi; ++j)
-        for (int i = lo; i <= hi; ++i)
-            if ((i - c) * (i - c) + (j - c) * (j - c) <= r2) cov.mark(x + i, y + j, kInk);
+// A wide pen covers every pixel within half its width of the segment (round
+// caps at both ends). Cost: the segment's box, once.
+void wideLine(Coverage& cov, int width, long x0, long y0, long x1, long y1) {
+    double r = width / 2.0, r2 = r * r + 1e-9;
+    double dx = double(x1 - x0), dy = double(y1 - y0), len2 = dx * dx + dy * dy;
+    long pad = long(std::ceil(r)) + 1;
+    long bx0 = std::max<long>(std::min(x0, x1) - pad, cov.x0), bx1 = std::min<long>(std::max(x0, x1) + pad, cov.x0 + cov.w - 1);
+    long by0 = std::max<long>(std::min(y0, y1) - pad, cov.y0), by1 = std::min<long>(std::max(y0, y1) + pad, cov.y0 + cov.h - 1);
+    double c = (width % 2 == 0) ? -0.5 : 0.0;  // even widths lean to the top left, as the square stamp does
+    for (long y = by0; y <= by1; ++y) {
+        for (long x = bx0; x <= bx1; ++x) {
+            double px = double(x) - double(x0) - c, py = double(y) - double(y0) - c;
+            double t = len2 > 0 ? std::clamp((px * dx + py * dy) / len2, 0.0, 1.0) : 0.0;
+            double ex = px - t * dx, ey = py - t * dy;
+            if (ex * ex + ey * ey <= r2) cov.mark(x, y, kInk);
+        }
+    }
 }
 
 // Bresenham from (x0, y0) towards (x1, y1); the end point is left out for a thin
 // pen and capped for a wide one.
 void rasterLine(Coverage& cov, const PenUse& pen, long x0, long y0, long x1, long y1) {
+    if (pen.width > 1) {
+        wideLine(cov, pen.width, x0, y0, x1, y1);
+        return;
+    }
+    // A line far longer than the bitmap is first cut to the part near it, so that
+    // any coordinates cost no more than the bitmap's size. Lines of ordinary
+    // length are stepped from their true start, pixel for pixel.
+    long span = 4L * (cov.w + cov.h) + 16;
+    if (std::labs(x1 - x0) > span || std::labs(y1 - y0) > span) {
+        double t0 = 0, t1 = 1, fx = double(x0), fy = double(y0), ddx = double(x1 - x0), ddy = double(y1 - y0);
+        auto clip = [&](double p, double q) {
+            if (p == 0) return q >= 0;
+            double r = q / p;
+            if (p < 0) { if (r > t1) return false; if (r > t0) t0 = r; }
+            else { if (r < t0) return false; if (r < t1) t1 = r; }
+            return true;
+        };
+        double lo_x = cov.x0 - 2.0, hi_x = cov.x0 + cov.w + 1.0, lo_y = cov.y0 - 2.0, hi_y = cov.y0 + cov.h + 1.0;
+        if (!(clip(-ddx, fx - lo_x) && clip(ddx, hi_x - fx) && clip(-ddy, fy - lo_y) && clip(ddy, hi_y - fy)))
+            return;
+        long nx0 = std::lround(fx + t0 * ddx), ny0 = std::lround(fy + t0 * ddy);
+        long nx1 = std::lround(fx + t1 * ddx), ny1 = std::lround(fy + t1 * ddy);
+        bool endInside = t1 >= 1.0;
+        x0 = nx0; y0 = ny0;
+        if (!endInside) { x1 = nx1; y1 = ny1; cov.mark(x1, y1, kInk); }
+        else { x1 = nx1; y1 = ny1; }
+    }
     long dx = std::labs(x1 - x0), dy = -std::labs(y1 - y0);
     long sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
     long err = dx + dy, x = x0, y = y0, step = 0;
     while (!(x == x1 && y == y1)) {
-        if (pen.width > 1) stamp(cov, x, y, pen.width);
-        else cov.mark(x, y, dashOn(pen.dashes, step) ? kInk : kGap);
+        cov.mark(x, y, dashOn(pen.dashes, step) ? kInk : kGap);
         ++step;
         long e2 = 2 * err;
         if (e2 >= dy) { err += dy; x += sx; }
         if (e2 <= dx) { err += dx; y += sy; }
     }
-    if (pen.width > 1) stamp(cov, x1, y1, pen.width);
 }
 
 Bitmap* target(Dc* dc) { return dc ? bitmapOf(dc->bitmap) : nullptr; }
