@@ -700,6 +700,32 @@ BOOL LineTo(HDC hdc, int x, int y) {
     POINT from = dc->position;
     dc->position = {x, y};
     if (pen.null) return TRUE;
+    if (pen.width == 1 && !pen.dashes && std::labs(long(x) - from.x) <= 4L * (bmp->width + bmp->height) &&
+        std::labs(long(y) - from.y) <= 4L * (bmp->width + bmp->height)) {
+        // A thin solid line of ordinary length touches each pixel once: straight in.
+        uint32_t ink = toPixel(pen.color);
+        long x0 = from.x, y0 = from.y, x1 = x, y1 = y;
+        long dx = std::labs(x1 - x0), dy = -std::labs(y1 - y0);
+        long sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1, err = dx + dy;
+        uint32_t* px = bmp->pixels.data();
+        const long w = bmp->width, h = bmp->height;
+        if (dy == 0 && y0 >= 0 && y0 < h) {  // a row: the gradients' case
+            long a = std::max(0L, sx > 0 ? x0 : x1 + 1), b = std::min(w, sx > 0 ? x1 : x0 + 1);
+            uint32_t* row = px + size_t(y0) * size_t(w);
+            for (long i = a; i < b; ++i) row[i] = applyRop(dc->rop, ink, row[i]);
+            return TRUE;
+        }
+        while (!(x0 == x1 && y0 == y1)) {
+            if (x0 >= 0 && y0 >= 0 && x0 < w && y0 < h) {
+                uint32_t& d = px[size_t(y0) * size_t(w) + size_t(x0)];
+                d = applyRop(dc->rop, ink, d);
+            }
+            long e2 = 2 * err;
+            if (e2 >= dy) { err += dy; x0 += sx; }
+            if (e2 <= dx) { err += dx; y0 += sy; }
+        }
+        return TRUE;
+    }
     long grow = pen.width + 1;
     Coverage cov(*bmp, std::min<long>(from.x, x) - grow, std::min<long>(from.y, y) - grow,
                  std::max<long>(from.x, x) + grow, std::max<long>(from.y, y) + grow);
