@@ -59,6 +59,7 @@ TEST(TurtleLibrary, ExportsExactlyItsThreeEntryPoints) {
     EXPECT_NE(dlsym(library(), "CONTROLCLASSWNDPROC"), nullptr);
     EXPECT_NE(dlsym(library(), "RENDERTURTLE"), nullptr);
     // Nothing else is reachable, our own calls included.
+    if (std::system("command -v nm >/dev/null 2>&1") != 0) GTEST_SKIP() << "nm is not installed";
     FILE* p = popen(("nm -D --defined-only '" + std::string(TURTLEGFX_PATH) + "'").c_str(), "r");
     ASSERT_NE(p, nullptr);
     std::vector<std::string> names;

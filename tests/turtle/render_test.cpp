@@ -326,3 +326,13 @@ TEST(TurtleRender, TextFitsItsBoxThenTheNextRectangleIsPlain) {
     EXPECT_EQ(r.at(0, 0), kBlack);  // the second R is a rectangle
     EXPECT_EQ(r.at(19, 9), kBlack);
 }
+
+TEST(TurtleRender, VeryLongTextsRunToTheirLastCommand) {
+    Canvas c(40, 30);
+    std::string text;
+    while (text.size() < 70000) text += "P1;D1,1;";
+    text += "P2;D7,8;";
+    EXPECT_EQ(c.render(text), 0);
+    EXPECT_EQ(c.at(7, 8), RGB(0, 0, 255));
+    EXPECT_EQ(c.render(text + "Q"), 1);
+}
