@@ -49,6 +49,7 @@ TEST_F(TurtleHost, FormBackgroundShowsTheGreyGradient) {
     EXPECT_EQ(image.pixel(image.width() - 1, 0) & 0xFFFFFF, 0xEEEEEEu);   // entry 30
     // The grab of the widget shows the same picture.
     QImage shown = picture->grab().toImage();
+    if (const char* shot = std::getenv("VANTOR_TURTLE_SHOT")) toolkitFormWidget("FINDVANTOR")->grab().save(shot);
     EXPECT_EQ(shown.pixel(5, shown.height() - 1) & 0xFFFFFF, 0x9C9C9Cu);
     // The label made afterwards stays above the picture.
     QWidget* label = toolkitControlWidget("FINDVANTOR", 100);
