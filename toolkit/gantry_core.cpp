@@ -423,7 +423,7 @@ void destroyForm(const std::string& key) {
         st.captured = nullptr;
     }
     if (f->isDebug) resetDebugWindowPointer();
-    forgetFormMenus(key);
+    dropFormMenus(*f);
     if (f->window) {
         f->window->hide();
         f->window->setParent(nullptr);

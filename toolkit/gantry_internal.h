@@ -146,7 +146,8 @@ void repaintControl(Control& c);
 
 // Menus (gantry_menus.cpp)
 void attachMainMenu(Form& f, std::intptr_t bar);
-void forgetFormMenus(const std::string& formKey);
+// Drops the menus of an unloaded form: its bar, the menus filed under it, their pop-ups.
+void dropFormMenus(const Form& f);
 
 // Dialogs (gantry_dialogs.cpp)
 int showMessage(const std::string& caption, const std::string& text, const std::string& buttons);

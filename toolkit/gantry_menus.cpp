@@ -7,6 +7,8 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include <set>
+
 namespace gantry {
 namespace {
 
@@ -44,11 +46,12 @@ std::string ownerOf(const Menu* m, int depth = 0) {
     return {};
 }
 
+// Newest menus first: a form made again finds its own items before any other.
 Item* findItem(int id, Menu** in = nullptr) {
-    for (auto& [h, m] : menus())
-        for (auto& it : m->items)
+    for (auto m = menus().rbegin(); m != menus().rend(); ++m)
+        for (auto& it : m->second->items)
             if (it.id == id && it.action) {
-                if (in) *in = m.get();
+                if (in) *in = m->second.get();
                 return &it;
             }
     return nullptr;
@@ -107,9 +110,43 @@ void attachMainMenu(Form& f, std::intptr_t bar) {
     if (f.window->layout()) f.window->layout()->setMenuBar(mb);
 }
 
-void forgetFormMenus(const std::string& formKey) {
+// Menus belong to their form: its bar, the menus filed under it and every pop-up
+// hanging under those go with it (items, actions and pop-up windows).
+void dropFormMenus(const Form& f) {
+    std::set<std::intptr_t> drop;
     for (auto& [h, m] : menus())
-        if (m->owner == formKey) m->owner.clear();
+        if (m->owner == f.key) drop.insert(h);
+    for (auto& [index, h] : f.menus)
+        if (menuOf(h)) drop.insert(h);
+    // Pop-ups hung under a dropped menu, to any depth.
+    for (bool grew = true; grew;) {
+        grew = false;
+        for (auto& [h, m] : menus()) {
+            if (drop.count(h) || !m->popup) continue;
+            for (std::intptr_t d : std::set<std::intptr_t>(drop)) {
+                Menu* parent = menuOf(d);
+                bool under = false;
+                for (auto& it : parent->items) under = under || (it.action && it.action->menu() == m->popup);
+                if (under) {
+                    drop.insert(h);
+                    grew = true;
+                    break;
+                }
+            }
+        }
+    }
+    auto& st = state();
+    for (std::intptr_t h : drop) {
+        auto it = menus().find(h);
+        if (it == menus().end()) continue;
+        std::unique_ptr<Menu> m = std::move(it->second);
+        menus().erase(it);
+        if (st.pendingMainMenu == h) st.pendingMainMenu = 0;
+        // A pick may be running in one of these actions: delete them once it returns.
+        for (auto& item : m->items)
+            if (item.action) item.action->deleteLater();
+        if (m->popup) m->popup->deleteLater();
+    }
 }
 
 }  // namespace gantry

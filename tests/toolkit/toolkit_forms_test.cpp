@@ -4,6 +4,8 @@
 
 #include <QCloseEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTest>
 
 #include <thread>
@@ -286,6 +288,95 @@ TEST_F(Forms, MenusAreBuiltFiledTickedDisabledAndPicked) {
     GN_SETMENUITEM(setup, 9115, "Emulation Mode", "");
     EXPECT_EQ(menuItemChecked(9110), 0);
     EXPECT_EQ(menuItemEnabled(9115), 1);
+}
+
+// The program's main form with its bar, one hung and one filed pop-up; `revert` names item 9010.
+class MenuForms : public ToolkitTest {
+protected:
+    void make(const std::string& name, const std::string& revert) {
+        GN_DEFMAINMENU(9000, "&Files", "");
+        makeForm(name, [name, revert] {
+            const std::intptr_t bar = GN_GETMENU(name, 0);
+            ASSERT_NE(bar, 0);
+            const std::intptr_t files = GN_DEFSUBMENU(9005, "&Load Keys", "");
+            GN_SAVEMENU(name, 1, files);
+            GN_SETSUBMENU(bar, 9000, files);
+            GN_ADDMENUITEM(files, 9010, 0, revert, "");
+            GN_ADDMENUITEM(files, 9055, 0, "E&xit", "");
+            const std::intptr_t popup = GN_DEFSUBMENU(9300, "&Copy", "");  // filed, never hung
+            GN_SAVEMENU(name, 4, popup);
+        });
+    }
+};
+
+TEST_F(MenuForms, UnloadingAFormDropsItsMenusAndTheFormMadeAgainHasOnlyItsOwn) {
+    make("VANTOR", "&Revert");
+    EXPECT_EQ(menuItemCaption(9010), "&Revert");
+    GN_SETMENUITEM(GN_GETMENU("VANTOR", 1), 9010, "", "X");
+    EXPECT_EQ(menuItemChecked(9010), 1);
+    GN_UNLOADFORM("VANTOR");
+    GN_DOEVENTS();
+    // Gone with the form: no caption, no pick.
+    for (int id : {9000, 9005, 9010, 9055, 9300}) {
+        EXPECT_EQ(menuItemCaption(id), "") << id;
+        EXPECT_EQ(menuItemEnabled(id), 0) << id;
+    }
+    events.clear();
+    triggerMenuItem(9010);
+    triggerMenuItem(9300);
+    EXPECT_TRUE(events.empty());
+
+    make("Vantor", "&Revert Keys");
+    EXPECT_EQ(menuItemCaption(9010), "&Revert Keys");
+    EXPECT_EQ(menuItemChecked(9010), 0);  // the new item, not the ticked old one
+    EXPECT_EQ(menuItemCaption(9300), "&Copy");
+    events.clear();
+    triggerMenuItem(9010);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].form, "Vantor");
+    EXPECT_EQ(events[0].id, 9010);
+    EXPECT_EQ(events[0].code, 1);
+    // Its bar holds exactly the new items.
+    auto* bar = toolkitFormWidget("VANTOR")->findChild<QMenuBar*>();
+    ASSERT_NE(bar, nullptr);
+    ASSERT_EQ(bar->actions().size(), 1);
+    ASSERT_NE(bar->actions()[0]->menu(), nullptr);
+    QStringList captions;
+    for (QAction* a : bar->actions()[0]->menu()->actions()) captions << a->text();
+    EXPECT_EQ(captions, (QStringList{"&Load Keys", "&Revert Keys", "E&xit"}));
+}
+
+TEST_F(MenuForms, AFormUnloadedByItsOwnMenuPickLeavesNoItemBehind) {
+    make("VANTOR", "&Revert");
+    int picks = 0;
+    handler = [&](const std::string&, int id, int code, std::intptr_t, int&) {
+        if (id == 9055 && code == 1) {
+            ++picks;
+            GN_UNLOADFORM("VANTOR");
+        }
+    };
+    triggerMenuItem(9055);
+    GN_DOEVENTS();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(picks, 1);
+    EXPECT_EQ(GN_HANDLE("VANTOR"), 0);
+    EXPECT_EQ(menuItemCaption(9055), "");
+    triggerMenuItem(9055);
+    EXPECT_EQ(picks, 1);
+}
+
+// A bar made for a form that is never made stays for the next form.
+TEST_F(MenuForms, ABarMadeBeforeItsFormOutlivesAnUnrelatedUnload) {
+    makeForm("OTHER", [] {});
+    GN_DEFMAINMENU(9400, "&Tools", "");
+    GN_UNLOADFORM("OTHER");
+    makeForm("TOOLS", [] {});
+    EXPECT_NE(GN_GETMENU("TOOLS", 0), 0);
+    EXPECT_EQ(menuItemCaption(9400), "&Tools");
+    events.clear();
+    triggerMenuItem(9400);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].form, "TOOLS");
 }
 
 // The run loop, driven through GN_GUIRUN itself.
