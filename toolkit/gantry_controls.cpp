@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QLineEdit>
@@ -87,7 +86,126 @@ protected:
         align |= has(c->props, 'C') ? Qt::AlignHCenter : has(c->props, 'R') ? Qt::AlignRight : Qt::AlignLeft;
         p.setFont(font());
         p.setPen(QColor::fromRgb(isEnabled() ? colour(c->fg, 0xFF000000) : colour(16, 0xFFA0A0A0)));
-        p.drawText(r, align, captionText(c->text));
+        p.drawText(r, align, symbolText(c->font, captionText(c->text)));
+    }
+
+private:
+    Ref ref_;
+};
+
+// Check boxes and radios paint themselves: a 13-pixel box or circle, the caption 4
+// pixels beside it, and no background of their own unless their colour differs from
+// the form's (then they stand on frames and pictures like labels do).
+class CheckableWidget : public QAbstractButton {
+public:
+    CheckableWidget(QWidget* parent, Ref ref, bool radio) : QAbstractButton(parent), ref_(std::move(ref)), radio_(radio) {
+        setCheckable(true);
+    }
+
+protected:
+    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
+    void paintEvent(QPaintEvent*) override {
+        Control* c = ref_.get();
+        if (!c) return;
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.setRenderHint(QPainter::TextAntialiasing, false);
+        auto f = findForm(ref_.formKey);
+        const QRgb formBack = colour(f ? f->bg : 7, 0xFFC0C0C0);
+        if (c->bg >= 0 && colour(c->bg, formBack) != formBack) p.fillRect(rect(), QColor::fromRgb(colour(c->bg, formBack)));
+        const int y = (height() - kBox) / 2;
+        const QRect box(0, y, kBox, kBox);
+        const QColor inside = isDown() || !isEnabled() ? QColor(0xC0, 0xC0, 0xC0) : QColor(255, 255, 255);
+        const QColor mark = isEnabled() ? QColor(0, 0, 0) : QColor(0x80, 0x80, 0x80);
+        if (radio_)
+            paintCircle(p, box, inside, mark);
+        else
+            paintBox(p, box, inside, mark);
+        const QRect textRect(kBox + kGap, 0, std::max(0, width() - kBox - kGap), height());
+        p.setFont(font());
+        p.setPen(QColor::fromRgb(isEnabled() ? colour(c->fg, 0xFF000000) : colour(16, 0xFFA0A0A0)));
+        const QString caption = symbolText(c->font, qs(c->text));
+        p.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic, caption);
+        if (hasFocus() && !caption.isEmpty()) {
+            QRect used = p.boundingRect(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic, caption);
+            used = used.adjusted(-1, 0, 1, 0).intersected(rect().adjusted(0, 0, -1, -1));
+            p.setPen(QPen(QColor(0, 0, 0), 1, Qt::DotLine));
+            p.drawRect(used);
+        }
+    }
+
+private:
+    static constexpr int kBox = 13;
+    static constexpr int kGap = 4;
+
+    void paintBox(QPainter& p, const QRect& r, const QColor& inside, const QColor& mark) {
+        p.fillRect(r.adjusted(2, 2, -2, -2), inside);
+        drawSunkenBorder(p, r);
+        if (!isChecked()) return;
+        // The tick: seven columns, three pixels high, falling then rising.
+        static const int rise[7] = {2, 3, 4, 3, 2, 1, 0};
+        for (int i = 0; i < 7; ++i) p.fillRect(r.left() + 3 + i, r.top() + 3 + rise[i], 1, 3, mark);
+    }
+    // A 12-pixel circle: outer ring dark grey above-left and white below-right, inner ring
+    // dark above-left and pale below-right, the inside, and a 4-pixel dot when ticked.
+    void paintCircle(QPainter& p, const QRect& r, const QColor& inside, const QColor& mark) {
+        for (int y = 0; y < 12; ++y)
+            for (int x = 0; x < 12; ++x) {
+                const double dx = x + 0.5 - 6.0, dy = y + 0.5 - 6.0;
+                const double d = std::sqrt(dx * dx + dy * dy);
+                const bool upperLeft = dx + dy < 0;
+                QColor c;
+                if (d > 6.0) continue;
+                if (d > 4.9) c = upperLeft ? QColor(0x80, 0x80, 0x80) : QColor(255, 255, 255);
+                else if (d > 3.9) c = upperLeft ? QColor(0x40, 0x40, 0x40) : QColor(0xDF, 0xDF, 0xDF);
+                else c = isChecked() && d < 2.0 ? mark : inside;
+                p.fillRect(r.left() + x, r.top() + y, 1, 1, c);
+            }
+    }
+
+    Ref ref_;
+    bool radio_;
+};
+
+// Group box: an etched rectangle whose top line runs through the middle of the caption,
+// the caption in the frame's foreground colour; inside it the frame is transparent.
+class FrameWidget : public QWidget {
+public:
+    FrameWidget(QWidget* parent, Ref ref) : QWidget(parent), ref_(std::move(ref)) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        Control* c = ref_.get();
+        if (!c) return;
+        QPainter p(this);
+        p.setRenderHint(QPainter::TextAntialiasing, false);
+        p.setFont(font());
+        const QFontMetrics fm(font());
+        const QString caption = symbolText(c->font, captionText(c->text)).section(QLatin1Char('\n'), 0, 0);
+        const int top = fm.height() / 2;
+        const QRect box(0, top, width() - 1, height() - top - 1);  // dark line; the light one is one pixel below-right
+        QRect gap;
+        if (!caption.isEmpty()) gap = QRect(6, 0, fm.size(Qt::TextShowMnemonic, caption).width() + 4, fm.height());
+        const auto hline = [&](int x1, int x2, int y, const QColor& col) {
+            for (int x = x1; x <= x2; ++x)
+                if (!gap.isValid() || y > gap.bottom() || x < gap.left() || x > gap.right()) p.fillRect(x, y, 1, 1, col);
+        };
+        const QColor dark(0x80, 0x80, 0x80), light(255, 255, 255);
+        if (box.width() > 1 && box.height() > 1) {
+            hline(box.left() + 1, box.right() - 1, box.top() + 1, light);
+            hline(box.left(), box.right() - 1, box.top(), dark);
+            p.fillRect(box.left(), box.top(), 1, box.height(), dark);
+            p.fillRect(box.left() + 1, box.top() + 1, 1, box.height() - 1, light);
+            p.fillRect(box.left(), box.bottom(), box.width(), 1, dark);
+            p.fillRect(box.left(), box.bottom() + 1, box.width() + 1, 1, light);
+            p.fillRect(box.right(), box.top(), 1, box.height(), dark);
+            p.fillRect(box.right() + 1, box.top(), 1, box.height() + 1, light);
+        }
+        if (!caption.isEmpty()) {
+            if (c->bg >= 0) p.fillRect(gap, QColor::fromRgb(colour(c->bg, 0xFFC0C0C0)));
+            p.setPen(QColor::fromRgb(isEnabled() ? colour(c->fg, 0xFF000000) : colour(16, 0xFFA0A0A0)));
+            p.drawText(gap.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic, caption);
+        }
     }
 
 private:
@@ -141,11 +259,19 @@ protected:
         if (!c) return;
         QPainter p(this);
         const bool down = c->checked || isDown();
-        p.fillRect(rect(), QColor::fromRgb(colour(7, 0xFFC0C0C0)));
+        // No face of its own: the picture sits centred on whatever lies below (a panel
+        // picture, the form), scaled down only when it is larger than the button.
         const QImage img = pictureImage(c->picture);
-        if (!img.isNull()) p.drawImage(down ? 1 : 0, down ? 1 : 0, img);
+        QRect target;
+        if (!img.isNull()) {
+            QSize s = img.size();
+            if (s.width() > width() || s.height() > height()) s.scale(size(), Qt::KeepAspectRatio);
+            target = QRect(QPoint((width() - s.width()) / 2, (height() - s.height()) / 2), s);
+            if (down) target.translate(1, 1);
+            p.drawImage(target, img);
+        }
         if (down) drawSunkenBorder(p, rect());
-        if (!isEnabled()) p.fillRect(rect(), QColor(192, 192, 192, 96));
+        if (!isEnabled() && !target.isNull()) p.fillRect(target, QColor(192, 192, 192, 96));
     }
 
 private:
@@ -304,6 +430,9 @@ protected:
             p.drawLine(r.left(), r.top(), r.right(), r.top());
             p.setPen(QColor(64, 64, 64));
             p.drawLine(r.right(), r.top(), r.right(), r.bottom());
+            // The selected tab opens into its page: no page line below it.
+            if (i == selected && r.width() > 2)
+                p.fillRect(r.left() + 1, top, r.width() - 2, 1, QColor::fromRgb(colour(bg, colour(7, 0xFFC0C0C0))));
         }
     }
     void mousePressEvent(QMouseEvent* e) override {
@@ -402,7 +531,7 @@ void uncheckGroup(Form& f, Control& c) {
     for (auto& [id, o] : f.controls) {
         if (o.get() == &c || o->kind != c.kind || o->group != c.group || !o->widget) continue;
         if (o->kind == Kind::Radio) {
-            static_cast<QRadioButton*>(o->widget.data())->setChecked(false);
+            static_cast<QAbstractButton*>(o->widget.data())->setChecked(false);
         } else {
             o->checked = false;
             o->widget->update();
@@ -429,6 +558,13 @@ void setColours(QWidget* w, const Control& c, bool fillBack) {
     w->setPalette(pal);
 }
 
+// "A" on a picture: the control takes the size of its picture.
+void fitPicture(Control& c) {
+    if (c.kind != Kind::Picture || !has(c.props, 'A') || !c.widget) return;
+    const QImage img = pictureImage(c.picture);
+    if (!img.isNull()) c.widget->resize(img.size());
+}
+
 int maxLengthOf(const std::string& props) {
     const size_t p = props.find("T[");
     if (p == std::string::npos) return -1;
@@ -445,11 +581,7 @@ QWidget* makeControlWidget(Form& f, Control& c, const std::string& caption) {
     switch (c.kind) {
     case Kind::Label: return new LabelWidget(parent, ref);
     case Kind::Shape: return new ShapeWidget(parent, ref);
-    case Kind::Frame: {
-        auto* g = new QGroupBox(captionText(caption), parent);
-        setColours(g, c, false);
-        return g;
-    }
+    case Kind::Frame: return new FrameWidget(parent, ref);
     case Kind::TextField: {
         auto* e = new QLineEdit(qs(caption), parent);
         const int n = maxLengthOf(c.props);
@@ -462,21 +594,21 @@ QWidget* makeControlWidget(Form& f, Control& c, const std::string& caption) {
         return e;
     }
     case Kind::Button: {
-        auto* b = new QPushButton(qs(caption), parent);
+        auto* b = new QPushButton(symbolText(c.font, qs(caption)), parent);
         QObject::connect(b, &QPushButton::clicked, b, [key, id] { raiseEvent(key, id, 1, 0); });
         return b;
     }
     case Kind::CheckBox: {
-        auto* b = new QCheckBox(qs(caption), parent);
-        setColours(b, c, true);
-        QObject::connect(b, &QCheckBox::clicked, b, [key, id] { raiseEvent(key, id, 1, 0); });
+        auto* b = new CheckableWidget(parent, ref, false);
+        b->setText(qs(caption));
+        QObject::connect(b, &QAbstractButton::clicked, b, [key, id] { raiseEvent(key, id, 1, 0); });
         return b;
     }
     case Kind::Radio: {
-        auto* b = new QRadioButton(qs(caption), parent);
+        auto* b = new CheckableWidget(parent, ref, true);
+        b->setText(qs(caption));
         b->setAutoExclusive(false);
-        setColours(b, c, true);
-        QObject::connect(b, &QRadioButton::clicked, b, [ref, b] {
+        QObject::connect(b, &QAbstractButton::clicked, b, [ref, b] {
             b->setChecked(true);
             Control* cc = ref.get();
             auto ff = findForm(ref.formKey);
@@ -496,7 +628,7 @@ QWidget* makeControlWidget(Form& f, Control& c, const std::string& caption) {
     case Kind::UpDown: return new UpDownWidget(parent, ref);
     case Kind::OwnerButton: {
         auto* b = new OwnerButtonWidget(parent, ref);
-        b->setText(captionText(caption));
+        b->setText(symbolText(c.font, captionText(caption)));
         QObject::connect(b, &QPushButton::clicked, b, [key, id] { raiseEvent(key, id, 1, 0); });
         return b;
     }
@@ -569,16 +701,15 @@ void setControlText(Control& c, const std::string& text) {
     QWidget* w = c.widget;
     if (!w) return;
     switch (c.kind) {
-    case Kind::Frame: static_cast<QGroupBox*>(w)->setTitle(captionText(text)); break;
     case Kind::TextField: {
         auto* e = static_cast<QLineEdit*>(w);
         if (e->text() != qs(text)) e->setText(qs(text));
         break;
     }
-    case Kind::Button:
+    case Kind::Button: static_cast<QAbstractButton*>(w)->setText(symbolText(c.font, qs(text))); break;
     case Kind::CheckBox:
     case Kind::Radio: static_cast<QAbstractButton*>(w)->setText(qs(text)); break;
-    case Kind::OwnerButton: static_cast<QAbstractButton*>(w)->setText(captionText(text)); break;
+    case Kind::OwnerButton: static_cast<QAbstractButton*>(w)->setText(symbolText(c.font, captionText(text))); break;
     case Kind::ComboBox: {
         auto* b = static_cast<QComboBox*>(w);
         const int i = b->findText(qs(text));
@@ -588,6 +719,7 @@ void setControlText(Control& c, const std::string& text) {
     case Kind::Picture:
     case Kind::PictureButton:
         if (!text.empty() && text[0] == '$') c.picture = GN_LOADPICTURE(text);
+        fitPicture(c);
         break;
     case Kind::TabControl: static_cast<TabWidget*>(w)->tabs = splitEntries(text); break;
     case Kind::TurtlePicture: static_cast<TurtlePicture*>(w)->setCommands(text); break;
@@ -660,6 +792,7 @@ std::intptr_t makeControl(Kind kind, int id, double col, double row, double w, d
     int height = std::max(1, pxc(h, 16));
     if (kind == Kind::ComboBox) height = std::min(height, std::max(22, QFontMetrics(wdg->font()).height() + 8));
     wdg->setGeometry(pxc(col, 8), pxc(row, 16), std::max(1, pxc(w, 8)), height);
+    fitPicture(*raw);
     if (kind == Kind::Canvas) {
         // Make the pixel buffer now (the resize event comes only once the widget shows).
         const int b = raw->border ? 4 : 0;
@@ -859,6 +992,7 @@ void GN_SETPICTURE(const std::string& form, int id, std::intptr_t picture) {
     Control* c = findControl(form, id);
     if (!c || (c->kind != Kind::Picture && c->kind != Kind::PictureButton)) return;
     c->picture = picture;
+    fitPicture(*c);
     c->widget->update();
 }
 

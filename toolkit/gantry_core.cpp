@@ -811,8 +811,9 @@ void GN_SETFORMATTREX(const std::string& form, int colorRef, int level, const st
 
 int GN_GRABFORM(const std::string& form, const std::string& path) {
     auto f = findForm(form);
-    if (!f || !f->client) return 0;
-    QImage img = f->client->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    if (!f || !f->window || !f->client) return 0;
+    // The whole window: menu bar and client area with its controls.
+    QImage img = f->window->grab().toImage().convertToFormat(QImage::Format_RGB32);
     const QString p = qs(path);
     const QString ext = QFileInfo(p).suffix().toLower();
     const char* fmt = ext == "bmp" ? "BMP" : ext == "ppm" ? "PPM" : "PNG";

@@ -93,7 +93,28 @@ QFont predefinedFont(int slot) {
     case 2: return makeFont("DejaVu Sans", 10, false);
     case 3: return makeFont("DejaVu Serif", 12, false);
     case 5: return makeFont("DejaVu Sans", 12, true);
-    default: return makeFont("DejaVu Sans", 12, false);  // 4: dialog font, sans 9 pt
+    // 4: the dialog font. 8 pt at 96 dpi in a narrow-running sans face, so that a caption
+    // such as "Large ASCII" fits beside a radio's circle in 9 cells of 8 pixels.
+    default: return makeFont("Liberation Sans", 11, false);
+    }
+}
+
+// ---- symbol faces --------------------------------------------------------------------------
+
+// Slots defined with the Webdings symbol face: their characters stand for pictures.
+std::set<int>& symbolSlots() {
+    static std::set<int> s;
+    return s;
+}
+
+// The symbols the program uses, as Unicode shapes every sans face here has.
+QChar webdingsSymbol(QChar ch) {
+    switch (ch.unicode()) {
+    case '3': return QChar(0x25C0);  // left-pointing triangle
+    case '4': return QChar(0x25B6);  // right-pointing triangle
+    case '5': return QChar(0x25B2);  // up-pointing triangle
+    case '6': return QChar(0x25BC);  // down-pointing triangle
+    default: return ch;
     }
 }
 
@@ -180,6 +201,13 @@ QFont font(int slot) {
     if (it != fonts().end()) return it->second;
     if (slot >= 0 && slot <= 5) return predefinedFont(slot);
     return predefinedFont(4);
+}
+
+QString symbolText(int slot, const QString& text) {
+    if (!symbolSlots().count(slot < 0 ? 4 : slot)) return text;
+    QString out = text;
+    for (QChar& ch : out) ch = webdingsSymbol(ch);
+    return out;
 }
 
 QImage pictureImage(std::intptr_t handle) {
@@ -276,7 +304,7 @@ void printText(QImage& image, int x, int y, const std::string& text) {
         dc.setBackgroundMode(DeviceContext::BackgroundMode::Opaque);
         dc.setBackgroundColor(colour(st.bg, 0xFFFFFFFF));
     }
-    const QString t = captionText(text);
+    const QString t = symbolText(st.font, captionText(text));
     switch (g_print.mode) {
     case 1: {
         int align = 0;
@@ -335,9 +363,16 @@ void GN_DEFFONT(int slot, const std::string& face, double size, const std::strin
     const int pixels = static_cast<int>(std::lround(size * 96.0 / 72.0));
     fonts()[slot] = makeFont(mapFace(face), pixels, props.find('B') != std::string::npos,
                              props.find('I') != std::string::npos, props.find('U') != std::string::npos);
+    if (upper(face) == "WEBDINGS")
+        symbolSlots().insert(slot);
+    else
+        symbolSlots().erase(slot);
 }
 
-void GN_FREEFONT(int slot) { fonts().erase(slot); }
+void GN_FREEFONT(int slot) {
+    fonts().erase(slot);
+    symbolSlots().erase(slot);
+}
 
 void GN_DEFCOLORL(int slot, int ref) {
     colours()[slot] = ((ref & 0xFF) << 16) | (ref & 0xFF00) | ((ref >> 16) & 0xFF);

@@ -136,6 +136,9 @@ QRgb colour(int slot, QRgb fallback);   // 0xFFRRGGBB
 bool colourDefined(int slot);
 QFont font(int slot);
 QImage pictureImage(std::intptr_t handle);
+// Text as shown in font `slot` (-1: font 4): the Webdings face turns the
+// characters the program uses into their shapes ("4" of Webdings: a right-pointing triangle).
+QString symbolText(int slot, const QString& text);
 void updateLayeredMask(Form& f);
 
 // Controls (gantry_controls.cpp)
