@@ -1,9 +1,9 @@
 // Start-up time of vantor beside a bare Qt program that opens one empty window.
 // Each program is run 10 times from process start until it has shown its window,
 // written a picture of it and ended (`vantor NOVT --screenshot FILE` and
-// `startup-baseline --screenshot FILE`, offscreen); the medians are printed as
+// `vantor-bench-startup-baseline --screenshot FILE`, offscreen); the medians are printed as
 //   startup_ms=N baseline_ms=M ratio=R
-// Usage: bench-startup [VANTOR [BASELINE]] (default: beside this program).
+// Usage: vantor-bench-startup [VANTOR [BASELINE]] (default: beside this program).
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -30,7 +30,7 @@ double medianMs(const QString& program, const QStringList& args, const QProcessE
         timer.start();
         p.start(program, args);
         if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-            std::fprintf(stderr, "bench-startup: %s did not run cleanly\n", qPrintable(program));
+            std::fprintf(stderr, "vantor-bench-startup: %s did not run cleanly\n", qPrintable(program));
             ok = false;
             p.kill();
             p.waitForFinished();
@@ -49,7 +49,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const QString here = QCoreApplication::applicationDirPath();
     const QString vantor = argc > 1 ? QString::fromLocal8Bit(argv[1]) : here + "/vantor";
-    const QString baseline = argc > 2 ? QString::fromLocal8Bit(argv[2]) : here + "/startup-baseline";
+    const QString baseline = argc > 2 ? QString::fromLocal8Bit(argv[2]) : here + "/vantor-bench-startup-baseline";
 
     QTemporaryDir work;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
