@@ -212,6 +212,27 @@ private:
     Ref ref_;
 };
 
+// One-line text field in a 2-pixel sunken edge, white inside (the control's background
+// colour when it has one), the text two pixels off the edge.
+class TextFieldWidget : public QLineEdit {
+public:
+    TextFieldWidget(const QString& text, QWidget* parent) : QLineEdit(text, parent) {
+        setFrame(false);
+        setTextMargins(2, 0, 2, 0);
+    }
+
+protected:
+    void paintEvent(QPaintEvent* e) override {
+        {
+            QPainter p(this);
+            p.fillRect(rect(), palette().brush(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Base));
+        }
+        QLineEdit::paintEvent(e);
+        QPainter p(this);
+        drawSunkenBorder(p, rect());
+    }
+};
+
 class ShapeWidget : public QWidget {
 public:
     ShapeWidget(QWidget* parent, Ref ref) : QWidget(parent), ref_(std::move(ref)) {}
@@ -583,7 +604,7 @@ QWidget* makeControlWidget(Form& f, Control& c, const std::string& caption) {
     case Kind::Shape: return new ShapeWidget(parent, ref);
     case Kind::Frame: return new FrameWidget(parent, ref);
     case Kind::TextField: {
-        auto* e = new QLineEdit(qs(caption), parent);
+        auto* e = new TextFieldWidget(qs(caption), parent);
         const int n = maxLengthOf(c.props);
         if (n > 0) e->setMaxLength(n);
         if (has(c.props, 'N'))

@@ -287,6 +287,36 @@ TEST_F(Look, FramesRunTheirTopLineThroughTheCaptionAndStayOpenInside) {
     GN_COLOR(-1, -1);
 }
 
+TEST_F(Look, TextFieldsSitInASunkenEdgeWithTheirTextInside) {
+    GN_COLOR(0, 7);
+    makeForm("FIELDS", [] {
+        GN_COLOR(0, -1);
+        GN_TEXTFIELD(165, 1, 1, 6.5, 1.25, "", "T");
+        GN_TEXTFIELD(170, 1, 3, 6.5, 1.25, "WWWWWWWWWWWW", "T");
+        GN_COLOR(0, 14);
+        GN_TEXTFIELD(175, 1, 5, 6.5, 1.25, "", "T");
+    });
+    GN_SETFOCUS("FIELDS", 165);
+    const QImage empty = controlPicture("FIELDS", 165);
+    ASSERT_EQ(empty.size(), QSize(52, 20));
+    EXPECT_EQ(rgb(empty, 0, 0), 0x808080u);
+    EXPECT_EQ(rgb(empty, 1, 1), 0x404040u);
+    EXPECT_EQ(rgb(empty, 51, 19), 0xFFFFFFu);
+    EXPECT_EQ(rgb(empty, 50, 18), 0xDFDFDFu);
+    EXPECT_EQ(countOther(empty, QRect(8, 2, 42, 16), 0xFFFFFF), 0);  // right of the caret: white
+    // A long text stays inside the edge.
+    const QImage full = controlPicture("FIELDS", 170);
+    EXPECT_GT(countColour(full, QRect(2, 2, 48, 16), 0x000000), 40);
+    EXPECT_EQ(countColour(full, QRect(0, 0, 52, 2), 0x000000), 0);
+    EXPECT_EQ(countColour(full, QRect(0, 0, 2, 20), 0x000000), 0);
+    EXPECT_EQ(countColour(full, QRect(50, 0, 2, 20), 0x000000), 0);
+    // The field's own background colour inside the same edge.
+    const QImage yellow = controlPicture("FIELDS", 175);
+    EXPECT_EQ(rgb(yellow, 0, 0), 0x808080u);
+    EXPECT_EQ(countOther(yellow, QRect(8, 2, 42, 16), 0xFFFF00), 0);
+    GN_COLOR(-1, -1);
+}
+
 TEST_F(Look, TheSelectedTabOpensIntoItsPage) {
     GN_COLOR(0, 7);
     makeForm("TABS", [] { GN_TABCONTROL(835, 1, 1, 40, 10, "Button Assignment|Icon Editor", ""); });
