@@ -225,7 +225,8 @@ double GN_CY(double yPixels);
 void GN_SETFORMATTREX(const std::string& form, int colorRef, int level, const std::string& props);
 // Window icon of a form from a handle of GN_LOADICON / GN_LOADPICTURE.
 void GN_SETFORMICON(const std::string& form, std::intptr_t icon);
-// Writes a picture of a form's client area to a file (.png, .bmp, .ppm by extension; PNG otherwise). 1 = written.
+// Writes a picture of a form's window, menu bar above the client area, to a file
+// (.png, .bmp, .ppm by extension; PNG otherwise). 1 = written.
 int GN_GRABFORM(const std::string& form, const std::string& path);
 
 // ---------------------------------------------------------------------------
@@ -402,7 +403,8 @@ void setScreenDepthOverride(int depth);
 std::string debugWindowText();
 // Raises code 8 for a control with a tooltip and returns the answered text ("|" kept); "" if none.
 std::string toolkitTooltipText(const std::string& form, int id);
-// Menu item read-back by id (searches every menu made): caption, ticked, enabled; "" / 0 if unknown.
+// Menu item read-back by id (searches the menus of the forms that exist and bars made for
+// the next form, newest first): caption, ticked, enabled; "" / 0 if unknown.
 std::string menuItemCaption(int id);
 int menuItemChecked(int id);
 int menuItemEnabled(int id);
