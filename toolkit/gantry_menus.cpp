@@ -21,6 +21,7 @@ struct Item {
 struct Menu {
     bool bar = false;
     std::string owner;        // form key
+    std::string madeIn;       // form whose design routine made it ("" outside any)
     std::vector<Item> items;
     QMenu* popup = nullptr;   // pop-up menus
     QPointer<QMenuBar> menuBar;
@@ -90,6 +91,7 @@ std::intptr_t newMenu(bool bar) {
     auto m = std::make_unique<Menu>();
     m->bar = bar;
     if (!bar) m->popup = new QMenu();
+    if (!state().designStack.empty()) m->madeIn = state().designStack.back()->key;
     const std::intptr_t h = next++;
     menus()[h] = std::move(m);
     return h;
@@ -119,15 +121,24 @@ void dropFormMenus(const Form& f) {
     for (auto& [index, h] : f.menus)
         if (menuOf(h)) drop.insert(h);
     // Pop-ups hung under a dropped menu, to any depth.
+    const auto hungUnder = [](const Menu& parent, const Menu& child) {
+        for (auto& it : parent.items)
+            if (it.action && child.popup && it.action->menu() == child.popup) return true;
+        return false;
+    };
+    // Pop-ups the form's design made and hung nowhere (its context menus) go too.
+    for (auto& [h, m] : menus()) {
+        if (!m->popup || m->madeIn != f.key) continue;
+        bool hung = false;
+        for (auto& [other, o] : menus()) hung = hung || hungUnder(*o, *m);
+        if (!hung) drop.insert(h);
+    }
     for (bool grew = true; grew;) {
         grew = false;
         for (auto& [h, m] : menus()) {
             if (drop.count(h) || !m->popup) continue;
             for (std::intptr_t d : std::set<std::intptr_t>(drop)) {
-                Menu* parent = menuOf(d);
-                bool under = false;
-                for (auto& it : parent->items) under = under || (it.action && it.action->menu() == m->popup);
-                if (under) {
+                if (hungUnder(*menuOf(d), *m)) {
                     drop.insert(h);
                     grew = true;
                     break;

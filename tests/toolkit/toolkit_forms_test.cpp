@@ -305,6 +305,7 @@ protected:
             GN_ADDMENUITEM(files, 9055, 0, "E&xit", "");
             const std::intptr_t popup = GN_DEFSUBMENU(9300, "&Copy", "");  // filed, never hung
             GN_SAVEMENU(name, 4, popup);
+            GN_DEFSUBMENU(9310, "&Paste", "");  // neither filed nor hung
         });
     }
 };
@@ -317,7 +318,7 @@ TEST_F(MenuForms, UnloadingAFormDropsItsMenusAndTheFormMadeAgainHasOnlyItsOwn) {
     GN_UNLOADFORM("VANTOR");
     GN_DOEVENTS();
     // Gone with the form: no caption, no pick.
-    for (int id : {9000, 9005, 9010, 9055, 9300}) {
+    for (int id : {9000, 9005, 9010, 9055, 9300, 9310}) {
         EXPECT_EQ(menuItemCaption(id), "") << id;
         EXPECT_EQ(menuItemEnabled(id), 0) << id;
     }
@@ -330,6 +331,7 @@ TEST_F(MenuForms, UnloadingAFormDropsItsMenusAndTheFormMadeAgainHasOnlyItsOwn) {
     EXPECT_EQ(menuItemCaption(9010), "&Revert Keys");
     EXPECT_EQ(menuItemChecked(9010), 0);  // the new item, not the ticked old one
     EXPECT_EQ(menuItemCaption(9300), "&Copy");
+    EXPECT_EQ(menuItemCaption(9310), "&Paste");
     events.clear();
     triggerMenuItem(9010);
     ASSERT_EQ(events.size(), 1u);
