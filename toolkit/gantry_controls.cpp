@@ -64,6 +64,23 @@ void drawSunkenBorder(QPainter& p, const QRect& r) {
     p.drawLine(r.right() - 1, r.top() + 1, r.right() - 1, r.bottom() - 1);
 }
 
+// Raised 2-pixel edge: outer top/left white, outer bottom/right 404040, inner top/left
+// DFDFDF, inner bottom/right 808080 (drawing figure 12).
+void drawRaisedBorder(QPainter& p, const QRect& r) {
+    p.setPen(QColor(223, 223, 223));
+    p.drawLine(r.left() + 1, r.top() + 1, r.right() - 1, r.top() + 1);
+    p.drawLine(r.left() + 1, r.top() + 1, r.left() + 1, r.bottom() - 1);
+    p.setPen(QColor(128, 128, 128));
+    p.drawLine(r.left() + 1, r.bottom() - 1, r.right() - 1, r.bottom() - 1);
+    p.drawLine(r.right() - 1, r.top() + 1, r.right() - 1, r.bottom() - 1);
+    p.setPen(QColor(255, 255, 255));
+    p.drawLine(r.left(), r.top(), r.right(), r.top());
+    p.drawLine(r.left(), r.top(), r.left(), r.bottom());
+    p.setPen(QColor(64, 64, 64));
+    p.drawLine(r.left(), r.bottom(), r.right(), r.bottom());
+    p.drawLine(r.right(), r.top(), r.right(), r.bottom());
+}
+
 // ---- widgets -------------------------------------------------------------------------
 
 class LabelWidget : public QWidget {
@@ -230,6 +247,41 @@ protected:
         QLineEdit::paintEvent(e);
         QPainter p(this);
         drawSunkenBorder(p, rect());
+    }
+};
+
+// Drop-down list: the chosen entry in a sunken field, a raised arrow button at the right;
+// with the focus the entry is highlighted. The list that opens is Qt's own.
+class ComboWidget : public QComboBox {
+public:
+    explicit ComboWidget(QWidget* parent) : QComboBox(parent) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setRenderHint(QPainter::TextAntialiasing, false);
+        const QRect r = rect();
+        const QRect inner = r.adjusted(2, 2, -2, -2);
+        p.fillRect(inner, isEnabled() ? palette().color(QPalette::Active, QPalette::Base) : QColor(0xC0, 0xC0, 0xC0));
+        drawSunkenBorder(p, r);
+        if (inner.width() <= 0 || inner.height() <= 0) return;
+        const int bw = std::min(16, inner.width());
+        const QRect button(inner.right() - bw + 1, inner.top(), bw, inner.height());
+        p.fillRect(button, QColor(0xC0, 0xC0, 0xC0));
+        drawRaisedBorder(p, button);
+        const QColor ink = isEnabled() ? QColor(0, 0, 0) : QColor(0x80, 0x80, 0x80);
+        const int cx = button.left() + (button.width() - 7) / 2, cy = button.top() + (button.height() - 4) / 2;
+        for (int i = 0; i < 4; ++i) p.fillRect(cx + i, cy + i, 7 - 2 * i, 1, ink);
+        QRect text(inner.left() + 1, inner.top() + 1, button.left() - inner.left() - 2, inner.height() - 2);
+        if (text.width() <= 0) return;
+        p.setFont(font());
+        if (hasFocus() && isEnabled()) {
+            p.fillRect(text, QColor(0, 0, 0x80));
+            p.setPen(QColor(255, 255, 255));
+        } else {
+            p.setPen(isEnabled() ? palette().color(QPalette::Active, QPalette::Text) : QColor(0xA0, 0xA0, 0xA0));
+        }
+        p.drawText(text.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, currentText());
     }
 };
 
@@ -639,7 +691,7 @@ QWidget* makeControlWidget(Form& f, Control& c, const std::string& caption) {
         return b;
     }
     case Kind::ComboBox: {
-        auto* b = new QComboBox(parent);
+        auto* b = new ComboWidget(parent);
         b->addItems(splitEntries(caption));
         b->setCurrentIndex(b->count() > 0 ? 0 : -1);
         setColours(b, c, false);

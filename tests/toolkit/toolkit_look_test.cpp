@@ -317,6 +317,41 @@ TEST_F(Look, TextFieldsSitInASunkenEdgeWithTheirTextInside) {
     GN_COLOR(-1, -1);
 }
 
+TEST_F(Look, ComboBoxesShowTheirEntryInAFieldWithAnArrowButton) {
+    GN_COLOR(0, 7);
+    makeForm("COMBOS", [] {
+        GN_COLOR(0, -1);
+        GN_COMBOBOX(235, 1, 1, 11.5, 8, "Dark Green|Bright Green|Off", "T");
+        GN_COMBOBOX(240, 1, 4, 11.5, 8, "Dark Green|Bright Green|Off", "TD");
+    });
+    QWidget* w = toolkitControlWidget("COMBOS", 235);
+    ASSERT_EQ(w->size(), QSize(92, 22));
+    QImage img = controlPicture("COMBOS", 235);
+    EXPECT_EQ(rgb(img, 0, 0), 0x808080u);   // sunken field
+    EXPECT_EQ(rgb(img, 91, 21), 0xFFFFFFu);
+    EXPECT_EQ(rgb(img, 74, 2), 0xFFFFFFu);  // raised button: 16 pixels at the right inside the field
+    EXPECT_EQ(rgb(img, 89, 19), 0x404040u);
+    EXPECT_EQ(rgb(img, 77, 5), 0xC0C0C0u);
+    EXPECT_EQ(countColour(img, QRect(74, 2, 16, 18), 0x000000), 7 + 5 + 3 + 1);  // the arrow
+    const int entryInk = countColour(img, QRect(3, 3, 70, 16), 0x000000);
+    EXPECT_GT(entryInk, 30);
+    EXPECT_EQ(countOther(img, QRect(3, 3, 70, 16), 0xFFFFFF) , entryInk);
+    GN_SETCOMBOSEL("COMBOS", 235, 3);
+    img = controlPicture("COMBOS", 235);
+    EXPECT_LT(countColour(img, QRect(3, 3, 70, 16), 0x000000), entryInk);  // "Off" is shorter
+    // With the focus the entry is highlighted; disabled the field is grey with grey ink.
+    toolkitFormWidget("COMBOS")->activateWindow();
+    GN_SETFOCUS("COMBOS", 235);
+    ASSERT_TRUE(waitFor([w] { return w->hasFocus(); }));
+    img = controlPicture("COMBOS", 235);
+    EXPECT_GT(countColour(img, QRect(3, 3, 70, 16), 0x000080), 500);
+    const QImage off = controlPicture("COMBOS", 240);
+    EXPECT_EQ(rgb(off, 4, 4), 0xC0C0C0u);
+    EXPECT_GT(countColour(off, QRect(3, 3, 70, 16), 0xA0A0A0), 30);
+    EXPECT_EQ(countColour(off, QRect(0, 0, 92, 22), 0x000000), 0);
+    GN_COLOR(-1, -1);
+}
+
 TEST_F(Look, TheSelectedTabOpensIntoItsPage) {
     GN_COLOR(0, 7);
     makeForm("TABS", [] { GN_TABCONTROL(835, 1, 1, 40, 10, "Button Assignment|Icon Editor", ""); });
