@@ -15,6 +15,8 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QToolButton>
 #include <QToolTip>
 #include <QTreeWidget>
@@ -418,14 +420,86 @@ private:
     Ref ref_;
 };
 
+// One arrow button of an up-down control: face colour 7, raised edge (sunken while held),
+// a black triangle (grey when disabled), one pixel down-right while held.
+class ArrowButton : public QToolButton {
+public:
+    ArrowButton(QWidget* parent, bool up) : QToolButton(parent), up_(up) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        const QRect r = rect();
+        p.fillRect(r, QColor(0xC0, 0xC0, 0xC0));
+        if (isDown())
+            drawSunkenBorder(p, r);
+        else
+            drawRaisedBorder(p, r);
+        const int shift = isDown() ? 1 : 0;
+        const int rows = std::max(1, std::min(3, (height() - 4) / 2));
+        const int cx = (width() - (2 * rows - 1)) / 2 + shift, cy = (height() - rows) / 2 + shift;
+        const QColor ink = isEnabled() ? QColor(0, 0, 0) : QColor(0x80, 0x80, 0x80);
+        for (int i = 0; i < rows; ++i) {
+            const int row = up_ ? rows - 1 - i : i;  // widest row at the base
+            p.fillRect(cx + i, cy + row, 2 * (rows - i) - 1, 1, ink);
+        }
+    }
+
+private:
+    bool up_;
+};
+
+// Vertical scroll bar in the classic look: raised arrow buttons and thumb in face colour 7
+// on a checkered white and grey track; the parts sit where the style puts them, so
+// clicks and drags keep working as Qt's own bar.
+class ScrollBarWidget : public QScrollBar {
+public:
+    explicit ScrollBarWidget(QWidget* parent) : QScrollBar(Qt::Vertical, parent) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QStyleOptionSlider opt;
+        initStyleOption(&opt);
+        QPainter p(this);
+        p.fillRect(rect(), QColor(255, 255, 255));
+        p.fillRect(rect(), QBrush(QColor(0xC0, 0xC0, 0xC0), Qt::Dense4Pattern));
+        const auto rectOf = [&](QStyle::SubControl sc) {
+            return style()->subControlRect(QStyle::CC_ScrollBar, &opt, sc, this);
+        };
+        const bool sunken = opt.state & QStyle::State_Sunken;
+        const QColor ink = isEnabled() && maximum() > minimum() ? QColor(0, 0, 0) : QColor(0x80, 0x80, 0x80);
+        for (const auto sc : {QStyle::SC_ScrollBarSubLine, QStyle::SC_ScrollBarAddLine}) {
+            const QRect r = rectOf(sc);
+            if (r.isEmpty()) continue;
+            const bool down = sunken && (opt.activeSubControls & sc);
+            p.fillRect(r, QColor(0xC0, 0xC0, 0xC0));
+            if (down)
+                drawSunkenBorder(p, r);
+            else
+                drawRaisedBorder(p, r);
+            const int shift = down ? 1 : 0;
+            const int cx = r.left() + (r.width() - 7) / 2 + shift, cy = r.top() + (r.height() - 4) / 2 + shift;
+            for (int i = 0; i < 4; ++i) {
+                const int row = sc == QStyle::SC_ScrollBarSubLine ? 3 - i : i;
+                p.fillRect(cx + i, cy + row, 7 - 2 * i, 1, ink);
+            }
+        }
+        const QRect thumb = rectOf(QStyle::SC_ScrollBarSlider);
+        if (isEnabled() && maximum() > minimum() && !thumb.isEmpty()) {
+            p.fillRect(thumb, QColor(0xC0, 0xC0, 0xC0));
+            drawRaisedBorder(p, thumb);
+        }
+    }
+};
+
 class UpDownWidget : public QWidget {
 public:
     UpDownWidget(QWidget* parent, Ref ref) : QWidget(parent), ref_(std::move(ref)) {
         auto* lay = new QVBoxLayout(this);
         lay->setContentsMargins(0, 0, 0, 0);
         lay->setSpacing(0);
-        auto* up = new QToolButton(this);
-        auto* down = new QToolButton(this);
+        auto* up = new ArrowButton(this, true);
+        auto* down = new ArrowButton(this, false);
         up->setArrowType(Qt::UpArrow);
         down->setArrowType(Qt::DownArrow);
         up->setObjectName("up");
@@ -734,7 +808,7 @@ QWidget* makeControlWidget(Form& f, Control& c, const std::string& caption) {
         return t;
     }
     case Kind::VScrollBar: {
-        auto* s = new QScrollBar(Qt::Vertical, parent);
+        auto* s = new ScrollBarWidget(parent);
         QObject::connect(s, &QScrollBar::valueChanged, s, [key, id](int v) { raiseEvent(key, id, 6, v); });
         return s;
     }

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QMenuBar>
 #include <QTest>
+#include <QToolButton>
 
 #include <algorithm>
 
@@ -349,6 +350,50 @@ TEST_F(Look, ComboBoxesShowTheirEntryInAFieldWithAnArrowButton) {
     EXPECT_EQ(rgb(off, 4, 4), 0xC0C0C0u);
     EXPECT_GT(countColour(off, QRect(3, 3, 70, 16), 0xA0A0A0), 30);
     EXPECT_EQ(countColour(off, QRect(0, 0, 92, 22), 0x000000), 0);
+    GN_COLOR(-1, -1);
+}
+
+TEST_F(Look, UpDownArrowsAndScrollBarsAreRaisedButtonsOnTheirTrack) {
+    GN_COLOR(0, 7);
+    makeForm("ARROWS", [] {
+        GN_UPDOWN(235, 1, 1, 2.125, 2, "", "T");            // 17 x 32: two buttons of 16 rows
+        GN_VSCROLLBAR(590, 5, 1, 2.25, 15.125, "", "");     // 18 x 242
+    });
+    QWidget* updown = toolkitControlWidget("ARROWS", 235);
+    auto* up = updown->findChild<QToolButton*>("up");
+    ASSERT_NE(up, nullptr);
+    ASSERT_EQ(up->size(), QSize(17, 16));
+    QImage img = controlPicture("ARROWS", 235);
+    EXPECT_EQ(rgb(img, 0, 0), 0xFFFFFFu);
+    EXPECT_EQ(rgb(img, 16, 15), 0x404040u);
+    EXPECT_EQ(rgb(img, 0, 16), 0xFFFFFFu);
+    EXPECT_EQ(countColour(img, QRect(0, 0, 17, 16), 0x000000), 5 + 3 + 1);
+    EXPECT_EQ(countColour(img, QRect(0, 16, 17, 16), 0x000000), 5 + 3 + 1);
+    // The up arrow points up: its widest row is its lowest.
+    int widest = -1, widestCount = 0;
+    for (int y = 0; y < 16; ++y) {
+        const int n = countColour(img, QRect(0, y, 17, 1), 0x000000);
+        if (n > widestCount) widest = y, widestCount = n;
+    }
+    EXPECT_EQ(widestCount, 5);
+    EXPECT_GT(widest, 0);
+    EXPECT_EQ(countColour(img, QRect(0, widest + 1, 17, 15 - widest), 0x000000), 0);
+    // Held down: sunken.
+    QTest::mousePress(up, Qt::LeftButton, {}, QPoint(8, 8));
+    img = controlPicture("ARROWS", 235);
+    EXPECT_EQ(rgb(img, 0, 0), 0x808080u);
+    QTest::mouseRelease(up, Qt::LeftButton, {}, QPoint(8, 8));
+
+    GN_SETVSCROLL("ARROWS", 590, 0, 40, 0, 1);
+    const QImage bar = controlPicture("ARROWS", 590);
+    ASSERT_EQ(bar.size(), QSize(18, 242));
+    EXPECT_EQ(rgb(bar, 0, 0), 0xFFFFFFu);                      // the raised up button
+    EXPECT_EQ(countColour(bar, QRect(0, 0, 18, 12), 0x000000), 7 + 5 + 3 + 1);
+    EXPECT_EQ(countColour(bar, QRect(0, 230, 18, 12), 0x000000), 7 + 5 + 3 + 1);
+    // Low on the track: white and grey pixels in turn.
+    const QRgb a = rgb(bar, 8, 200), b = rgb(bar, 9, 200), c = rgb(bar, 8, 201);
+    EXPECT_TRUE((a == 0xFFFFFFu && b == kGrey) || (a == kGrey && b == 0xFFFFFFu)) << std::hex << a << " " << b;
+    EXPECT_EQ(c, b);
     GN_COLOR(-1, -1);
 }
 
