@@ -4,7 +4,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QHelpEvent>
@@ -12,7 +11,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QScrollBar>
 #include <QStyle>
