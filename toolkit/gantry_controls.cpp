@@ -393,12 +393,59 @@ private:
     Ref ref_;
 };
 
+// A push button: face in the control's background colour (colour 7 by default) in a
+// raised edge, sunken with the caption one pixel down-right while held; with the focus a
+// black outline and a dotted rectangle inside; disabled captions in colour 16.
+void paintPushButton(QPainter& p, QPushButton* b, const Control& c, const QString& caption) {
+    p.setRenderHint(QPainter::TextAntialiasing, false);
+    QRect r = b->rect();
+    p.fillRect(r, QColor::fromRgb(colour(c.bg, 0xFFC0C0C0)));
+    const bool down = b->isDown() || c.checked;
+    const bool focus = b->hasFocus();
+    if (focus && r.width() > 2 && r.height() > 2) {
+        p.setPen(QColor(0, 0, 0));
+        p.drawRect(r.adjusted(0, 0, -1, -1));
+        r.adjust(1, 1, -1, -1);
+    }
+    if (down) {
+        p.setPen(QColor(0x80, 0x80, 0x80));
+        p.drawRect(r.adjusted(0, 0, -1, -1));
+    } else {
+        drawRaisedBorder(p, r);
+    }
+    QRect text = r.adjusted(3, 2, -3, -2);
+    if (down) text.translate(1, 1);
+    p.setFont(b->font());
+    p.setPen(QColor::fromRgb(b->isEnabled() ? colour(c.fg, 0xFF000000) : colour(16, 0xFFA0A0A0)));
+    p.drawText(text, Qt::AlignCenter | Qt::TextShowMnemonic, caption);
+    if (focus && text.width() > 2 && text.height() > 2) {
+        p.setPen(QPen(QColor(0, 0, 0), 1, Qt::DotLine));
+        p.drawRect(text.adjusted(-1, -1, 0, 0));
+    }
+}
+
+class PushButtonWidget : public QPushButton {
+public:
+    PushButtonWidget(QWidget* parent, Ref ref) : QPushButton(parent), ref_(std::move(ref)) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        Control* c = ref_.get();
+        if (!c) return;
+        QPainter p(this);
+        paintPushButton(p, this, *c, text());
+    }
+
+private:
+    Ref ref_;
+};
+
 class OwnerButtonWidget : public QPushButton {
 public:
     OwnerButtonWidget(QWidget* parent, Ref ref) : QPushButton(parent), ref_(std::move(ref)) {}
 
 protected:
-    void paintEvent(QPaintEvent* e) override {
+    void paintEvent(QPaintEvent*) override {
         Control* c = ref_.get();
         if (!c) return;
         const QImage img = ownerDraw(ref_.formKey, ref_.id, 300, size(), isDown() || c->checked, !isEnabled(),
@@ -406,7 +453,8 @@ protected:
         c = ref_.get();  // the handler may have unloaded the form
         if (!c) return;
         if (img.isNull()) {
-            QPushButton::paintEvent(e);
+            QPainter p(this);
+            paintPushButton(p, this, *c, text());
             return;
         }
         c->image = img;
@@ -739,7 +787,8 @@ QWidget* makeControlWidget(Form& f, Control& c, const std::string& caption) {
         return e;
     }
     case Kind::Button: {
-        auto* b = new QPushButton(symbolText(c.font, qs(caption)), parent);
+        auto* b = new PushButtonWidget(parent, ref);
+        b->setText(symbolText(c.font, qs(caption)));
         QObject::connect(b, &QPushButton::clicked, b, [key, id] { raiseEvent(key, id, 1, 0); });
         return b;
     }

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QImage>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTest>
 #include <QToolButton>
 
@@ -394,6 +395,36 @@ TEST_F(Look, UpDownArrowsAndScrollBarsAreRaisedButtonsOnTheirTrack) {
     const QRgb a = rgb(bar, 8, 200), b = rgb(bar, 9, 200), c = rgb(bar, 8, 201);
     EXPECT_TRUE((a == 0xFFFFFFu && b == kGrey) || (a == kGrey && b == 0xFFFFFFu)) << std::hex << a << " " << b;
     EXPECT_EQ(c, b);
+    GN_COLOR(-1, -1);
+}
+
+TEST_F(Look, PushButtonsAreRaisedFacesThatSinkWhileHeld) {
+    GN_COLOR(0, 7);
+    makeForm("BUTTONS", [] {
+        GN_COLOR(0, -1);
+        GN_BUTTON(300, 1, 1, 8, 1.5, "Clear", "T");      // 64 x 24
+        GN_BUTTON(305, 1, 3, 8, 1.5, "Clear", "TD");
+        GN_OWNERBUTTON(310, 1, 5, 8, 1.5, "Clear", "T");  // the program draws nothing
+    });
+    const QImage up = controlPicture("BUTTONS", 300);
+    ASSERT_EQ(up.size(), QSize(64, 24));
+    EXPECT_EQ(rgb(up, 0, 0), 0xFFFFFFu);
+    EXPECT_EQ(rgb(up, 63, 23), 0x404040u);
+    EXPECT_EQ(rgb(up, 62, 22), 0x808080u);
+    EXPECT_EQ(rgb(up, 5, 5), kGrey);
+    const int ink = countColour(up, QRect(2, 2, 60, 20), 0x000000);
+    EXPECT_GT(ink, 30);
+    EXPECT_EQ(controlPicture("BUTTONS", 310), up);  // the owner-drawn button's own look
+    const QImage off = controlPicture("BUTTONS", 305);
+    EXPECT_EQ(countColour(off, QRect(2, 2, 60, 20), 0x000000), 0);
+    EXPECT_GT(countColour(off, QRect(2, 2, 60, 20), kDisabled), 30);
+    // Held down: a grey frame, the caption one pixel down-right.
+    auto* b = static_cast<QPushButton*>(toolkitControlWidget("BUTTONS", 300));
+    b->setDown(true);
+    const QImage down = controlPicture("BUTTONS", 300);
+    b->setDown(false);
+    EXPECT_EQ(rgb(down, 0, 0), 0x808080u);
+    EXPECT_EQ(down.copy(4, 4, 56, 16), up.copy(3, 3, 56, 16));
     GN_COLOR(-1, -1);
 }
 
