@@ -116,8 +116,8 @@ namespace {
 
 int rankOf(const Control& c) {
     switch (c.kind) {
-    case Kind::TurtlePicture: return 0;
-    case Kind::TabControl: return 1;
+    case Kind::TabControl: return 0;
+    case Kind::TurtlePicture: return 1;
     case Kind::Frame: return 2;
     case Kind::Picture: return 3;
     case Kind::Label:
@@ -128,9 +128,9 @@ int rankOf(const Control& c) {
 
 }  // namespace
 
-// Background kinds stay below the controls made on top of them: turtle pictures,
-// then tab controls, frames, pictures (larger ones lower), labels and shapes,
-// then every other control; within a rank the order of making (or of showing,
+// Background kinds stay below the controls made on top of them: tab controls
+// (their pages hold the other controls), then turtle pictures, frames, pictures
+// (larger ones lower), labels and shapes, then every other control; within a rank the order of making (or of showing,
 // for pictures) decides.
 void restack(Form& f) {
     std::vector<Control*> all;
