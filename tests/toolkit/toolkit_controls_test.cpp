@@ -260,7 +260,15 @@ TEST_F(Controls, BackgroundKindsStayBelowTheControlsOnTop) {
     EXPECT_EQ(client->childAt(40, 30), toolkitControlWidget("FINDVANTOR", 100));
     EXPECT_EQ(client->childAt(170, 80), toolkitControlWidget("FINDVANTOR", 590));
     EXPECT_EQ(client->childAt(60, 100), toolkitControlWidget("FINDVANTOR", 610));
-    EXPECT_EQ(client->childAt(300, 150), toolkitControlWidget("FINDVANTOR", 835));
+    // The tab control lowest (its pages hold the rest), the turtle picture on its page.
+    EXPECT_EQ(client->childAt(300, 150), toolkitControlWidget("FINDVANTOR", 105));
+    const QObjectList order = client->children();
+    const auto at = [&](int id) { return order.indexOf(toolkitControlWidget("FINDVANTOR", id)); };
+    EXPECT_LT(at(835), at(105));
+    EXPECT_LT(at(105), at(360));
+    EXPECT_LT(at(360), at(665));
+    EXPECT_LT(at(665), at(100));
+    EXPECT_LT(at(100), at(610));
 }
 
 TEST_F(Controls, TooltipTextComesFromTheHandlerOfCode8) {
