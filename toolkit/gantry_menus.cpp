@@ -90,7 +90,10 @@ std::intptr_t newMenu(bool bar) {
     static std::intptr_t next = 0x7000;
     auto m = std::make_unique<Menu>();
     m->bar = bar;
-    if (!bar) m->popup = new QMenu();
+    if (!bar) {
+        m->popup = new QMenu();
+        m->popup->setFont(font(4));
+    }
     if (!state().designStack.empty()) m->madeIn = state().designStack.back()->key;
     const std::intptr_t h = next++;
     menus()[h] = std::move(m);
@@ -105,6 +108,12 @@ void attachMainMenu(Form& f, std::intptr_t bar) {
     f.menus[0] = bar;
     m->owner = f.key;
     auto* mb = new QMenuBar(f.window);
+    // Menus in the dialog font, black and crisp like every other text.
+    mb->setFont(font(4));
+    QPalette pal = mb->palette();
+    for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+        pal.setColor(QPalette::Active, role, QColor(0, 0, 0)), pal.setColor(QPalette::Inactive, role, QColor(0, 0, 0));
+    mb->setPalette(pal);
     for (auto& it : m->items)
         if (it.action) mb->addAction(it.action);
     m->menuBar = mb;

@@ -462,6 +462,16 @@ TEST_F(Look, TheWindowPictureHoldsTheMenuBarAboveTheClientArea) {
     ASSERT_EQ(img.size(), QSize(160, barHeight + 64));
     EXPECT_EQ(img.copy(0, 0, 160, barHeight), bar->grab().toImage().convertToFormat(QImage::Format_RGB32));
     EXPECT_EQ(countOther(img, QRect(0, barHeight, 160, 64), 0x008000), 0);  // the client area, dark green
+    // The bar and its pop-ups speak the dialog font, crisp and black.
+    EXPECT_EQ(bar->font().family(), "Liberation Sans");
+    EXPECT_EQ(bar->font().pixelSize(), 11);
+    EXPECT_TRUE(bar->font().styleStrategy() & QFont::NoAntialias);
+    const QImage barPicture = bar->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRgb back = rgb(barPicture, barPicture.width() - 2, 2);
+    EXPECT_GT(countColour(barPicture, QRect(0, 0, 60, barHeight - 2), 0x000000), 20);
+    EXPECT_EQ(countColour(barPicture, QRect(0, 0, 60, barHeight - 2), 0x000000) +
+                  countColour(barPicture, QRect(0, 0, 60, barHeight - 2), back),
+              60 * (barHeight - 2));
 }
 
 }  // namespace
