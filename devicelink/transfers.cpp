@@ -223,6 +223,26 @@ void DeviceLink::endTransfer()
     ui_.closeProgress();
 }
 
+// Sends an IconRequest and collects the reply: after the request wait, a reply
+// that does not begin like IconData is no icon; otherwise it is read on every
+// icon poll interval until its last byte is F7, or until the time-out since
+// `reference` closes the port.
+DeviceLink::IconReply DeviceLink::requestIcon(std::uint8_t set, int index, std::uint32_t reference, Bytes& reply)
+{
+    port_.sendBytes(link::iconRequest(set, index));
+    sleepMs(link::kRequestWaitMs);
+    reply = port_.receiveAll();
+    if (!startsWith(reply, {0xF0, 0x15, 0x2C, 0x04, 0x00, 0x06}))
+        return IconReply::NotAnIcon;
+    do {
+        sleepMs(link::kIconPollMs);
+        append(reply, port_.receiveAll());
+        if (timedOut(reference))
+            return IconReply::TimedOut;
+    } while (reply.back() != 0xF7);
+    return IconReply::Complete;
+}
+
 void DeviceLink::loadIconSet(std::uint8_t set, int count, std::vector<std::vector<std::uint8_t>>& store, const char* caption)
 {
     if (port_.panelPort == 0)
@@ -234,21 +254,11 @@ void DeviceLink::loadIconSet(std::uint8_t set, int count, std::vector<std::vecto
             break;
         const std::uint32_t reference = tickCount();
         ui_.showProgress(percent(i, count - 1));
-        port_.sendBytes(link::iconRequest(set, i));
-        sleepMs(link::kRequestWaitMs);
-        Bytes reply = port_.receiveAll();
-        if (!startsWith(reply, {0xF0, 0x15, 0x2C, 0x04, 0x00, 0x06}))
+        Bytes reply;
+        const IconReply got = requestIcon(set, i, reference, reply);
+        if (got == IconReply::NotAnIcon)
             continue;
-        bool ended = false;
-        do {
-            sleepMs(link::kIconPollMs);
-            append(reply, port_.receiveAll());
-            if (timedOut(reference)) {
-                ended = true;
-                break;
-            }
-        } while (reply.back() != 0xF7);
-        if (ended)
+        if (got == IconReply::TimedOut)
             break;
         store[static_cast<std::size_t>(i)] = decodeIconReply(reply);
     }
@@ -275,21 +285,11 @@ void DeviceLink::loadLargeAsciiIcons()
     for (int c = 32; c <= 127; ++c) {
         if (!port_.isOpen())
             break;
-        port_.sendBytes(link::iconRequest(0x7D, c));
-        sleepMs(link::kRequestWaitMs);
-        Bytes reply = port_.receiveAll();
-        if (!startsWith(reply, {0xF0, 0x15, 0x2C, 0x04, 0x00, 0x06}))
+        Bytes reply;
+        const IconReply got = requestIcon(0x7D, c, reference, reply);
+        if (got == IconReply::NotAnIcon)
             continue;
-        bool ended = false;
-        do {
-            sleepMs(link::kIconPollMs);
-            append(reply, port_.receiveAll());
-            if (timedOut(reference)) {
-                ended = true;
-                break;
-            }
-        } while (reply.back() != 0xF7);
-        if (ended)
+        if (got == IconReply::TimedOut)
             break;
         const int k = reply[6];
         if (k <= 95)

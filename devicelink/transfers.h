@@ -79,6 +79,8 @@ public:
 private:
     void loadIconSet(std::uint8_t set, int count, std::vector<std::vector<std::uint8_t>>& store, const char* caption);
     bool timedOut(std::uint32_t reference);
+    enum class IconReply { NotAnIcon, TimedOut, Complete };
+    IconReply requestIcon(std::uint8_t set, int index, std::uint32_t reference, std::vector<std::uint8_t>& reply);
     void endTransfer();
     void trace(const std::string& line);
     void sendIcon(int index, const std::vector<std::uint8_t>& nibbles);
