@@ -1,5 +1,7 @@
 #include "definitions/kdl_file.h"
 
+#include "tests/support/temp_files.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -17,33 +19,9 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 namespace fs = std::filesystem;
 
-class TempFolder {
-public:
-    TempFolder() {
-        std::string tmpl = (fs::temp_directory_path() / "vantor-kdl-XXXXXX").string();
-        path_ = ::mkdtemp(tmpl.data());
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(path_, ec);
-    }
-    fs::path operator/(const std::string& name) const { return path_ / name; }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
-Bytes readAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-void writeRaw(const fs::path& p, const Bytes& b) {
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
-}
+using testing::readAll;
+using testing::TempFolder;
+using testing::writeRaw;
 
 // A distinctive record for (bank, position).
 KeyDefinition sample(int bank, int position, std::uint8_t tag) {

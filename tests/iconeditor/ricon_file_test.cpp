@@ -1,5 +1,7 @@
 #include "iconeditor/ricon_file.h"
 
+#include "tests/support/temp_files.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -13,32 +15,9 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 namespace fs = std::filesystem;
 
-class TempFolder {
-public:
-    TempFolder() {
-        std::string tmpl = (fs::temp_directory_path() / "vantor-ricon-XXXXXX").string();
-        path_ = ::mkdtemp(tmpl.data());
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    fs::path operator/(const std::string& name) const { return path_ / name; }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
-Bytes readAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-void writeRaw(const fs::path& p, const Bytes& b) {
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
-}
+using testing::readAll;
+using testing::TempFolder;
+using testing::writeRaw;
 
 // Icon k of a test file: 120 bytes, all k + 1 except the first = k.
 IconBitmap icon(int k) {
