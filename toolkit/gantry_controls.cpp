@@ -83,9 +83,20 @@ void drawRaisedBorder(QPainter& p, const QRect& r) {
 
 // ---- widgets -------------------------------------------------------------------------
 
-class LabelWidget : public QWidget {
+// A widget of a control: it keeps a reference to its control record, which may be
+// gone before the widget (a form unloaded from its own handler).
+template <class Base>
+class Bound : public Base {
 public:
-    LabelWidget(QWidget* parent, Ref ref) : QWidget(parent), ref_(std::move(ref)) { setFocusPolicy(Qt::ClickFocus); }
+    Bound(QWidget* parent, Ref ref) : Base(parent), ref_(std::move(ref)) {}
+
+protected:
+    Ref ref_;
+};
+
+class LabelWidget : public Bound<QWidget> {
+public:
+    LabelWidget(QWidget* parent, Ref ref) : Bound(parent, std::move(ref)) { setFocusPolicy(Qt::ClickFocus); }
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -105,17 +116,14 @@ protected:
         p.setPen(QColor::fromRgb(isEnabled() ? colour(c->fg, 0xFF000000) : colour(16, 0xFFA0A0A0)));
         p.drawText(r, align, symbolText(c->font, captionText(c->text)));
     }
-
-private:
-    Ref ref_;
 };
 
 // Check boxes and radios paint themselves: a 13-pixel box or circle, the caption 4
 // pixels beside it, and no background of their own unless their colour differs from
 // the form's (then they stand on frames and pictures like labels do).
-class CheckableWidget : public QAbstractButton {
+class CheckableWidget : public Bound<QAbstractButton> {
 public:
-    CheckableWidget(QWidget* parent, Ref ref, bool radio) : QAbstractButton(parent), ref_(std::move(ref)), radio_(radio) {
+    CheckableWidget(QWidget* parent, Ref ref, bool radio) : Bound(parent, std::move(ref)), radio_(radio) {
         setCheckable(true);
     }
 
@@ -180,15 +188,14 @@ private:
             }
     }
 
-    Ref ref_;
     bool radio_;
 };
 
 // Group box: an etched rectangle whose top line runs through the middle of the caption,
 // the caption in the frame's foreground colour; inside it the frame is transparent.
-class FrameWidget : public QWidget {
+class FrameWidget : public Bound<QWidget> {
 public:
-    FrameWidget(QWidget* parent, Ref ref) : QWidget(parent), ref_(std::move(ref)) {}
+    using Bound::Bound;
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -224,9 +231,6 @@ protected:
             p.drawText(gap.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic, caption);
         }
     }
-
-private:
-    Ref ref_;
 };
 
 // One-line text field in a 2-pixel sunken edge, white inside (the control's background
@@ -285,9 +289,9 @@ protected:
     }
 };
 
-class ShapeWidget : public QWidget {
+class ShapeWidget : public Bound<QWidget> {
 public:
-    ShapeWidget(QWidget* parent, Ref ref) : QWidget(parent), ref_(std::move(ref)) {}
+    using Bound::Bound;
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -296,14 +300,11 @@ protected:
         QPainter p(this);
         p.fillRect(rect(), QColor::fromRgb(colour(c->fg, 0xFF000000)));
     }
-
-private:
-    Ref ref_;
 };
 
-class PictureWidget : public QWidget {
+class PictureWidget : public Bound<QWidget> {
 public:
-    PictureWidget(QWidget* parent, Ref ref) : QWidget(parent), ref_(std::move(ref)) {}
+    using Bound::Bound;
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -317,14 +318,11 @@ protected:
     void mousePressEvent(QMouseEvent* e) override { e->accept(); }
     void mouseReleaseEvent(QMouseEvent* e) override { e->accept(); }
     void mouseMoveEvent(QMouseEvent* e) override { e->accept(); }
-
-private:
-    Ref ref_;
 };
 
-class PictureButtonWidget : public QAbstractButton {
+class PictureButtonWidget : public Bound<QAbstractButton> {
 public:
-    PictureButtonWidget(QWidget* parent, Ref ref) : QAbstractButton(parent), ref_(std::move(ref)) {}
+    using Bound::Bound;
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -346,14 +344,11 @@ protected:
         if (down) drawSunkenBorder(p, rect());
         if (!isEnabled() && !target.isNull()) p.fillRect(target, QColor(192, 192, 192, 96));
     }
-
-private:
-    Ref ref_;
 };
 
-class CanvasWidget : public QWidget {
+class CanvasWidget : public Bound<QWidget> {
 public:
-    CanvasWidget(QWidget* parent, Ref ref) : QWidget(parent), ref_(std::move(ref)) {
+    CanvasWidget(QWidget* parent, Ref ref) : Bound(parent, std::move(ref)) {
         setMouseTracking(true);
         setFocusPolicy(Qt::ClickFocus);
     }
@@ -388,9 +383,6 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override { e->accept(); }
     void mouseMoveEvent(QMouseEvent* e) override { e->accept(); }
     void mouseDoubleClickEvent(QMouseEvent* e) override { e->accept(); }
-
-private:
-    Ref ref_;
 };
 
 // A push button: face in the control's background colour (colour 7 by default) in a
@@ -424,9 +416,9 @@ void paintPushButton(QPainter& p, QPushButton* b, const Control& c, const QStrin
     }
 }
 
-class PushButtonWidget : public QPushButton {
+class PushButtonWidget : public Bound<QPushButton> {
 public:
-    PushButtonWidget(QWidget* parent, Ref ref) : QPushButton(parent), ref_(std::move(ref)) {}
+    using Bound::Bound;
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -435,14 +427,11 @@ protected:
         QPainter p(this);
         paintPushButton(p, this, *c, text());
     }
-
-private:
-    Ref ref_;
 };
 
-class OwnerButtonWidget : public QPushButton {
+class OwnerButtonWidget : public Bound<QPushButton> {
 public:
-    OwnerButtonWidget(QWidget* parent, Ref ref) : QPushButton(parent), ref_(std::move(ref)) {}
+    using Bound::Bound;
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -461,9 +450,6 @@ protected:
         QPainter p(this);
         p.drawImage(0, 0, img);
     }
-
-private:
-    Ref ref_;
 };
 
 // One arrow button of an up-down control: face colour 7, raised edge (sunken while held),
@@ -538,9 +524,9 @@ protected:
     }
 };
 
-class UpDownWidget : public QWidget {
+class UpDownWidget : public Bound<QWidget> {
 public:
-    UpDownWidget(QWidget* parent, Ref ref) : QWidget(parent), ref_(std::move(ref)) {
+    UpDownWidget(QWidget* parent, Ref ref) : Bound(parent, std::move(ref)) {
         auto* lay = new QVBoxLayout(this);
         lay->setContentsMargins(0, 0, 0, 0);
         lay->setSpacing(0);
@@ -564,14 +550,11 @@ public:
         value = v;
         raiseEvent(ref_.formKey, ref_.id, 6, value);
     }
-
-private:
-    Ref ref_;
 };
 
-class TabWidget : public QWidget {
+class TabWidget : public Bound<QWidget> {
 public:
-    TabWidget(QWidget* parent, Ref ref) : QWidget(parent), ref_(std::move(ref)) { setFocusPolicy(Qt::StrongFocus); }
+    TabWidget(QWidget* parent, Ref ref) : Bound(parent, std::move(ref)) { setFocusPolicy(Qt::StrongFocus); }
     QStringList tabs;
     int selected = 0;  // from 0
 
@@ -640,9 +623,6 @@ protected:
             return;
         }
     }
-
-private:
-    Ref ref_;
 };
 
 // Mouse codes, subclass messages and tooltips of every control.
