@@ -2,6 +2,7 @@
 // layers and visibility, handles, cursors, paths and the screen.
 #include "toolkit/gantry_internal.h"
 
+#include <cstdio>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
@@ -106,6 +107,38 @@ QWidget* widgetForHandle(std::intptr_t h) {
         return nullptr;
     }
     return it->second.data();
+}
+
+// Qt's offscreen platform (headless runs and tests) has no window stacking:
+// raising a window there would only print a warning.
+bool platformStacksWindows() {
+    return QGuiApplication::platformName() != QLatin1String("offscreen");
+}
+
+void grabPointer(QWidget* w) {
+    // Qt's widgets track the grab themselves (mouseGrabber()), also offscreen.
+    w->grabMouse();
+}
+
+void releasePointer(QWidget* w) {
+    w->releaseMouse();
+}
+
+void raiseWindow(QWidget* w) {
+    if (platformStacksWindows()) w->raise();
+}
+
+// The offscreen platform (headless runs, screenshots) warns each time the mouse
+// is captured or a window raised, which the toolkit does during every transfer;
+// those warnings say nothing about the program and are dropped. All others pass.
+void quietenHeadlessPlatform() {
+    if (platformStacksWindows()) return;
+    static QtMessageHandler previous = nullptr;
+    previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+        if (type == QtWarningMsg && text.startsWith(QLatin1String("This plugin does not support"))) return;
+        if (previous) previous(type, context, text);
+        else std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+    });
 }
 
 void applyVisibility(Control& c) {
@@ -419,7 +452,7 @@ void destroyForm(const std::string& key) {
         if (o->parentKey == key) owned.push_back(k);
     for (auto& k : owned) destroyForm(k);
     if (st.captured && f->window && (st.captured == f->window || f->window->isAncestorOf(st.captured))) {
-        st.captured->releaseMouse();
+        releasePointer(st.captured);
         st.captured = nullptr;
     }
     if (f->isDebug) resetDebugWindowPointer();
@@ -495,6 +528,7 @@ int GN_GUIRUN(int argc, char** argv, GnInitProc init, GnEventProc events, GnDesi
         s_argv.push_back(nullptr);
         s_argc = static_cast<int>(s_args.size());
         new QApplication(s_argc, s_argv.data());  // lives for the rest of the process
+        quietenHeadlessPlatform();
     }
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return 1;
     ensureInit();
@@ -535,7 +569,7 @@ std::intptr_t GN_FORM(const std::string& name, const std::string& parent, const 
     auto& st = state();
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return 0;
     if (auto existing = findForm(name)) {
-        if (existing->window) existing->window->raise();
+        if (existing->window) raiseWindow(existing->window);
         return 0;
     }
     auto f = makeFormWindow(name, parent, title, width, height, props);
@@ -884,14 +918,14 @@ void GN_SETCAPTUREEX(std::intptr_t handle) {
     QWidget* w = widgetForHandle(handle);
     if (!w) return;
     auto& st = state();
-    if (st.captured && st.captured != w) st.captured->releaseMouse();
-    w->grabMouse();
+    if (st.captured && st.captured != w) gantry::releasePointer(st.captured);
+    gantry::grabPointer(w);
     st.captured = w;
 }
 
 void GN_RELEASECAPTURE() {
     auto& st = state();
-    if (st.captured) st.captured->releaseMouse();
+    if (st.captured) gantry::releasePointer(st.captured);
     st.captured = nullptr;
 }
 

@@ -169,7 +169,7 @@ void GN_HHELP(const std::string&, const std::string& file, const std::string&, c
 
 void GN_DEBUGFORM(const std::string& name) {
     if (auto f = findForm(name)) {
-        if (f->window) f->window->raise();
+        if (f->window) raiseWindow(f->window);
         return;
     }
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return;

@@ -119,6 +119,12 @@ int raiseEvent(const std::string& formKey, int id, int code, std::intptr_t value
 std::intptr_t registerHandle(QWidget* w);
 QWidget* widgetForHandle(std::intptr_t h);
 void applyVisibility(Control& c);
+// Pointer capture; raising a window (skipped where the platform cannot stack windows).
+void grabPointer(QWidget* w);
+void releasePointer(QWidget* w);
+void raiseWindow(QWidget* w);
+// Drops the offscreen platform's warnings about capture and raising.
+void quietenHeadlessPlatform();
 void restack(Form& f);
 void destroyForm(const std::string& key);
 std::shared_ptr<Form> makeFormWindow(const std::string& name, const std::string& parent, const std::string& title,
