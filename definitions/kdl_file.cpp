@@ -234,8 +234,15 @@ FileWriteResult writeKdlFile(const std::filesystem::path& path, const KeyDefinit
     return writeFileReplacing(path, bytes);
 }
 
+std::string withExtensionUnlessPresent(const std::string& path, std::string_view extension) {
+    std::string upper(extension);
+    for (char& ch : upper)
+        if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
+    return endsWithUpper(path, upper) ? path : path + std::string(extension);
+}
+
 std::string withKdlExtension(const std::string& path) {
-    return endsWithUpper(path, ".KDL") ? path : path + ".kdl";
+    return withExtensionUnlessPresent(path, ".kdl");
 }
 
 } // namespace vantor

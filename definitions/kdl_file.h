@@ -7,6 +7,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "definitions/key_definition.h"
@@ -63,6 +64,9 @@ FileWriteResult writeKdlFile(const std::filesystem::path& path, const KeyDefinit
 // Save As: appends ".kdl" unless the path's last four characters, in upper
 // case, are ".KDL".
 std::string withKdlExtension(const std::string& path);
+// The Save As rule of both file kinds: appends `extension` unless the path
+// already ends with it, compared in upper case.
+std::string withExtensionUnlessPresent(const std::string& path, std::string_view extension);
 
 // Writes bytes to path by the same safe replace (also used for RAM icon
 // files). Mode bits of an existing target are kept; a target that may not be

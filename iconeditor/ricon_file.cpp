@@ -74,14 +74,7 @@ FileWriteResult writeRIconFile(const std::filesystem::path& path, const IconStor
 }
 
 std::string withRIconExtension(const std::string& path) {
-    static constexpr std::string_view suffix = ".RICON";
-    bool has = path.size() >= suffix.size();
-    for (std::size_t i = 0; has && i < suffix.size(); ++i) {
-        char c = path[path.size() - suffix.size() + i];
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        has = c == suffix[i];
-    }
-    return has ? path : path + ".RIcon";
+    return withExtensionUnlessPresent(path, ".RIcon");
 }
 
 } // namespace vantor
