@@ -63,4 +63,11 @@ void openBaudDialog(const char* parent);
 // --- Keyboard mode: what the panel sent, typed into the focused application
 void injectKeystrokes(const std::vector<std::uint8_t>& bytes);
 
+// --- Emulation mode: the selected control's messages out of the port (nothing
+// outside emulation mode or without an open port).
+// The on message of control `id` (Shift toggle and bank from the editor).
+void sendEmulatedOn(int id);
+// The off message of selectedButton.
+void sendEmulatedOff();
+
 } // namespace vantor::handlers

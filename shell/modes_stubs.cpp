@@ -8,5 +8,7 @@ void writeSettings() {}
 void applyModeToWindow() {}
 void openBaudDialog(const char*) {}
 void injectKeystrokes(const std::vector<std::uint8_t>&) {}
+void sendEmulatedOn(int) {}
+void sendEmulatedOff() {}
 
 } // namespace vantor::handlers
