@@ -23,6 +23,9 @@ struct LinkHooks {
     // Bytes the panel sent while connected (poll tick); acts only in
     // keyboard mode.
     std::function<void(const std::vector<std::uint8_t>&)> injectKeystrokes;
+    // After a connect that read every icon and definition (40 + 64 + 96 + 90
+    // items); a load that timed out or missed an item does not call it.
+    std::function<void()> panelLoaded;
 };
 
 // The program-wide hooks.

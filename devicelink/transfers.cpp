@@ -128,6 +128,7 @@ void DeviceLink::connectPanel()
     findPanel();
     if (port_.panelPort == 0)
         return;
+    itemsRead_ = 0;
     loadRomIcons();
     if (hooks_.redrawIconLibrary)
         hooks_.redrawIconLibrary();
@@ -140,6 +141,8 @@ void DeviceLink::connectPanel()
         hooks_.applyModeCaptions();
     if (hooks_.focusEditor)
         hooks_.focusEditor();
+    if (itemsRead_ == kRomIconCount + kRamIconCount + kLargeAsciiCount + kDefinitionCount && hooks_.panelLoaded)
+        hooks_.panelLoaded();
     if (port_.isOpen())
         ui_.startPollThread();
 }
@@ -261,6 +264,7 @@ void DeviceLink::loadIconSet(std::uint8_t set, int count, std::vector<std::vecto
         if (got == IconReply::TimedOut)
             break;
         store[static_cast<std::size_t>(i)] = decodeIconReply(reply);
+        ++itemsRead_;
     }
     endTransfer();
 }
@@ -292,8 +296,10 @@ void DeviceLink::loadLargeAsciiIcons()
         if (got == IconReply::TimedOut)
             break;
         const int k = reply[6];
-        if (k <= 95)
+        if (k <= 95) {
             icons_.largeAsciiIcons[static_cast<std::size_t>(k)] = decodeIconReply(reply);
+            ++itemsRead_;
+        }
         ui_.showProgress(percent(k, 96));
         reference = tickCount();
     }
@@ -330,6 +336,7 @@ void DeviceLink::loadDefinitions()
         if (reply.size() >= 100 && startsWith(reply, {0xF0, 0x15, 0x2C, 0x7E})) {
             rec.overwriteFrom(reply);
             stripPanelChecksums(rec);
+            ++itemsRead_;
             ui_.showProgress(percent(d, 89));
             reference = tickCount();
         }

@@ -94,6 +94,7 @@ private:
     LinkHooks& hooks_;
     std::vector<OpenFailure> scanProblems_;
     int busyDepth_ = 0;
+    int itemsRead_ = 0; // icons and definitions read by the current connect
 };
 
 // Hex trace text: each byte as two upper-case digits and a blank.

@@ -5,6 +5,7 @@
 #include "shell/app_state.h"
 #include "shell/form_table.h"
 #include "shell/handlers.h"
+#include "shell/panel_snapshots.h"
 
 namespace vantor::shellcalls {
 
@@ -28,6 +29,7 @@ void installDeviceLink()
     hooks.focusEditor = [] { handlers::focusFirstField(); };
     hooks.redrawIconLibrary = [] { handlers::redrawIconLibrary(); };
     hooks.injectKeystrokes = [](const std::vector<std::uint8_t>& bytes) { handlers::injectKeystrokes(bytes); };
+    hooks.panelLoaded = [] { snapshots::snapshotPanel(); };
     installLinkHooks(std::move(hooks));
 }
 

@@ -1,4 +1,4 @@
-// Icon library, drawing tools and RAM icon files: filled in with the icon editor.
+// Icon library and drawing tools: filled in with the icon editor.
 #include "shell/handlers.h"
 
 namespace vantor::handlers {
@@ -9,10 +9,5 @@ void drawingToolEvent(int, int, std::intptr_t) {}
 void drawingCanvasMessage(int, int, std::intptr_t, int&) {}
 void undoDrawing() {}
 void moveDrawing(int, int) {}
-
-void loadRamIcons() {}
-void revertRamIcons() {}
-void saveRamIcons() {}
-void saveRamIconsAs() {}
 
 } // namespace vantor::handlers

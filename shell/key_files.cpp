@@ -1,0 +1,128 @@
+// Files menu: "&Load Keys", "&Revert", "&Save" and "Save &As" for key definition
+// files. A file holds the 90 records back to back; each record goes to the slot
+// named by its own bank and position.
+#include "shell/key_files.h"
+
+#include "definitions/kdl_file.h"
+#include "shell/app_state.h"
+#include "shell/device_calls.h"
+#include "shell/handlers.h"
+#include "toolkit/gantry.h"
+
+namespace vantor::files {
+
+std::string& lastFolder()
+{
+    static std::string folder;
+    return folder;
+}
+
+const std::string& dialogFolder()
+{
+    if (lastFolder().empty())
+        lastFolder() = GN_APPPATH();
+    return lastFolder();
+}
+
+std::string& currentKeyFile()
+{
+    static std::string path;
+    return path;
+}
+
+std::string& currentRamIconFile()
+{
+    static std::string path;
+    return path;
+}
+
+void reportFileProblem(const std::string& what, const std::string& path, const std::string& reason)
+{
+    std::string text = what + " " + path;
+    if (!reason.empty())
+        text += ": " + reason;
+    vantorMessage(text, "Halvern Devices");
+}
+
+void resetFileState()
+{
+    lastFolder().clear();
+    currentKeyFile().clear();
+    currentRamIconFile().clear();
+}
+
+} // namespace vantor::files
+
+namespace vantor::handlers {
+namespace {
+
+constexpr const char* kForm = "Vantor";
+constexpr const char* kFilter = "Key Definition List|*.kdl";
+
+void readKeyFile()
+{
+    const std::string& path = files::currentKeyFile();
+    const KdlReadResult r = readKdlFile(path, definitionTable());
+    // No current file or no file of that name: silent.
+    if (r.error == FileError::EmptyPath || r.error == FileError::NotFound)
+        return;
+    if (r.error == FileError::OpenFailed) {
+        files::reportFileProblem("Cannot read", path, r.message);
+        return;
+    }
+    // A read error keeps what was read so far; it is still reported, and the
+    // records read are shown and stored.
+    if (r.error == FileError::ReadFailed)
+        files::reportFileProblem("Cannot read all of", path, r.message);
+    const int selected = shellFlags().selectedButton;
+    showDefinition(selected);
+    applyEditorRules(selected);
+    focusFirstField();
+    shellcalls::storeDefinitions();
+}
+
+void writeKeyFile()
+{
+    const std::string& path = files::currentKeyFile();
+    const FileWriteResult r = writeKdlFile(path, definitionTable());
+    if (!r.ok())
+        files::reportFileProblem("Cannot save", path, r.message);
+}
+
+} // namespace
+
+void loadKeys()
+{
+    const std::string chosen = GN_OPENFILE(kForm, "Load Key Definitions", files::dialogFolder(), kFilter, "Z");
+    if (chosen.empty())
+        return;
+    files::currentKeyFile() = chosen;
+    files::lastFolder() = GN_GETPATHTEXT(chosen);
+    readKeyFile();
+}
+
+void revertKeys() { readKeyFile(); }
+
+void saveKeys()
+{
+    if (files::currentKeyFile().empty()) {
+        saveKeysAs();
+        return;
+    }
+    writeKeyFile();
+}
+
+void saveKeysAs()
+{
+    // The dialog's default extension is the one the name rule adds, so a typed
+    // name without extension ends in ".kdl" either way.
+    const std::string chosen =
+        GN_SAVEFILE(kForm, "Save Key Definitions", files::dialogFolder(), "", kFilter, "kdl", "NZP");
+    if (chosen.empty())
+        return;
+    files::lastFolder() = GN_GETPATHTEXT(chosen);
+    files::currentKeyFile() = withKdlExtension(chosen);
+    writeKeyFile();
+}
+
+} // namespace vantor::handlers

@@ -1,0 +1,78 @@
+// Files menu: "Load Ram Icons", "Revert Ram Icons", "Save Ram Icons" and "Save
+// Ram Icons As". A file holds the RAM icon bitmaps one after the other, 120
+// bytes each; a load stores all RAM icons into the panel.
+#include "iconeditor/ricon_file.h"
+#include "devicelink/device_link.h"
+#include "shell/control_ids.h"
+#include "shell/handlers.h"
+#include "shell/key_files.h"
+#include "toolkit/gantry.h"
+
+namespace vantor::handlers {
+namespace {
+
+constexpr const char* kForm = "Vantor";
+
+void readRamIconFile()
+{
+    const std::string& path = files::currentRamIconFile();
+    const RIconReadResult r = readRIconFile(path, ramIcons());
+    if (r.error == FileError::EmptyPath || r.error == FileError::NotFound)
+        return;
+    if (r.error == FileError::OpenFailed) {
+        files::reportFileProblem("Cannot read", path, r.message);
+        return;
+    }
+    if (r.error == FileError::ReadFailed)
+        files::reportFileProblem("Cannot read all of", path, r.message);
+    if (GN_GETCHECK("VANTOR", mainid::libraryRam) != 0)
+        redrawIconLibrary();
+    vantor::storeRamIcons();
+}
+
+void writeRamIconFile()
+{
+    const std::string& path = files::currentRamIconFile();
+    const FileWriteResult r = writeRIconFile(path, ramIcons());
+    if (!r.ok())
+        files::reportFileProblem("Cannot save", path, r.message);
+}
+
+} // namespace
+
+void loadRamIcons()
+{
+    GN_COLOR(0, 7);
+    const std::string chosen =
+        GN_OPENFILE(kForm, "Load Ram Icons", files::dialogFolder(), "Ram Icons|*.RIcon", "Z");
+    if (chosen.empty())
+        return;
+    files::currentRamIconFile() = chosen;
+    files::lastFolder() = GN_GETPATHTEXT(chosen);
+    readRamIconFile();
+}
+
+void revertRamIcons() { readRamIconFile(); }
+
+void saveRamIcons()
+{
+    if (files::currentRamIconFile().empty()) {
+        saveRamIconsAs();
+        return;
+    }
+    writeRamIconFile();
+}
+
+void saveRamIconsAs()
+{
+    GN_COLOR(0, 7);
+    const std::string chosen =
+        GN_SAVEFILE(kForm, "Save Ram Icons", files::dialogFolder(), "", "Ram Icons|*.RIcon", "RIcon", "NZP");
+    if (chosen.empty())
+        return;
+    files::lastFolder() = GN_GETPATHTEXT(chosen);
+    files::currentRamIconFile() = withRIconExtension(chosen);
+    writeRamIconFile();
+}
+
+} // namespace vantor::handlers

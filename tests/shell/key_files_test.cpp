@@ -1,0 +1,230 @@
+// The Files menu's key definition and RAM icon file commands on the real form,
+// the file dialogs answered through the toolkit's hook, and the panel snapshots.
+#include "shell_test_support.h"
+
+#include "../support/temp_files.h"
+#include "definitions/key_definition.h"
+#include "iconeditor/icon_bitmap.h"
+#include "shell/control_ids.h"
+#include "shell/key_files.h"
+#include "shell/panel_snapshots.h"
+
+#include <unistd.h>
+
+#include <chrono>
+
+namespace vantor::testing {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A record for bank/position with every byte after the header and address set to fill.
+Bytes record(std::uint8_t bank, std::uint8_t position, std::uint8_t fill)
+{
+    Bytes r(kDefinitionSize, fill);
+    r[0] = 0xF0, r[1] = 0x15, r[2] = 0x2C, r[3] = 0x7E;
+    r[4] = position;
+    r[5] = bank;
+    return r;
+}
+
+Bytes concat(std::initializer_list<Bytes> parts)
+{
+    Bytes out;
+    for (const Bytes& p : parts)
+        out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+Bytes recordAt(int index)
+{
+    const auto& b = definitionTable()[index].bytes;
+    return Bytes(b.begin(), b.end());
+}
+
+class KeyFilesTest : public MainFormTest {
+protected:
+    void SetUp() override
+    {
+        MainFormTest::SetUp();
+        definitionTable().initialise();
+        ramIcons().assign(kRamIconCount, IconBitmap(kIconBytes, 0x55));
+        files::resetFileState();
+        setFileDialogHook([this](const GnFileDialogRequest& r) {
+            requests.push_back(r);
+            return answer;
+        });
+    }
+    void TearDown() override
+    {
+        setFileDialogHook(nullptr);
+        files::resetFileState();
+        MainFormTest::TearDown();
+    }
+    void pick(int menuId, const fs::path& path)
+    {
+        answer = path.string();
+        triggerMenuItem(menuId);
+    }
+
+    TempFolder dir;
+    std::string answer;
+    std::vector<GnFileDialogRequest> requests;
+};
+
+TEST_F(KeyFilesTest, SaveAsAddsTheExtensionUnlessPresentInAnyCase)
+{
+    pick(mainid::menuSaveKeysAs, dir / "keys");
+    const Bytes written = readAll(dir / "keys.kdl");
+    ASSERT_EQ(written.size(), 10260u);
+    for (int i = 0; i < kDefinitionCount; ++i) {
+        EXPECT_EQ(written[114 * i + 4], i % 10) << i;
+        EXPECT_EQ(written[114 * i + 5], i / 10) << i;
+    }
+    pick(mainid::menuSaveKeysAs, dir / "Mixed.KdL");
+    EXPECT_EQ(readAll(dir / "Mixed.KdL"), written);
+    EXPECT_FALSE(fs::exists(dir / "Mixed.KdL.kdl"));
+
+    pick(mainid::menuSaveRamIconsAs, dir / "icons");
+    EXPECT_EQ(readAll(dir / "icons.RIcon"), Bytes(64 * 120, 0x55));
+    pick(mainid::menuSaveRamIconsAs, dir / "ICONS.RICON");
+    EXPECT_TRUE(fs::exists(dir / "ICONS.RICON"));
+    EXPECT_FALSE(fs::exists(dir / "ICONS.RICON.RIcon"));
+
+    // "Save" then goes to the current file without a dialog.
+    requests.clear();
+    ramIcons()[3] = IconBitmap(120, 0x07);
+    triggerMenuItem(mainid::menuSaveRamIcons);
+    EXPECT_TRUE(requests.empty());
+    EXPECT_EQ(readAll(dir / "ICONS.RICON")[3 * 120], 0x07);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(KeyFilesTest, LoadPlacesRecordsByTheirOwnBankAndPosition)
+{
+    const Bytes a = record(2, 3, 0x11), b = record(5, 7, 0x22);
+    writeRaw(dir / "two.kdl", concat({b, a}));
+    pick(mainid::menuLoadKeys, dir / "two.kdl");
+    for (int i = 0; i < kDefinitionCount; ++i) {
+        const bool loaded = i == 23 || i == 57;
+        EXPECT_EQ(definitionTable().sendPending[i], loaded) << i;
+        if (!loaded)
+            EXPECT_EQ(recordAt(i), record(static_cast<std::uint8_t>(i / 10), static_cast<std::uint8_t>(i % 10), 0)) << i;
+    }
+    EXPECT_EQ(recordAt(23), a);
+    EXPECT_EQ(recordAt(57), b);
+
+    // Index 90 skipped, the later of two same-slot records wins, a short tail ignored;
+    // any extension is accepted.
+    definitionTable().initialise();
+    writeRaw(dir / "mixed.bin", concat({record(9, 0, 0x66), record(0, 5, 0x33), record(0, 5, 0x44), Bytes(50, 0x77)}));
+    pick(mainid::menuLoadKeys, dir / "mixed.bin");
+    EXPECT_EQ(recordAt(5), record(0, 5, 0x44));
+    int pending = 0;
+    for (bool p : definitionTable().sendPending)
+        pending += p;
+    EXPECT_EQ(pending, 1);
+    EXPECT_EQ(recordAt(89), record(8, 9, 0));
+
+    // Revert reads the current file again.
+    definitionTable()[5] = initialDefinition(5);
+    triggerMenuItem(mainid::menuRevertKeys);
+    EXPECT_EQ(recordAt(5), record(0, 5, 0x44));
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(KeyFilesTest, RevertWithoutACurrentFileDoesNothing)
+{
+    definitionTable()[4].bytes[20] = 0x5A;
+    triggerMenuItem(mainid::menuRevertKeys);
+    triggerMenuItem(mainid::menuRevertRamIcons);
+    EXPECT_TRUE(requests.empty());
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(definitionTable()[4].bytes[20], 0x5A);
+    EXPECT_EQ(ramIcons()[0], IconBitmap(120, 0x55));
+}
+
+TEST_F(KeyFilesTest, RamIconFilesFillEntriesFromTheFirst)
+{
+    writeRaw(dir / "two.RIcon", concat({Bytes(120, 0x01), Bytes(120, 0x02)}));
+    pick(mainid::menuLoadRamIcons, dir / "two.RIcon");
+    EXPECT_EQ(ramIcons()[0], IconBitmap(120, 0x01));
+    EXPECT_EQ(ramIcons()[1], IconBitmap(120, 0x02));
+    for (int k = 2; k < kRamIconCount; ++k)
+        EXPECT_EQ(ramIcons()[k], IconBitmap(120, 0x55)) << k;
+
+    Bytes big;
+    for (int k = 0; k < 65; ++k)
+        big.insert(big.end(), 120, static_cast<std::uint8_t>(0x80 + k));
+    ASSERT_EQ(big.size(), 7800u);
+    writeRaw(dir / "big.data", big);
+    pick(mainid::menuLoadRamIcons, dir / "big.data");
+    for (int k = 0; k < kRamIconCount; ++k)
+        EXPECT_EQ(ramIcons()[k], IconBitmap(120, static_cast<std::uint8_t>(0x80 + k))) << k;
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(KeyFilesTest, FailuresAreReportedAndKeepTheOldFile)
+{
+    // A folder chosen as a file to load.
+    pick(mainid::menuLoadKeys, dir.path());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].caption, "Halvern Devices");
+    EXPECT_NE(messages[0].text.find(dir.path().string()), std::string::npos);
+    messages.clear();
+
+    pick(mainid::menuSaveKeysAs, dir / "keep.kdl");
+    pick(mainid::menuSaveRamIconsAs, dir / "keep.RIcon");
+    const Bytes oldKeys = readAll(dir / "keep.kdl"), oldIcons = readAll(dir / "keep.RIcon");
+    fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
+    if (::access(dir.path().c_str(), W_OK) == 0)
+        GTEST_SKIP() << "the folder stays writable (running as root)";
+    definitionTable()[0].bytes[20] = 0x5A;
+    ramIcons()[0] = IconBitmap(120, 0x00);
+    triggerMenuItem(mainid::menuSaveKeys);
+    triggerMenuItem(mainid::menuSaveRamIcons);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].caption, "Halvern Devices");
+    EXPECT_NE(messages[0].text.find((dir / "keep.kdl").string()), std::string::npos);
+    EXPECT_NE(messages[1].text.find((dir / "keep.RIcon").string()), std::string::npos);
+    EXPECT_EQ(readAll(dir / "keep.kdl"), oldKeys);
+    EXPECT_EQ(readAll(dir / "keep.RIcon"), oldIcons);
+}
+
+TEST(PanelSnapshots, WrittenOncePerContentAndPrunedToFifty)
+{
+    TempFolder state;
+    const QByteArray saved = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", state.path().c_str());
+    const fs::path folder = state / "vantor/snapshots";
+    EXPECT_EQ(snapshots::snapshotFolder(), folder);
+
+    KeyDefinitionTable table;
+    IconStore icons(kRamIconCount, IconBitmap(120, 0x3C));
+    const auto t0 = std::chrono::system_clock::now();
+    ASSERT_TRUE(snapshots::writeSnapshot(table, icons, t0));
+    EXPECT_FALSE(snapshots::writeSnapshot(table, icons, t0 + std::chrono::seconds(5)));
+    std::vector<fs::path> files;
+    for (const auto& e : fs::directory_iterator(folder))
+        files.push_back(e.path());
+    ASSERT_EQ(files.size(), 2u);
+    const fs::path first = files[0].extension() == ".kdl" ? files[0] : files[1];
+    EXPECT_EQ(first.filename().string().size(), std::string("panel-20261208-103000.kdl").size());
+    EXPECT_EQ(readAll(first), table.serialise());
+    EXPECT_EQ(readAll(fs::path(first).replace_extension(".RIcon")), Bytes(64 * 120, 0x3C));
+
+    for (int i = 1; i <= 54; ++i) {
+        table[0].bytes[20] = static_cast<std::uint8_t>(i);
+        ASSERT_TRUE(snapshots::writeSnapshot(table, icons, t0 + std::chrono::seconds(10 * i))) << i;
+    }
+    int kdl = 0, ricon = 0;
+    for (const auto& e : fs::directory_iterator(folder))
+        (e.path().extension() == ".kdl" ? kdl : ricon)++;
+    EXPECT_EQ(kdl, 50);
+    EXPECT_EQ(ricon, 50);
+    EXPECT_FALSE(fs::exists(first));
+    qputenv("XDG_STATE_HOME", saved);
+}
+
+} // namespace
+} // namespace vantor::testing
