@@ -1,23 +1,25 @@
 #pragma once
 // The main form "VANTOR": design, event routing, form-level events, menu commands
 // and tab switching.
+#include "shell/control_ids.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
 
 namespace vantor {
 
-// Ids of the main form that are events, not controls.
-inline constexpr int kUndoKeyId = 5010;        // Ctrl+Z
-inline constexpr int kPollWorkerId = 5015;     // PanelPollThread, code 407
-inline constexpr int kStoreSelectedId = 5020;  // Ctrl+S, and posted after each change
-inline constexpr int kIconUpKeyId = 5025;      // Up
-inline constexpr int kIconDownKeyId = 5030;    // Down
-inline constexpr int kMoveUpKeyId = 5035;      // Ctrl+Up
-inline constexpr int kMoveDownKeyId = 5040;    // Ctrl+Down
-inline constexpr int kMoveLeftKeyId = 5045;    // Ctrl+Left
-inline constexpr int kMoveRightKeyId = 5044;   // Ctrl+Right
-inline constexpr int kScreenshotId = 5050;     // posted after start-up when --screenshot asks for a picture
+// Ids of the main form that are events, not controls (defined in control_ids.h).
+inline constexpr int kUndoKeyId = mainid::undoKey;
+inline constexpr int kPollWorkerId = mainid::pollWorker;
+inline constexpr int kStoreSelectedId = mainid::storeSelected;
+inline constexpr int kIconUpKeyId = mainid::iconUpKey;
+inline constexpr int kIconDownKeyId = mainid::iconDownKey;
+inline constexpr int kMoveUpKeyId = mainid::moveUpKey;
+inline constexpr int kMoveDownKeyId = mainid::moveDownKey;
+inline constexpr int kMoveLeftKeyId = mainid::moveLeftKey;
+inline constexpr int kMoveRightKeyId = mainid::moveRightKey;
+inline constexpr int kScreenshotId = mainid::screenshot;
 
 // The accelerator list of the main form, as handed to GN_DEFACCEL.
 std::string mainAcceleratorList();
