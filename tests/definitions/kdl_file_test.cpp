@@ -13,15 +13,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace vantor {
+namespace vantor::test {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 namespace fs = std::filesystem;
 
-using testing::readAll;
-using testing::TempFolder;
-using testing::writeRaw;
+using test::readAll;
+using test::TempFolder;
+using test::writeRaw;
 
 // A distinctive record for (bank, position).
 KeyDefinition sample(int bank, int position, std::uint8_t tag) {
@@ -310,4 +310,4 @@ TEST(KdlFile, SaveAsExtensionRule) {
 }
 
 } // namespace
-} // namespace vantor
+} // namespace vantor::test

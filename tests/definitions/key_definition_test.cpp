@@ -6,7 +6,7 @@
 
 #include "definitions/message_text.h"
 
-namespace vantor {
+namespace vantor::test {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -576,4 +576,4 @@ TEST(PanelChecksum, PanelRecordsWithLengthsItNeverHolds) {
 }
 
 } // namespace
-} // namespace vantor
+} // namespace vantor::test

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace vantor {
+namespace vantor::test {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -100,4 +100,4 @@ TEST(Checksums, KindNoneAndDispatch) {
 }
 
 } // namespace
-} // namespace vantor
+} // namespace vantor::test

@@ -4,7 +4,7 @@
 
 #include "definitions/message_text.h"
 
-namespace vantor {
+namespace vantor::test {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -68,4 +68,4 @@ TEST(SonyCommands, ParserRules) {
 }
 
 } // namespace
-} // namespace vantor
+} // namespace vantor::test

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace vantor {
+namespace vantor::test {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -176,4 +176,4 @@ TEST(EditorGrids, GlobalAndStartDark) {
 }
 
 } // namespace
-} // namespace vantor
+} // namespace vantor::test

@@ -9,15 +9,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace vantor {
+namespace vantor::test {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 namespace fs = std::filesystem;
 
-using testing::readAll;
-using testing::TempFolder;
-using testing::writeRaw;
+using test::readAll;
+using test::TempFolder;
+using test::writeRaw;
 
 // Icon k of a test file: 120 bytes, all k + 1 except the first = k.
 IconBitmap icon(int k) {
@@ -190,4 +190,4 @@ TEST(RIconFile, SaveAsExtensionRule) {
 }
 
 } // namespace
-} // namespace vantor
+} // namespace vantor::test

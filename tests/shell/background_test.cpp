@@ -5,7 +5,7 @@
 #include <QImage>
 #include <QWidget>
 
-namespace vantor::testing {
+namespace vantor::test {
 namespace {
 
 // What the user sees of a control, cut out of a picture of the whole window.
@@ -55,4 +55,4 @@ TEST_F(MainFormTest, TurtleBackgroundShowsOnThePageAboveTheTabControl)
 }
 
 } // namespace
-} // namespace vantor::testing
+} // namespace vantor::test

@@ -5,7 +5,7 @@
 
 #include <map>
 
-namespace vantor {
+namespace vantor::test {
 namespace {
 
 struct Rgb {
@@ -163,11 +163,11 @@ TEST(ButtonGradient, EmptySurfaceHasNoLines)
 }
 
 } // namespace
-} // namespace vantor
+} // namespace vantor::test
 
 #include "shell/caption_text.h"
 
-namespace vantor {
+namespace vantor::test {
 namespace {
 
 TEST(CaptionText, MnemonicMarksAreNotShown)
@@ -182,11 +182,11 @@ TEST(CaptionText, MnemonicMarksAreNotShown)
 }
 
 } // namespace
-} // namespace vantor
+} // namespace vantor::test
 
 #include "shell/main_form_layout.h"
 
-namespace vantor {
+namespace vantor::test {
 namespace {
 
 TEST(MainFormLayout, ControlsAreMadeLayerOneThenTwoThenZeroInIdOrderTabLast)
@@ -240,4 +240,4 @@ TEST(MainFormLayout, KeyFramesSurroundTheirFaces)
 }
 
 } // namespace
-} // namespace vantor
+} // namespace vantor::test

@@ -13,7 +13,7 @@
 
 #include <chrono>
 
-namespace vantor::testing {
+namespace vantor::test {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -227,4 +227,4 @@ TEST(PanelSnapshots, WrittenOncePerContentAndPrunedToFifty)
 }
 
 } // namespace
-} // namespace vantor::testing
+} // namespace vantor::test

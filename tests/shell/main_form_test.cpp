@@ -19,7 +19,7 @@
 #include <map>
 #include <set>
 
-namespace vantor::testing {
+namespace vantor::test {
 namespace {
 
 struct Expected {
@@ -759,4 +759,4 @@ TEST_F(DebugCommandLineTest, LowerCaseDebugOpensTheDebugWindow)
 }
 
 } // namespace
-} // namespace vantor::testing
+} // namespace vantor::test

@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-namespace vantor {
+namespace vantor::test {
 namespace {
 
 QApplication& app()
@@ -190,4 +190,4 @@ TEST_F(OwnerButtonTest, NoWindowMeansDepthZero)
 }
 
 } // namespace
-} // namespace vantor
+} // namespace vantor::test

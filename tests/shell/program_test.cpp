@@ -17,7 +17,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-namespace vantor {
+namespace vantor::test {
 namespace {
 
 QCoreApplication& app()
@@ -183,4 +183,4 @@ TEST_F(ProgramTest, UnwritableScreenshotFails)
 }
 
 } // namespace
-} // namespace vantor
+} // namespace vantor::test

@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-namespace vantor::testing {
+namespace vantor::test {
 
 inline QApplication& app()
 {
@@ -103,4 +103,4 @@ protected:
     std::vector<Routed> routed;
 };
 
-} // namespace vantor::testing
+} // namespace vantor::test

@@ -9,7 +9,7 @@
 #include <system_error>
 #include <vector>
 
-namespace vantor::testing {
+namespace vantor::test {
 
 namespace fs = std::filesystem;
 
@@ -50,4 +50,4 @@ inline void writeRaw(const fs::path& p, const std::vector<std::uint8_t>& b)
     out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
 }
 
-} // namespace vantor::testing
+} // namespace vantor::test

@@ -8,7 +8,7 @@
 #include <QToolButton>
 #include <QToolTip>
 
-using namespace tktest;
+using namespace vantor::test;
 
 namespace {
 

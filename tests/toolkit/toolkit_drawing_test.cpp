@@ -8,7 +8,7 @@
 
 #include <set>
 
-using namespace tktest;
+using namespace vantor::test;
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include <thread>
 
-using namespace tktest;
+using namespace vantor::test;
 
 namespace {
 

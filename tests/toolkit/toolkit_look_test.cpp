@@ -14,7 +14,7 @@
 
 #include <cstdio>
 
-using namespace tktest;
+using namespace vantor::test;
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include <cstdlib>
 
-using namespace tktest;
+using namespace vantor::test;
 
 namespace {
 

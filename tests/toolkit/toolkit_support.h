@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace tktest {
+namespace vantor::test {
 
 struct Ev {
     std::string form;
@@ -103,4 +103,4 @@ protected:
     std::vector<std::string> made_;
 };
 
-}  // namespace tktest
+}  // namespace vantor::test

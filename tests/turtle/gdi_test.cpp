@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace vantor::turtle::testing;
+using namespace vantor::test;
 
 namespace {
 constexpr COLORREF kWhite = RGB(255, 255, 255);

@@ -7,7 +7,7 @@
 #include <set>
 #include <utility>
 
-using namespace vantor::turtle::testing;
+using namespace vantor::test;
 
 namespace {
 constexpr COLORREF kWhite = RGB(255, 255, 255);

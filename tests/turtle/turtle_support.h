@@ -6,9 +6,10 @@
 #include <cstdint>
 #include <string>
 
-namespace vantor::turtle::testing {
+namespace vantor::test {
 
 using namespace vantor::win;
+using namespace vantor::turtle;
 
 class Canvas {
 public:
@@ -60,4 +61,4 @@ private:
     HGDIOBJ old_ = 0;
 };
 
-}  // namespace vantor::turtle::testing
+}  // namespace vantor::test
