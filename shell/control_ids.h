@@ -73,11 +73,19 @@ inline constexpr int copyLibIcon = 410;
 inline constexpr int drawingCanvasCaption = 415;
 inline constexpr int flipButton = 455;
 inline constexpr int mirrorButton = 460;
+inline constexpr int guideStrokeFirst = 420; // guide strokes beside the grid and the preview: 420..450
+inline constexpr int guideStrokeLast = 450;
 inline constexpr int fillShape = 465;
+inline constexpr int penSizeLabel = 470;
 inline constexpr int drawingFirst = 370;     // ids routed to the drawing tools
 inline constexpr int drawingLast = 460;
 
 // --- Layer 0: panel picture
+inline constexpr int keyNumberCaption = 475; // "1 .. 10" under the upper LCD row
+inline constexpr int upperKeysCaption = 480; // "F1 F2 B1 .. B4"
+inline constexpr int lowerKeysCaption = 485; // "F3 F4 B5 .. B8"
+inline constexpr int shiftCaption = 490;
+inline constexpr int currentIconCaption = 495;
 inline constexpr int bankKeyFirst = 500;     // B1..B8: 500, 505, ..., 535
 inline constexpr int bankKeyLast = 535;
 inline constexpr int functionKeyFirst = 540; // F1..F4: 540, 545, 550, 555
@@ -130,6 +138,8 @@ inline constexpr int menuLoadRamIcons = 9030;
 inline constexpr int menuRevertRamIcons = 9035;
 inline constexpr int menuSaveRamIcons = 9040;
 inline constexpr int menuSaveRamIconsAs = 9045;
+inline constexpr int menuFilesSeparator1 = 9025;
+inline constexpr int menuFilesSeparator2 = 9050;
 inline constexpr int menuExit = 9055;
 inline constexpr int menuSetup = 9100;
 inline constexpr int menuRescan = 9105;
@@ -140,6 +150,7 @@ inline constexpr int menuContents = 9205;
 inline constexpr int menuAbout = 9210;
 
 // --- Ids that are events, not controls
+inline constexpr int formItself = 0;         // the form's own events: loading, shown, close request
 inline constexpr int undoKey = 5010;         // Ctrl+Z
 inline constexpr int pollWorker = 5015;      // PanelPollThread, code 407
 inline constexpr int storeSelected = 5020;   // Ctrl+S, and posted after each change

@@ -16,33 +16,33 @@ void makeMenus()
     const std::string form = kMainFormName;
     // The bar itself, with "&Files", was made before the form (AppInit).
     const std::intptr_t bar = GN_GETMENU(form, 0);
-    GN_ADDMENUITEM(bar, 9100, 0, "&Setup", "");
-    GN_ADDMENUITEM(bar, 9200, 0, "&Help", "");
+    GN_ADDMENUITEM(bar, mainid::menuSetup, 0, "&Setup", "");
+    GN_ADDMENUITEM(bar, mainid::menuHelp, 0, "&Help", "");
 
-    const std::intptr_t files = GN_DEFSUBMENU(9005, "&Load Keys", "");
+    const std::intptr_t files = GN_DEFSUBMENU(mainid::menuLoadKeys, "&Load Keys", "");
     GN_SAVEMENU(form, 1, files);
-    GN_SETSUBMENU(bar, 9000, files);
-    GN_ADDMENUITEM(files, 9010, 0, "&Revert", "");
-    GN_ADDMENUITEM(files, 9015, 0, "&Save", "");
-    GN_ADDMENUITEM(files, 9020, 0, "Save &As", "");
-    GN_ADDMENUITEM(files, 9025, 0, "-", "");
-    GN_ADDMENUITEM(files, 9030, 0, "Load Ram Icons", "");
-    GN_ADDMENUITEM(files, 9035, 0, "Revert Ram Icons", "");
-    GN_ADDMENUITEM(files, 9040, 0, "Save Ram Icons", "");
-    GN_ADDMENUITEM(files, 9045, 0, "Save Ram Icons As", "");
-    GN_ADDMENUITEM(files, 9050, 0, "-", "");
-    GN_ADDMENUITEM(files, 9055, 0, "E&xit", "");
+    GN_SETSUBMENU(bar, mainid::menuFiles, files);
+    GN_ADDMENUITEM(files, mainid::menuRevertKeys, 0, "&Revert", "");
+    GN_ADDMENUITEM(files, mainid::menuSaveKeys, 0, "&Save", "");
+    GN_ADDMENUITEM(files, mainid::menuSaveKeysAs, 0, "Save &As", "");
+    GN_ADDMENUITEM(files, mainid::menuFilesSeparator1, 0, "-", "");
+    GN_ADDMENUITEM(files, mainid::menuLoadRamIcons, 0, "Load Ram Icons", "");
+    GN_ADDMENUITEM(files, mainid::menuRevertRamIcons, 0, "Revert Ram Icons", "");
+    GN_ADDMENUITEM(files, mainid::menuSaveRamIcons, 0, "Save Ram Icons", "");
+    GN_ADDMENUITEM(files, mainid::menuSaveRamIconsAs, 0, "Save Ram Icons As", "");
+    GN_ADDMENUITEM(files, mainid::menuFilesSeparator2, 0, "-", "");
+    GN_ADDMENUITEM(files, mainid::menuExit, 0, "E&xit", "");
 
-    const std::intptr_t setup = GN_DEFSUBMENU(9105, "&Rescan For Vantor", "");
+    const std::intptr_t setup = GN_DEFSUBMENU(mainid::menuRescan, "&Rescan For Vantor", "");
     GN_SAVEMENU(form, 2, setup);
-    GN_SETSUBMENU(bar, 9100, setup);
-    GN_ADDMENUITEM(setup, 9110, 0, "&Keyboard Mode", "");
-    GN_ADDMENUITEM(setup, 9115, 0, "&Emulation Mode", "");
+    GN_SETSUBMENU(bar, mainid::menuSetup, setup);
+    GN_ADDMENUITEM(setup, mainid::menuKeyboardMode, 0, "&Keyboard Mode", "");
+    GN_ADDMENUITEM(setup, mainid::menuEmulationMode, 0, "&Emulation Mode", "");
 
-    const std::intptr_t help = GN_DEFSUBMENU(9205, "&Contents", "");
+    const std::intptr_t help = GN_DEFSUBMENU(mainid::menuContents, "&Contents", "");
     GN_SAVEMENU(form, 3, help);
-    GN_SETSUBMENU(bar, 9200, help);
-    GN_ADDMENUITEM(help, 9210, 0, "&About", "");
+    GN_SETSUBMENU(bar, mainid::menuHelp, help);
+    GN_ADDMENUITEM(help, mainid::menuAbout, 0, "&About", "");
 }
 
 // The pictures of the panel, each loaded once and kept for the run.

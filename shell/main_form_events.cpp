@@ -5,6 +5,7 @@
 #include "shell/main_form_layout.h"
 #include "shell/owner_button.h"
 
+#include "toolkit/event_codes.h"
 #include "toolkit/gantry.h"
 
 namespace vantor {
@@ -25,8 +26,8 @@ void trace(const char* area, int id, int code)
 bool isOwnerButton(int id)
 {
     switch (id) {
-    case 230: case 335: case 340: case 345:
-    case 375: case 400: case 405: case 410: case 455: case 460:
+    case mainid::offMessageButton: case mainid::onMessageButton: case mainid::assignOn: case mainid::assignOff:
+    case mainid::clearButton: case mainid::invertButton: case mainid::saveToRamIcon: case mainid::copyLibIcon: case mainid::flipButton: case mainid::mirrorButton:
         return true;
     default:
         return false;
@@ -36,11 +37,11 @@ bool isOwnerButton(int id)
 // Code 8: the tooltip texts, answered before the control's normal handling.
 void answerTooltip(int id)
 {
-    if (id == 205)
+    if (id == mainid::onMessageLabel)
         GN_SETTOOLTIP("Click to edit Button On Message");
-    else if (id == 210)
+    else if (id == mainid::offMessageLabel)
         GN_SETTOOLTIP("Click to edit Button Off Message");
-    else if (id == 370)
+    else if (id == mainid::drawingCanvas)
         GN_SETTOOLTIP("Left Mouse Key Down to Draw|Right Mouse Key Down to Erase|Ctrl Arrow Keys to Move Image");
 }
 
@@ -98,18 +99,18 @@ void paintTabBackground(std::intptr_t item)
 
 void tabControlEvent(int code, std::intptr_t value)
 {
-    trace("tab", 835, code);
-    if (code == 6)
+    trace("tab", mainid::tabControl, code);
+    if (code == gn::kChange)
         TabChanged(static_cast<int>(value));
-    else if (code == 300)
+    else if (code == gn::kOwnerDraw)
         paintTabItem(value);
-    else if (code == 320)
+    else if (code == gn::kEraseBackground)
         paintTabBackground(value);
 }
 
 void panelPicture(int id, int code, std::intptr_t value, int& cancel)
 {
-    if (code == 99 && id == 570) {
+    if (code == gn::kSubclassMessage && id == mainid::knobRight) {
         trace("panel99", id, code);
         handlers::panelPictureMessage(id, code, value, cancel);
         return;
@@ -117,11 +118,11 @@ void panelPicture(int id, int code, std::intptr_t value, int& cancel)
     if (isUpperKeyFrame(id) || isLowerKeyFrame(id)) {
         // A click on a key frame is a click on the LCD face it surrounds, run
         // once the current handler has returned.
-        if (code == 1) {
+        if (code == gn::kClick) {
             GN_POSTEVENT("vantor", faceOfKeyFrame(id), 0);
             return;
         }
-    } else if ((id == 660 || id == 765) && code == 1) {
+    } else if ((id == mainid::highlightUpper || id == mainid::highlightLower) && code == gn::kClick) {
         return; // the highlight frames take no clicks
     }
     trace("panel", id, code);
@@ -143,22 +144,22 @@ void traceRoute(const char* area, int id, int code)
 
 void MainFormEvents(int id, int code, std::intptr_t value, int& cancel)
 {
-    if (code == 8)
+    if (code == gn::kTooltipWanted)
         answerTooltip(id);
-    if (code == 300 && isOwnerButton(id)) {
-        const int style = id == 405 ? 1 : 0;
+    if (code == gn::kOwnerDraw && isOwnerButton(id)) {
+        const int style = id == mainid::saveToRamIcon ? 1 : 0;
         paintOwnerButton(kMainFormName, id, value, 4, style, style, 0);
         return;
     }
 
-    if (id >= 9000 && id <= 9210) {
+    if (id >= mainid::menuFirst && id <= mainid::menuLast) {
         trace("menu", id, code);
         MenuCommand(id, code);
-    } else if (id >= 165 && id <= 345) {
+    } else if (id >= mainid::editorFirst && id <= mainid::editorLast) {
         trace("editor", id, code);
         handlers::editorFieldEvent(id, code, value);
-    } else if (id >= 370 && id <= 460) {
-        if (code == 99 && id == 370) {
+    } else if (id >= mainid::drawingFirst && id <= mainid::drawingLast) {
+        if (code == gn::kSubclassMessage && id == mainid::drawingCanvas) {
             trace("drawing99", id, code);
             handlers::drawingCanvasMessage(id, code, value, cancel);
         } else {
@@ -167,10 +168,10 @@ void MainFormEvents(int id, int code, std::intptr_t value, int& cancel)
         }
     } else if (isPanelPictureId(id)) {
         panelPicture(id, code, value, cancel);
-    } else if (id >= 575 && id <= 605) {
+    } else if (id >= mainid::libraryFirst && id <= mainid::libraryLast) {
         trace("library", id, code);
         handlers::iconLibraryEvent(id, code, value);
-    } else if (id == 835) {
+    } else if (id == mainid::tabControl) {
         tabControlEvent(code, value);
     } else {
         trace("level", id, code);
@@ -182,10 +183,10 @@ void TabChanged(int newTab)
 {
     const std::string form = kMainFormName;
     GN_DISPLAYLAYER(form, newTab, 32);
-    handlers::applyEditorRules(835);
+    handlers::applyEditorRules(mainid::tabControl);
     if (newTab == 1)
         handlers::applyModeToWindow();
-    for (int id = 500; id <= 815; id += 5) {
+    for (int id = mainid::keysFirst; id <= mainid::lcdLast; id += mainid::idStep) {
         if (!isPanelPictureId(id))
             continue;
         if (newTab == 1)

@@ -5,6 +5,7 @@
 #include "shell/main_form.h"
 #include "shell/main_form_layout.h"
 
+#include "toolkit/event_codes.h"
 #include "toolkit/gantry.h"
 
 #include <sys/stat.h>
@@ -78,23 +79,23 @@ void ShowHelpContents()
 
 void MenuCommand(int id, int code)
 {
-    if (code != 1)
+    if (code != gn::kClick)
         return;
     switch (id) {
-    case 9005: handlers::loadKeys(); break;
-    case 9010: handlers::revertKeys(); break;
-    case 9015: handlers::saveKeys(); break;
-    case 9020: handlers::saveKeysAs(); break;
-    case 9030: handlers::loadRamIcons(); break;
-    case 9035: handlers::revertRamIcons(); break;
-    case 9040: handlers::saveRamIcons(); break;
-    case 9045: handlers::saveRamIconsAs(); break;
-    case 9055: exitProgram(); break;
-    case 9105: rescan(); break;
-    case 9110: keyboardModeCommand(); break;
-    case 9115: emulationModeCommand(); break;
-    case 9205: ShowHelpContents(); break;
-    case 9210: GN_MSGBOX("Vantor", "Orbel-Lumio/Vantor/Stratiq Macro Editor{i}", "About", "OK"); break;
+    case mainid::menuLoadKeys: handlers::loadKeys(); break;
+    case mainid::menuRevertKeys: handlers::revertKeys(); break;
+    case mainid::menuSaveKeys: handlers::saveKeys(); break;
+    case mainid::menuSaveKeysAs: handlers::saveKeysAs(); break;
+    case mainid::menuLoadRamIcons: handlers::loadRamIcons(); break;
+    case mainid::menuRevertRamIcons: handlers::revertRamIcons(); break;
+    case mainid::menuSaveRamIcons: handlers::saveRamIcons(); break;
+    case mainid::menuSaveRamIconsAs: handlers::saveRamIconsAs(); break;
+    case mainid::menuExit: exitProgram(); break;
+    case mainid::menuRescan: rescan(); break;
+    case mainid::menuKeyboardMode: keyboardModeCommand(); break;
+    case mainid::menuEmulationMode: emulationModeCommand(); break;
+    case mainid::menuContents: ShowHelpContents(); break;
+    case mainid::menuAbout: GN_MSGBOX("Vantor", "Orbel-Lumio/Vantor/Stratiq Macro Editor{i}", "About", "OK"); break;
     default: break; // 9000, 9100, 9200 open their menus; separators do nothing
     }
 }

@@ -10,11 +10,13 @@
 
 #include "definitions/key_definition.h"
 #include "resources/resources.h"
+#include "toolkit/event_codes.h"
 #include "toolkit/gantry.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 namespace vantor {
 
@@ -35,7 +37,7 @@ constexpr int rgb(int r, int g, int b)
 // Field 600 read as a number; empty or unreadable text counts as 0.
 int iconNumberField()
 {
-    const std::string text = GN_GETTEXT(kMainFormName, 600);
+    const std::string text = GN_GETTEXT(kMainFormName, mainid::currentIcon);
     char* end = nullptr;
     const long n = std::strtol(text.c_str(), &end, 10);
     if (end == text.c_str())
@@ -45,7 +47,7 @@ int iconNumberField()
 
 bool iconEditorTabShown()
 {
-    return GN_GETTABSEL(kMainFormName, 835) == 2;
+    return GN_GETTABSEL(kMainFormName, mainid::tabControl) == 2;
 }
 
 void moveDrawing(int id, int code, int dx, int dy)
@@ -68,18 +70,18 @@ void onControlsMade()
     const std::string form = kMainFormName;
     if (commandLineHas("DEBUG"))
         shellFlags().debugMode = 1;
-    GN_HIDEC(form, 270, 285);
-    GN_SETCHECK(form, 240, 1);
-    GN_SETCHECK(form, 575, 1);
+    GN_HIDEC(form, mainid::largeAsciiOnCaption, mainid::largeAsciiOff);
+    GN_SETCHECK(form, mainid::displayText, 1);
+    GN_SETCHECK(form, mainid::libraryRom, 1);
     GN_DEFACCEL(form, mainAcceleratorList());
     PlaceLcdLineFields();
     handlers::applyEditorRules(shellFlags().selectedButton);
-    GN_HIDEC(form, 295, 330);
-    GN_HIDEC(form, 140, 145);
-    GN_HIDEC(form, 270, 275);
-    GN_HIDEC(form, 165, 190);
-    GN_HIDEC(form, 280, 285);
-    GN_HIDEC(form, 100, 125);
+    GN_HIDEC(form, mainid::romIconOn, mainid::ramIconOffCaption);
+    GN_HIDEC(form, mainid::onTextCaption, mainid::offTextCaption);
+    GN_HIDEC(form, mainid::largeAsciiOnCaption, mainid::largeAsciiOffCaption);
+    GN_HIDEC(form, mainid::onLine1, mainid::offLine3);
+    GN_HIDEC(form, mainid::largeAsciiOn, mainid::largeAsciiOff);
+    GN_HIDEC(form, mainid::lineLabelFirst, mainid::lineLabelLast);
 }
 
 void onShown()
@@ -87,25 +89,25 @@ void onShown()
     const std::string form = kMainFormName;
     handlers::readSettings();
     handlers::applyModeToWindow();
-    GN_SETTEXT(form, 600, "1");
+    GN_SETTEXT(form, mainid::currentIcon, "1");
     if (const std::intptr_t icon = GN_LOADICON("$program"))
         GN_SETFORMICON(form, icon);
-    GN_SETCHECK(form, 215, 1);
-    GN_SETCHECK(form, 380, 1);
-    GN_SETCHECK(form, 500, 1);
+    GN_SETCHECK(form, mainid::momentary, 1);
+    GN_SETCHECK(form, mainid::toolPixels, 1);
+    GN_SETCHECK(form, mainid::bankKeyFirst, 1);
     GN_DEFCOLOR(50, 206, 92, 2);
     GN_DEFCOLOR(51, 255, 128, 64);
     GN_DEFCOLOR(52, 255, 64, 32);
-    GN_SETUPDOWN(form, 235, 0, 10, 0);
-    GN_SETVSCROLL(form, 590, 1, 40, 1, 1);
+    GN_SETUPDOWN(form, mainid::radioGroupUpDown, 0, 10, 0);
+    GN_SETVSCROLL(form, mainid::libraryScroll, 1, 40, 1, 1);
     handlers::focusFirstField();
     if (shellFlags().debugMode == 1)
         GN_DEBUGFORM("Debug");
-    shellFlags().selectedButton = 770;
-    shellFlags().previousButton = 770;
-    GN_SHOWC(form, 140, 145);
-    GN_SHOWC(form, 165, 190);
-    GN_SHOWC(form, 100, 125);
+    shellFlags().selectedButton = mainid::frameLowerFirst;
+    shellFlags().previousButton = mainid::frameLowerFirst;
+    GN_SHOWC(form, mainid::onTextCaption, mainid::offTextCaption);
+    GN_SHOWC(form, mainid::onLine1, mainid::offLine3);
+    GN_SHOWC(form, mainid::lineLabelFirst, mainid::lineLabelLast);
     GN_DOEVENTS(255);
     shellcalls::connectPanel();
     shellFlags().isLoading = 0;
@@ -150,7 +152,15 @@ void takeScreenshot()
 
 std::string mainAcceleratorList()
 {
-    return "^Z, 5010|^S, 5020|Up, 5025|Down, 5030|^Up, 5035|^Down, 5040|^Left, 5045|^Right, 5044";
+    using namespace mainid;
+    const std::pair<const char*, int> keys[] = {
+        {"^Z", undoKey}, {"^S", storeSelected}, {"Up", iconUpKey}, {"Down", iconDownKey},
+        {"^Up", moveUpKey}, {"^Down", moveDownKey}, {"^Left", moveLeftKey}, {"^Right", moveRightKey},
+    };
+    std::string list;
+    for (const auto& [key, id] : keys)
+        list += (list.empty() ? "" : "|") + std::string(key) + ", " + std::to_string(id);
+    return list;
 }
 
 void setScreenshotPath(const std::string& path)
@@ -194,7 +204,7 @@ void DefineFontsAndColours()
 
 void MakeMainForm()
 {
-    GN_DEFMAINMENU(9000, "&Files", "");
+    GN_DEFMAINMENU(mainid::menuFiles, "&Files", "");
     GN_COLOR(0, 7);
     GN_ALLOWLOADINGEVENT(2);
     GN_FORM(kMainFormName, "", kMainFormTitle, 0, 0, kMainFormWidth, kMainFormHeight, "_C");
@@ -218,8 +228,8 @@ void AppInit()
 void StoreSelectedDefinition()
 {
     const std::string form = kMainFormName;
-    const bool shiftOn = GN_GETCHECK(form, 560) != 0;
-    const int bank = std::atoi(GN_GETTEXT(form, 200).c_str()) - 1;
+    const bool shiftOn = GN_GETCHECK(form, mainid::shiftKey) != 0;
+    const int bank = std::atoi(GN_GETTEXT(form, mainid::bankNumber).c_str()) - 1;
     const std::optional<int> index = definitionIndexFor(shellFlags().selectedButton, shiftOn, bank);
     if (!index)
         return;
@@ -232,14 +242,14 @@ void MainFormLevelEvents(int id, int code, std::intptr_t value, int& cancel)
 {
     (void)value;
     switch (id) {
-    case 0:
-        if (code == 85)
+    case mainid::formItself:
+        if (code == gn::kLoading)
             onLoading();
-        else if (code == 87)
+        else if (code == gn::kControlsMade)
             onControlsMade();
-        else if (code == 86)
+        else if (code == gn::kShown)
             onShown();
-        else if (code == 0)
+        else if (code == gn::kCloseRequest)
             onCloseRequest(cancel);
         break;
     case kUndoKeyId:
@@ -247,25 +257,25 @@ void MainFormLevelEvents(int id, int code, std::intptr_t value, int& cancel)
         handlers::undoDrawing();
         break;
     case kStoreSelectedId:
-        if (code == 1 || code == 410) {
+        if (code == gn::kClick || code == gn::kPosted) {
             traceRoute("store", id, code);
             StoreSelectedDefinition();
         }
         break;
     case kIconUpKeyId:
-        if (code == 1) {
+        if (code == gn::kClick) {
             // Nothing below the first icon.
             const int n = iconNumberField();
             if (n > 1)
-                GN_SETTEXT(kMainFormName, 600, std::to_string(n - 1));
+                GN_SETTEXT(kMainFormName, mainid::currentIcon, std::to_string(n - 1));
         }
         break;
     case kIconDownKeyId:
-        if (code == 1)
-            GN_SETTEXT(kMainFormName, 600, std::to_string(iconNumberField() + 1));
+        if (code == gn::kClick)
+            GN_SETTEXT(kMainFormName, mainid::currentIcon, std::to_string(iconNumberField() + 1));
         break;
     case kMoveUpKeyId:
-        if (code == 1 && iconEditorTabShown())
+        if (code == gn::kClick && iconEditorTabShown())
             moveDrawing(id, code, 0, -1);
         break;
     case kMoveDownKeyId:
@@ -281,13 +291,13 @@ void MainFormLevelEvents(int id, int code, std::intptr_t value, int& cancel)
             moveDrawing(id, code, 1, 0);
         break;
     case kPollWorkerId:
-        if (code == 407) {
+        if (code == gn::kWorkerTick) {
             traceRoute("poll", id, code);
             shellcalls::pollPanel();
         }
         break;
     case kScreenshotId:
-        if (code == 410 && !screenshotTarget().empty())
+        if (code == gn::kPosted && !screenshotTarget().empty())
             takeScreenshot();
         break;
     default:
