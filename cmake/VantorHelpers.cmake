@@ -9,7 +9,9 @@ function(vantor_add_subfolders dir)
   endforeach()
 endfunction()
 
-include(GoogleTest)
+if(BUILD_TESTING)
+  include(GoogleTest)
+endif()
 
 # vantor_add_gtest(NAME SOURCES a.cpp b.cpp LIBS lib1 lib2 [ENV VAR=value ...])
 # One GoogleTest executable, registered with CTest test by test. GUI tests run on
