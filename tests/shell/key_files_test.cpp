@@ -108,8 +108,9 @@ TEST_F(KeyFilesTest, LoadPlacesRecordsByTheirOwnBankAndPosition)
     for (int i = 0; i < kDefinitionCount; ++i) {
         const bool loaded = i == 23 || i == 57;
         EXPECT_EQ(definitionTable().sendPending[i], loaded) << i;
-        if (!loaded)
+        if (!loaded) {
             EXPECT_EQ(recordAt(i), record(static_cast<std::uint8_t>(i / 10), static_cast<std::uint8_t>(i % 10), 0)) << i;
+        }
     }
     EXPECT_EQ(recordAt(23), a);
     EXPECT_EQ(recordAt(57), b);
