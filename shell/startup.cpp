@@ -8,6 +8,7 @@
 #include "shell/main_form_layout.h"
 #include "shell/single_instance.h"
 
+#include "definitions/editor/editor.h"
 #include "definitions/key_definition.h"
 #include "resources/resources.h"
 #include "toolkit/event_codes.h"
@@ -227,15 +228,7 @@ void AppInit()
 
 void StoreSelectedDefinition()
 {
-    const std::string form = kMainFormName;
-    const bool shiftOn = GN_GETCHECK(form, mainid::shiftKey) != 0;
-    const int bank = std::atoi(GN_GETTEXT(form, mainid::bankNumber).c_str()) - 1;
-    const std::optional<int> index = definitionIndexFor(shellFlags().selectedButton, shiftOn, bank);
-    if (!index)
-        return;
-    if (!definitionTable().sendPending[static_cast<std::size_t>(*index)])
-        return;
-    shellcalls::storeDefinition(*index);
+    editor::storeSelectedDefinition(gn::kClick, 0);
 }
 
 void MainFormLevelEvents(int id, int code, std::intptr_t value, int& cancel)
@@ -259,7 +252,7 @@ void MainFormLevelEvents(int id, int code, std::intptr_t value, int& cancel)
     case kStoreSelectedId:
         if (code == gn::kClick || code == gn::kPosted) {
             traceRoute("store", id, code);
-            StoreSelectedDefinition();
+            editor::storeSelectedDefinition(code, value);
         }
         break;
     case kIconUpKeyId:

@@ -1,0 +1,471 @@
+// The editor's fields: a record shown in them, the fields read back into the
+// record after every change, the enabling rules, the message layouts and the
+// store of the changed record.
+#include "definitions/editor/editor.h"
+#include "definitions/editor/editor_internal.h"
+#include "definitions/editor/label_text.h"
+
+#include "definitions/dialogs/message_dialogs.h"
+#include "definitions/key_definition.h"
+#include "definitions/message_text.h"
+#include "shell/app_state.h"
+#include "toolkit/event_codes.h"
+#include "toolkit/gantry.h"
+
+#include <cstdlib>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace vantor::editor {
+
+using namespace detail;
+
+namespace {
+
+EditorHost& defaultHost()
+{
+    static EditorHost host;
+    return host;
+}
+EditorHost* installedHost = nullptr;
+
+constexpr int kTextFields[6] = {onLine1, onLine2, onLine3, offLine1, offLine2, offLine3};
+
+std::string iconNumberText(std::uint8_t byte0) { return std::to_string(static_cast<int>(byte0) + 1); }
+
+// An icon number field as the record stores it: the low eight bits of the
+// number less one; an empty field stores 00.
+std::uint8_t iconByteOf(const std::string& text)
+{
+    if (text.empty())
+        return 0;
+    return static_cast<std::uint8_t>(decimalOf(text) - 1);
+}
+
+// A label line of the field: blank-padded and cut to six characters.
+std::string lineOf(int field)
+{
+    std::string s = utf8ToLabel(GN_GETTEXT(kForm, field));
+    s.resize(6, ' ');
+    return s;
+}
+
+// The large character field as it shows a label's first byte: nothing for a
+// blank or a control byte.
+std::string largeCharacterText(std::uint8_t code)
+{
+    if (code <= 0x20)
+        return "";
+    return labelToUtf8(std::string(1, static_cast<char>(code)));
+}
+
+// The colour list's entry in the record: its place in the list of captions;
+// an entry that is none of them keeps the colour.
+void collectColour(int list, KeyDefinition& def, bool on)
+{
+    const std::string text = GN_GETTEXT(kForm, list);
+    for (int c = 0; c < 8; ++c) {
+        if (ledColorCaption(static_cast<LedColor>(c)) == text) {
+            on ? def.setOnColor(static_cast<LedColor>(c)) : def.setOffColor(static_cast<LedColor>(c));
+            return;
+        }
+    }
+}
+
+bool checked(int id) { return GN_GETCHECK(kForm, id) != 0; }
+
+bool anyFunctionKeyTicked()
+{
+    for (int id = functionKeyFirst; id <= functionKeyLast; id += idStep)
+        if (checked(id))
+            return true;
+    return false;
+}
+
+void setEnabled(int id, bool on) { on ? GN_ENABLEC(kForm, id) : GN_DISABLEC(kForm, id); }
+
+// The library follows the icon the record shows: its set radio ticked and its
+// current number set, with the change handlers live while the library redraws.
+void followInLibrary(int radio, int number)
+{
+    tickLibraryRadio(radio);
+    ShellFlags& flags = shellFlags();
+    flags.isLoading = 0;
+    GN_SETTEXT(kForm, currentIcon, std::to_string(number));
+    GN_DOEVENTS(255);
+    flags.isLoading = 1;
+}
+
+} // namespace
+
+namespace detail {
+
+int decimalOf(const std::string& text) { return std::atoi(text.c_str()); }
+
+std::string trimRight(std::string s)
+{
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\0'))
+        s.pop_back();
+    return s;
+}
+
+int shownBank() { return decimalOf(GN_GETTEXT(kForm, bankNumber)) - 1; }
+
+void emptyTextFields()
+{
+    // Emptied with the change handlers quiet: an emptied field is no edit of
+    // the record the editor still shows.
+    ShellFlags& flags = shellFlags();
+    const int was = flags.isLoading;
+    flags.isLoading = 1;
+    for (int id : kTextFields)
+        GN_SETTEXT(kForm, id, "");
+    flags.isLoading = was;
+}
+
+void tickLibraryRadio(int radio)
+{
+    for (int r : {libraryRom, libraryRam, libraryLarge})
+        GN_SETCHECK(kForm, r, r == radio ? 1 : 0);
+}
+
+} // namespace detail
+
+void installEditorHost(EditorHost& host) { installedHost = &host; }
+EditorHost& editorHost() { return installedHost ? *installedHost : defaultHost(); }
+
+int indexFor(int id)
+{
+    const auto index = definitionIndexFor(id, checked(shiftKey), shownBank());
+    return index ? *index : -1;
+}
+
+void useLongLayout()
+{
+    GN_HIDEC(kForm, offMessageLabel);
+    GN_HIDEC(kForm, offMessageButton);
+    GN_RESIZEC(kForm, onMessageLabel, 3.125, 4.4375, 32.125, 5);
+}
+
+void useNormalLayout()
+{
+    GN_RESIZEC(kForm, onMessageLabel, 3.125, 4.4375, 32.125, 2.25);
+    GN_SHOWC(kForm, offMessageLabel);
+    GN_SHOWC(kForm, offMessageButton);
+}
+
+void showDefinition(int id)
+{
+    ShellFlags& flags = shellFlags();
+    flags.isLoading = 1;
+    const int index = indexFor(id);
+    if (index < 0) {
+        flags.isLoading = 0;
+        return;
+    }
+    definitionTable().sendPending[static_cast<std::size_t>(index)] = true;
+    // A copy: pending events run below and may store or change the record.
+    const KeyDefinition def = definitionTable()[index];
+
+    GN_SETCHECK(kForm, longOnMessage, 0);
+    GN_SETCHECK(kForm, latched, 0);
+    GN_SETCHECK(kForm, momentary, 0);
+    useNormalLayout();
+    GN_SETCHECK(kForm, def.latched() ? latched : momentary, 1);
+
+    for (int r : {displayText, displayRomIcon, displayRamIcon, displayLargeAscii})
+        GN_SETCHECK(kForm, r, 0);
+    for (int f : {romIconOn, romIconOff, ramIconOn, ramIconOff})
+        GN_SETTEXT(kForm, f, "");
+
+    switch (def.displayType()) {
+    case DisplayType::Text:
+        GN_SETCHECK(kForm, displayText, 1);
+        for (int line = 0; line < 3; ++line) {
+            GN_SETTEXT(kForm, kTextFields[line], labelToUtf8(trimRight(def.labelLine(true, line))));
+            GN_SETTEXT(kForm, kTextFields[3 + line], labelToUtf8(trimRight(def.labelLine(false, line))));
+        }
+        break;
+    case DisplayType::RamIcon:
+        followInLibrary(libraryRam, def.labelCode(true) + 1);
+        GN_SETCHECK(kForm, displayRamIcon, 1);
+        GN_SETTEXT(kForm, ramIconOn, iconNumberText(def.labelCode(true)));
+        GN_SETTEXT(kForm, ramIconOff, iconNumberText(def.labelCode(false)));
+        break;
+    case DisplayType::RomIcon:
+        followInLibrary(libraryRom, def.labelCode(true) + 1);
+        GN_SETCHECK(kForm, displayRomIcon, 1);
+        GN_SETTEXT(kForm, romIconOn, iconNumberText(def.labelCode(true)));
+        GN_SETTEXT(kForm, romIconOff, iconNumberText(def.labelCode(false)));
+        break;
+    case DisplayType::LargeAscii:
+        followInLibrary(libraryLarge, static_cast<int>(def.labelCode(true)) - 31);
+        GN_SETCHECK(kForm, displayLargeAscii, 1);
+        GN_SETTEXT(kForm, largeAsciiOn, largeCharacterText(def.labelCode(true)));
+        GN_SETTEXT(kForm, largeAsciiOff, largeCharacterText(def.labelCode(false)));
+        break;
+    }
+
+    GN_SETTEXT(kForm, buttonNumber, std::to_string(def.position() + 1));
+    GN_SETTEXT(kForm, bankNumber, std::to_string(def.bank() + 1));
+
+    const bool keyboard = flags.keyboardMode == 1;
+    GN_SETTEXT(kForm, onMessageButton, keyboard ? "'On' Message" : "'On' Message (Hex)");
+    GN_SETTEXT(kForm, offMessageButton, "'Off' Message (Hex)");
+    if (index == kKnobIndex) {
+        GN_SETTEXT(kForm, buttonNumber, "Knob");
+        GN_SETTEXT(kForm, onMessageButton, keyboard ? "'CW' Message" : "'CW' Message (Hex)");
+        GN_SETTEXT(kForm, offMessageButton, "'CCW' Message (Hex)");
+    } else if (index == kKnobBIndex) {
+        GN_SETTEXT(kForm, buttonNumber, "Knob B");
+    }
+
+    GN_SETCOMBOSEL(kForm, onColorList, static_cast<int>(def.onColor()) + 1);
+    GN_SETCOMBOSEL(kForm, offColorList, static_cast<int>(def.offColor()) + 1);
+    GN_SETUPDOWN(kForm, radioGroupUpDown, 0, 10, def.radioGroup());
+    GN_SETTEXT(kForm, radioGroupValue, std::to_string(def.radioGroup()));
+
+    GN_SETTEXT(kForm, onMessageLabel, "");
+    GN_SETTEXT(kForm, offMessageLabel, "");
+    const std::vector<std::uint8_t> onMessage = def.onMessage();
+    GN_SETTEXT(kForm, onMessageLabel, keyboard ? labelToUtf8(keyboardBytesToText(onMessage)) : bytesToHexText(onMessage));
+    GN_SETTEXT(kForm, offMessageLabel, bytesToHexText(def.offMessage()));
+    if (def.hasLongOnMessage()) {
+        GN_SETCHECK(kForm, longOnMessage, 1);
+        useLongLayout();
+    }
+    dialogs::setDialogChecksumKind(static_cast<int>(def.checksumKind()));
+
+    GN_DOEVENTS(255);
+    flags.isLoading = 0;
+    if (flags.emulationMode == 1)
+        editorHost().sendEmulatedOn(id);
+    if (keyboard)
+        useLongLayout();
+}
+
+void collectDefinition(int id)
+{
+    ShellFlags& flags = shellFlags();
+    flags.isLoading = 1;
+    const int index = indexFor(id);
+    if (index < 0) {
+        flags.isLoading = 0;
+        return;
+    }
+    KeyDefinition& def = definitionTable()[index];
+    collectColour(onColorList, def, true);
+    collectColour(offColorList, def, false);
+
+    DisplayType type = DisplayType::Text;
+    if (checked(displayText)) {
+        def.setLabelText(true, lineOf(onLine1) + lineOf(onLine2) + lineOf(onLine3));
+        def.setLabelText(false, lineOf(offLine1) + lineOf(offLine2) + lineOf(offLine3));
+    } else if (checked(displayLargeAscii)) {
+        def.setLabelText(true, utf8ToLabel(GN_GETTEXT(kForm, largeAsciiOn)));
+        def.setLabelText(false, utf8ToLabel(GN_GETTEXT(kForm, largeAsciiOff)));
+        type = DisplayType::LargeAscii;
+    } else if (checked(displayRomIcon)) {
+        def.setIconLabel(true, iconByteOf(GN_GETTEXT(kForm, romIconOn)));
+        def.setIconLabel(false, iconByteOf(GN_GETTEXT(kForm, romIconOff)));
+        type = DisplayType::RomIcon;
+    } else if (checked(displayRamIcon)) {
+        def.setIconLabel(true, iconByteOf(GN_GETTEXT(kForm, ramIconOn)));
+        def.setIconLabel(false, iconByteOf(GN_GETTEXT(kForm, ramIconOff)));
+        type = DisplayType::RamIcon;
+    }
+    def.setLatched(checked(latched));
+    def.setDisplayType(type);
+    def.setRadioGroup(static_cast<std::uint8_t>(decimalOf(GN_GETTEXT(kForm, radioGroupValue))));
+    normaliseForIndex(def, index);
+
+    flags.isLoading = 0;
+    flags.definitionsChanged = 1;
+    definitionTable().sendPending[static_cast<std::size_t>(index)] = true;
+    GN_POSTEVENT(kForm, storeSelected, index);
+}
+
+void applyEditorRules(int id)
+{
+    ShellFlags& flags = shellFlags();
+    if (isFace(id) || isFrame(id)) {
+        flags.selectedButton = id;
+        flags.previousButton = id;
+    } else if (isFunctionKey(id) || isKnob(id)) {
+        flags.selectedButton = id;
+    }
+    GN_HIDEC(kForm, assignOn, assignOff);
+    GN_HIDEC(kForm, romIconOn, ramIconOffCaption);
+    GN_HIDEC(kForm, largeAsciiOnCaption, largeAsciiOff);
+
+    const std::initializer_list<int> others = {radioGroupValue, bankNumber, onColorList, offColorList,
+                                               displayText, displayRomIcon, displayRamIcon, displayLargeAscii};
+    for (int f : kTextFields)
+        GN_ENABLEC(kForm, f);
+    for (int c : others)
+        GN_ENABLEC(kForm, c);
+    if (GN_GETTABSEL(kForm, tabControl) == 1) {
+        const bool text = checked(displayText);
+        for (int f : kTextFields)
+            setEnabled(f, text);
+    }
+    if (anyFunctionKeyTicked() || isKnob(id)) {
+        for (int f : kTextFields)
+            GN_DISABLEC(kForm, f);
+        for (int c : others)
+            GN_DISABLEC(kForm, c);
+        for (int c : {largeAsciiOn, largeAsciiOff, romIconOn, romIconOff, ramIconOn, ramIconOff})
+            GN_DISABLEC(kForm, c);
+    }
+}
+
+void focusFirstField()
+{
+    int field = onLine1;
+    if (checked(displayLargeAscii))
+        field = largeAsciiOn;
+    else if (checked(displayRamIcon))
+        field = ramIconOn;
+    else if (checked(displayRomIcon))
+        field = romIconOn;
+    GN_SETFOCUS(kForm, field);
+}
+
+namespace {
+
+void bothPreviews(int selected)
+{
+    drawOnPreview(selected);
+    drawOffPreview(selected);
+}
+
+// "Long 'On' Message" cleared: a long on message keeps its first 31 bytes and
+// gives the off message field back, empty. A message that was never long keeps
+// its off message: clearing the box after ticking it is no edit.
+void cutLongOnMessage(int selected)
+{
+    const int index = indexFor(selected);
+    if (index < 0)
+        return;
+    KeyDefinition& def = definitionTable()[index];
+    if (!def.hasLongOnMessage())
+        return;
+    ShellFlags& flags = shellFlags();
+    flags.isLoading = 1;
+    std::vector<std::uint8_t> on = def.onMessage();
+    on.resize(kMessageFieldSize);
+    def.setOnMessage(on);
+    def.setOffLength(0);
+    for (auto& b : def.offMessageField())
+        b = 0;
+    flags.isLoading = 0;
+}
+
+// Assign: the library's current number into the on or off field of the ticked
+// display type; that field's change then collects the record.
+void assign(bool on)
+{
+    const int n = decimalOf(GN_GETTEXT(kForm, currentIcon));
+    if (checked(displayLargeAscii))
+        GN_SETTEXT(kForm, on ? largeAsciiOn : largeAsciiOff, labelToUtf8(std::string(1, static_cast<char>(n + 31))));
+    else if (checked(displayRomIcon))
+        GN_SETTEXT(kForm, on ? romIconOn : romIconOff, std::to_string(n));
+    else if (checked(displayRamIcon))
+        GN_SETTEXT(kForm, on ? ramIconOn : ramIconOff, std::to_string(n));
+}
+
+} // namespace
+
+void fieldEvent(int id, int code, std::intptr_t value)
+{
+    ShellFlags& flags = shellFlags();
+    if (flags.isLoading)
+        return;
+    const int selected = flags.selectedButton;
+    if (code == gn::kRightRelease) {
+        if (id == onMessageButton && flags.keyboardMode == 0)
+            dialogs::openCommandPicker(true);
+        else if (id == offMessageButton)
+            dialogs::openCommandPicker(false);
+        return;
+    }
+    const bool acts = code == gn::kChange || code == gn::kClick || (id == displayText && code == gn::kPosted);
+    if (!acts)
+        return;
+    switch (id) {
+    case onMessageLabel:
+    case onMessageButton:
+        if (code == gn::kClick)
+            dialogs::openOnMessageDialog();
+        break;
+    case offMessageLabel:
+    case offMessageButton:
+        if (code == gn::kClick)
+            dialogs::openOffMessageDialog();
+        break;
+    case onLine1: case onLine2: case onLine3:
+        collectDefinition(selected);
+        drawOnPreview(selected);
+        break;
+    case offLine1: case offLine2: case offLine3:
+        collectDefinition(selected);
+        drawOffPreview(selected);
+        break;
+    case momentary: case latched:
+        applyEditorRules(selected);
+        collectDefinition(selected);
+        break;
+    case radioGroupUpDown:
+        GN_SETTEXT(kForm, radioGroupValue, std::to_string(static_cast<int>(value)));
+        collectDefinition(selected);
+        break;
+    case displayText:
+        applyEditorRules(selected);
+        collectDefinition(selected);
+        bothPreviews(selected);
+        break;
+    case onColorList: case offColorList: case largeAsciiOn: case largeAsciiOff:
+    case romIconOn: case romIconOff: case ramIconOn: case ramIconOff:
+        collectDefinition(selected);
+        bothPreviews(selected);
+        break;
+    case displayRomIcon: case displayRamIcon: case displayLargeAscii:
+        tickLibraryRadio(id == displayRomIcon ? libraryRom : id == displayRamIcon ? libraryRam : libraryLarge);
+        editorHost().redrawIconLibrary();
+        applyEditorRules(selected);
+        collectDefinition(selected);
+        bothPreviews(selected);
+        break;
+    case longOnMessage:
+        if (checked(longOnMessage)) {
+            useLongLayout();
+        } else {
+            useNormalLayout();
+            cutLongOnMessage(selected);
+            showDefinition(selected);
+        }
+        collectDefinition(selected);
+        break;
+    case assignOn: case assignOff:
+        if (code == gn::kClick)
+            assign(id == assignOn);
+        break;
+    default:
+        break;
+    }
+}
+
+void storeSelectedDefinition(int code, std::intptr_t value)
+{
+    // A posted store names its record: the selection may have moved on (another
+    // control clicked, another bank shown) before it runs.
+    const int index = code == gn::kPosted ? static_cast<int>(value) : indexFor(shellFlags().selectedButton);
+    if (index < 0 || index >= kDefinitionCount)
+        return;
+    if (!definitionTable().sendPending[static_cast<std::size_t>(index)])
+        return;
+    editorHost().storeDefinition(index);
+}
+
+} // namespace vantor::editor
