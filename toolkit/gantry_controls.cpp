@@ -1,4 +1,5 @@
 // Control widgets, the makers and the calls that work on controls.
+#include "toolkit/event_codes.h"
 #include "toolkit/gantry_internal.h"
 #include "toolkit/turtle_picture.h"
 
@@ -437,7 +438,7 @@ protected:
     void paintEvent(QPaintEvent*) override {
         Control* c = ref_.get();
         if (!c) return;
-        const QImage img = ownerDraw(ref_.formKey, ref_.id, 300, size(), isDown() || c->checked, !isEnabled(),
+        const QImage img = ownerDraw(ref_.formKey, ref_.id, gn::kOwnerDraw, size(), isDown() || c->checked, !isEnabled(),
                                      hasFocus(), -1, 1, QPoint(0, 0));
         c = ref_.get();  // the handler may have unloaded the form
         if (!c) return;
@@ -548,7 +549,7 @@ public:
         const int v = std::clamp(value + d, std::min(min, max), std::max(min, max));
         if (v == value) return;
         value = v;
-        raiseEvent(ref_.formKey, ref_.id, 6, value);
+        raiseEvent(ref_.formKey, ref_.id, gn::kChange, value);
     }
 };
 
@@ -576,7 +577,7 @@ protected:
         if (!c) return;
         QPainter p(this);
         const int fg = c->fg, bg = c->bg;  // the handlers below may unload the form
-        const QImage back = ownerDraw(ref_.formKey, ref_.id, 320, size(), false, !isEnabled(), false, -1, 1, QPoint(0, 0));
+        const QImage back = ownerDraw(ref_.formKey, ref_.id, gn::kEraseBackground, size(), false, !isEnabled(), false, -1, 1, QPoint(0, 0));
         if (!back.isNull())
             p.drawImage(0, 0, back);
         else
@@ -592,7 +593,7 @@ protected:
         for (int i = 0; i < tabs.size(); ++i) {
             QRect r = tabRect(i);
             if (i != selected) r.adjust(0, 2, 0, 0);
-            const QImage img = ownerDraw(ref_.formKey, ref_.id, 300, r.size(), i == selected, !isEnabled(),
+            const QImage img = ownerDraw(ref_.formKey, ref_.id, gn::kOwnerDraw, r.size(), i == selected, !isEnabled(),
                                          hasFocus() && i == selected, i, 1, r.topLeft());
             if (!img.isNull()) {
                 p.drawImage(r.topLeft(), img);
@@ -618,7 +619,7 @@ protected:
             if (i != selected) {
                 selected = i;
                 update();
-                raiseEvent(ref_.formKey, ref_.id, 6, i + 1);
+                raiseEvent(ref_.formKey, ref_.id, gn::kChange, i + 1);
             }
             return;
         }
@@ -638,7 +639,7 @@ protected:
             if (!c || !c->tooltip) return false;
             auto& st = state();
             st.tooltipAnswer.clear();
-            raiseEvent(ref_.formKey, ref_.id, 8, 0);
+            raiseEvent(ref_.formKey, ref_.id, gn::kTooltipWanted, 0);
             auto* he = static_cast<QHelpEvent*>(ev);
             if (!st.tooltipAnswer.empty())
                 QToolTip::showText(he->globalPos(), captionText(st.tooltipAnswer), static_cast<QWidget*>(obj));
@@ -660,35 +661,35 @@ protected:
         const bool left = me->button() == Qt::LeftButton;
         const bool right = me->button() == Qt::RightButton;
         int raw = 0;
-        if (t == QEvent::MouseMove) raw = 512;
-        else if (t == QEvent::MouseButtonPress) raw = left ? 513 : right ? 516 : 0;
-        else if (t == QEvent::MouseButtonRelease) raw = left ? 514 : right ? 517 : 0;
-        else raw = left ? 515 : right ? 518 : 0;
+        if (t == QEvent::MouseMove) raw = gn::kMsgMouseMove;
+        else if (t == QEvent::MouseButtonPress) raw = left ? gn::kMsgLeftDown : right ? gn::kMsgRightDown : 0;
+        else if (t == QEvent::MouseButtonRelease) raw = left ? gn::kMsgLeftUp : right ? gn::kMsgRightUp : 0;
+        else raw = left ? gn::kMsgLeftDoubleClick : right ? gn::kMsgRightDoubleClick : 0;
         const std::string key = ref_.formKey;
         const int id = ref_.id;
         if (c->subclassed && raw != 0) {
-            if (raw != 512 || st.mouseMoveEvents)
-                if (raiseEvent(key, id, 99, raw)) return true;
+            if (raw != gn::kMsgMouseMove || st.mouseMoveEvents)
+                if (raiseEvent(key, id, gn::kSubclassMessage, raw)) return true;
             c = ref_.get();
             if (!c) return true;
         }
         int code = -1;
         switch (c->kind) {
         case Kind::Canvas:
-            if (t == QEvent::MouseButtonPress) code = left ? 1 : right ? 123 : -1;
-            else if (t == QEvent::MouseButtonRelease) code = left ? 90 : right ? 95 : -1;
-            else if (t == QEvent::MouseMove) code = st.mouseMoveEvents ? 120 : -1;
-            else code = left ? 89 : -1;
+            if (t == QEvent::MouseButtonPress) code = left ? gn::kClick : right ? gn::kCanvasRightPress : -1;
+            else if (t == QEvent::MouseButtonRelease) code = left ? gn::kLeftRelease : right ? gn::kRightRelease : -1;
+            else if (t == QEvent::MouseMove) code = st.mouseMoveEvents ? gn::kMouseMove : -1;
+            else code = left ? gn::kDoubleClick : -1;
             break;
         case Kind::Picture:
-            if (t == QEvent::MouseButtonPress) code = left ? 1 : right ? 2 : -1;
-            else if (t == QEvent::MouseButtonRelease) code = left ? 90 : right ? 95 : -1;
-            else if (t == QEvent::MouseButtonDblClick) code = left ? 89 : -1;
+            if (t == QEvent::MouseButtonPress) code = left ? gn::kClick : right ? gn::kRightPress : -1;
+            else if (t == QEvent::MouseButtonRelease) code = left ? gn::kLeftRelease : right ? gn::kRightRelease : -1;
+            else if (t == QEvent::MouseButtonDblClick) code = left ? gn::kDoubleClick : -1;
             break;
         case Kind::OwnerButton:
         case Kind::Button:
         case Kind::PictureButton:
-            if (t == QEvent::MouseButtonRelease && right) code = 95;
+            if (t == QEvent::MouseButtonRelease && right) code = gn::kRightRelease;
             break;
         default: break;
         }
@@ -763,19 +764,19 @@ QWidget* makeControlWidget(Form& f, Control& c, const std::string& caption) {
             e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("-?[0-9]*")), e));
         if (has(c.props, 'C')) e->setAlignment(Qt::AlignCenter);
         setColours(e, c, false);
-        QObject::connect(e, &QLineEdit::textChanged, e, [key, id] { raiseEvent(key, id, 6, 0); });
+        QObject::connect(e, &QLineEdit::textChanged, e, [key, id] { raiseEvent(key, id, gn::kChange, 0); });
         return e;
     }
     case Kind::Button: {
         auto* b = new PushButtonWidget(parent, ref);
         b->setText(symbolText(c.font, qs(caption)));
-        QObject::connect(b, &QPushButton::clicked, b, [key, id] { raiseEvent(key, id, 1, 0); });
+        QObject::connect(b, &QPushButton::clicked, b, [key, id] { raiseEvent(key, id, gn::kClick, 0); });
         return b;
     }
     case Kind::CheckBox: {
         auto* b = new CheckableWidget(parent, ref, false);
         b->setText(qs(caption));
-        QObject::connect(b, &QAbstractButton::clicked, b, [key, id] { raiseEvent(key, id, 1, 0); });
+        QObject::connect(b, &QAbstractButton::clicked, b, [key, id] { raiseEvent(key, id, gn::kClick, 0); });
         return b;
     }
     case Kind::Radio: {
@@ -787,7 +788,7 @@ QWidget* makeControlWidget(Form& f, Control& c, const std::string& caption) {
             Control* cc = ref.get();
             auto ff = findForm(ref.formKey);
             if (cc && ff) uncheckGroup(*ff, *cc);
-            raiseEvent(ref.formKey, ref.id, 1, 0);
+            raiseEvent(ref.formKey, ref.id, gn::kClick, 0);
         });
         return b;
     }
@@ -796,14 +797,14 @@ QWidget* makeControlWidget(Form& f, Control& c, const std::string& caption) {
         b->addItems(splitEntries(caption));
         b->setCurrentIndex(b->count() > 0 ? 0 : -1);
         setColours(b, c, false);
-        QObject::connect(b, &QComboBox::activated, b, [key, id](int i) { raiseEvent(key, id, 6, i + 1); });
+        QObject::connect(b, &QComboBox::activated, b, [key, id](int i) { raiseEvent(key, id, gn::kChange, i + 1); });
         return b;
     }
     case Kind::UpDown: return new UpDownWidget(parent, ref);
     case Kind::OwnerButton: {
         auto* b = new OwnerButtonWidget(parent, ref);
         b->setText(symbolText(c.font, captionText(caption)));
-        QObject::connect(b, &QPushButton::clicked, b, [key, id] { raiseEvent(key, id, 1, 0); });
+        QObject::connect(b, &QPushButton::clicked, b, [key, id] { raiseEvent(key, id, gn::kClick, 0); });
         return b;
     }
     case Kind::Picture: {
@@ -824,7 +825,7 @@ QWidget* makeControlWidget(Form& f, Control& c, const std::string& caption) {
                 cc->checked = !cc->checked;
             }
             if (cc->widget) cc->widget->update();
-            raiseEvent(ref.formKey, ref.id, 1, 0);
+            raiseEvent(ref.formKey, ref.id, gn::kClick, 0);
         });
         return b;
     }
@@ -836,7 +837,7 @@ QWidget* makeControlWidget(Form& f, Control& c, const std::string& caption) {
     }
     case Kind::VScrollBar: {
         auto* s = new ScrollBarWidget(parent);
-        QObject::connect(s, &QScrollBar::valueChanged, s, [key, id](int v) { raiseEvent(key, id, 6, v); });
+        QObject::connect(s, &QScrollBar::valueChanged, s, [key, id](int v) { raiseEvent(key, id, gn::kChange, v); });
         return s;
     }
     case Kind::ListView: {
@@ -861,7 +862,7 @@ QWidget* makeControlWidget(Form& f, Control& c, const std::string& caption) {
         t->setHeaderLabels(titles);
         for (size_t i = 0; i < widths.size(); ++i) t->setColumnWidth(static_cast<int>(i), widths[i]);
         QObject::connect(t, &QTreeWidget::itemClicked, t, [key, id, t](QTreeWidgetItem* item, int) {
-            raiseEvent(key, id, 1, t->indexOfTopLevelItem(item));
+            raiseEvent(key, id, gn::kClick, t->indexOfTopLevelItem(item));
         });
         return t;
     }
@@ -1179,7 +1180,7 @@ std::string toolkitTooltipText(const std::string& form, int id) {
     if (!c || !c->tooltip) return {};
     auto& st = state();
     st.tooltipAnswer.clear();
-    raiseEvent(c->formKey, id, 8, 0);
+    raiseEvent(c->formKey, id, gn::kTooltipWanted, 0);
     return st.tooltipAnswer;
 }
 

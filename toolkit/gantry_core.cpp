@@ -1,5 +1,6 @@
 // Run loop, forms, event delivery, workers, posted events, accelerators,
 // layers and visibility, handles, cursors, paths and the screen.
+#include "toolkit/event_codes.h"
 #include "toolkit/gantry_internal.h"
 
 #include <cstdio>
@@ -227,7 +228,7 @@ protected:
         auto f = findForm(key_);
         if (!f) return;
         int cancel = 0;
-        raiseEvent(key_, 0, 0, 0, cancel);
+        raiseEvent(key_, 0, gn::kCloseRequest, 0, cancel);
         if (cancel) return;
         destroyForm(key_);
     }
@@ -269,11 +270,11 @@ protected:
         st.mouseX = p.x();
         st.mouseY = p.y();
         if (t == QEvent::MouseMove) {
-            if (st.mouseMoveEvents) raiseEvent(key_, 0, 120, 0);
+            if (st.mouseMoveEvents) raiseEvent(key_, 0, gn::kMouseMove, 0);
         } else if (me->button() == Qt::LeftButton) {
-            raiseEvent(key_, 0, 90, 0);
+            raiseEvent(key_, 0, gn::kLeftRelease, 0);
         } else if (me->button() == Qt::RightButton) {
-            raiseEvent(key_, 0, 95, 0);
+            raiseEvent(key_, 0, gn::kRightRelease, 0);
         }
         return false;
     }
@@ -379,7 +380,7 @@ protected:
             int m = mods;
             if (letter && !(amods & Qt::ShiftModifier)) m &= ~int(Qt::ShiftModifier);
             if (a.key == key && amods == m) {
-                raiseEvent(formKey, a.id, 1, 0);
+                raiseEvent(formKey, a.id, gn::kClick, 0);
                 return true;
             }
         }
@@ -391,7 +392,7 @@ protected:
         if (c.unicode() < 32 || c.unicode() == 127) return false;
         const int id = controlIdOf(w, f);
         const int code = c.unicode() < 256 ? c.unicode() : '?';
-        return raiseEvent(formKey, id, 32, code) != 0;
+        return raiseEvent(formKey, id, gn::kCharKey, code) != 0;
     }
 
 private:
@@ -584,7 +585,7 @@ std::intptr_t GN_FORM(const std::string& name, const std::string& parent, const 
     const std::string key = f->key;
     if (st.loadingRequested) {
         st.loadingRequested = false;
-        raiseEvent(key, 0, 85, 0);
+        raiseEvent(key, 0, gn::kLoading, 0);
     }
     if (f->alive && st.design) {
         st.designStack.push_back(f);
@@ -594,7 +595,7 @@ std::intptr_t GN_FORM(const std::string& name, const std::string& parent, const 
         if (pos != ds.end()) ds.erase(pos);
     }
     if (!f->alive) return 0;
-    raiseEvent(key, 0, 87, 0);
+    raiseEvent(key, 0, gn::kControlsMade, 0);
     if (!f->alive || !f->window) return 0;
     restack(*f);
     f->window->adjustSize();
@@ -606,7 +607,7 @@ std::intptr_t GN_FORM(const std::string& name, const std::string& parent, const 
     const std::intptr_t handle = registerHandle(f->window);
     f->window->show();
     if (f->centred) centreWindow(*f);
-    raiseEvent(key, 0, 86, 0);
+    raiseEvent(key, 0, gn::kShown, 0);
     if (f->modal && f->alive) {
         QEventLoop loop;
         f->modalLoop = &loop;
@@ -631,7 +632,7 @@ void GN_POSTEVENT(const std::string& form, int id, std::intptr_t value) {
     if (!QCoreApplication::instance()) return;
     const std::string key = upper(form);
     QMetaObject::invokeMethod(
-        QCoreApplication::instance(), [key, id, value] { raiseEvent(key, id, 410, value); }, Qt::QueuedConnection);
+        QCoreApplication::instance(), [key, id, value] { raiseEvent(key, id, gn::kPosted, value); }, Qt::QueuedConnection);
 }
 
 // Workers are timers on the GUI thread: their 407 events never run at the same
@@ -651,7 +652,7 @@ void GN_STARTTHREAD(const std::string& form, int id, int periodMs) {
             auto it = all.find(key);
             if (it == all.end() || it->second.inTick) return;
             it->second.inTick = true;
-            raiseEvent(key.first, key.second, 407, 0);
+            raiseEvent(key.first, key.second, gn::kWorkerTick, 0);
             auto again = all.find(key);
             if (again != all.end()) again->second.inTick = false;
         });
@@ -664,7 +665,7 @@ void GN_CLOSETHREAD(const std::string& form, int id) { stopWorker({upper(form), 
 int GN_SENDMESSAGE(const std::string& form, int id, int code, std::intptr_t value) {
     auto f = findForm(form);
     if (!f) return 0;
-    if (code == 1 && id != 0) {
+    if (code == gn::kClick && id != 0) {
         if (Control* c = findControl(form, id)) {
             if (c->kind == Kind::CheckBox) {
                 GN_SETCHECK(form, id, GN_GETCHECK(form, id) ? 0 : 1);

@@ -1,4 +1,5 @@
 // Menu bar and pop-up menus.
+#include "toolkit/event_codes.h"
 #include "toolkit/gantry_internal.h"
 
 #include <QAction>
@@ -79,7 +80,7 @@ void addItem(std::intptr_t h, int id, const std::string& caption, const std::str
     applyProps(a, props);
     QObject::connect(a, &QAction::triggered, a, [h, id] {
         const std::string owner = ownerOf(menuOf(h));
-        if (!owner.empty()) raiseEvent(owner, id, 1, 0);
+        if (!owner.empty()) raiseEvent(owner, id, gn::kClick, 0);
     });
     m->items.push_back({id, a, caption});
     if (m->popup) m->popup->addAction(a);
