@@ -378,8 +378,14 @@ int GN_SCREENDEPTH(std::intptr_t windowHandle);
 // Task-modal message box of the program and test hooks
 // ---------------------------------------------------------------------------
 
-// The program's message to the user (OK button, task-modal).
-void vantorMessage(const std::string& text, const std::string& caption = "Halvern Devices");
+// The program's message to the user (OK button, task-modal). Without a caption
+// the box carries the default caption.
+void vantorMessage(const std::string& text);
+void vantorMessage(const std::string& text, const std::string& caption);
+// Default caption of the message boxes: the program sets it at start-up. Until
+// then (or when set to "") it is the application name, "" without an application.
+void setDefaultCaption(const std::string& caption);
+std::string defaultCaption();
 
 // Every message box (GN_MSGBOX, vantorMessage, toolkit errors) goes to the hook when set;
 // its answer is the box's result (1 = OK). Empty function: back to the real box.
@@ -418,6 +424,8 @@ int toolkitFormCount();
 
 namespace vantor {
 using ::vantorMessage;
+using ::setDefaultCaption;
+using ::defaultCaption;
 using ::setMessageHook;
 using ::setFileDialogHook;
 using ::setHelpHook;

@@ -28,6 +28,10 @@ std::function<void(const std::string&)>& helpHook() {
     static std::function<void(const std::string&)> h;
     return h;
 }
+std::string& captionSetting() {
+    static std::string c;
+    return c;
+}
 std::string& debugText() {
     static std::string t;
     return t;
@@ -103,6 +107,14 @@ void setFileDialogHook(GnFileDialogHook hook) { fileHook() = std::move(hook); }
 void setHelpHook(std::function<void(const std::string&)> hook) { helpHook() = std::move(hook); }
 std::string debugWindowText() { return debugText(); }
 
+void setDefaultCaption(const std::string& caption) { captionSetting() = caption; }
+
+std::string defaultCaption() {
+    if (!captionSetting().empty()) return captionSetting();
+    return QCoreApplication::instance() ? bytes(QCoreApplication::applicationName()) : std::string();
+}
+
+void vantorMessage(const std::string& text) { showMessage(defaultCaption(), text, "OK"); }
 void vantorMessage(const std::string& text, const std::string& caption) { showMessage(caption, text, "OK"); }
 
 int GN_MSGBOX(const std::string&, const std::string& text, const std::string& caption, const std::string& buttons) {

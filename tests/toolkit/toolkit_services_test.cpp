@@ -14,7 +14,18 @@ using namespace vantor::test;
 
 namespace {
 
-class Services : public ToolkitTest {};
+// The program names its maker as the caption of the boxes that give none.
+class Services : public ToolkitTest {
+protected:
+    void SetUp() override {
+        ToolkitTest::SetUp();
+        setDefaultCaption("Halvern Devices");
+    }
+    void TearDown() override {
+        setDefaultCaption("");
+        ToolkitTest::TearDown();
+    }
+};
 
 TEST_F(Services, EveryMessageBoxGoesThroughTheHook) {
     std::vector<std::pair<std::string, std::string>> seen;
@@ -30,6 +41,13 @@ TEST_F(Services, EveryMessageBoxGoesThroughTheHook) {
         {"Halvern Devices", "Vantor is already running"},
         {"About", "Orbel-Lumio/Vantor/Stratiq Macro Editor"}};
     EXPECT_EQ(seen, want);
+}
+
+TEST_F(Services, WithoutACaptionSetTheDefaultCaptionIsTheApplicationName) {
+    setDefaultCaption("");
+    EXPECT_EQ(defaultCaption(), QCoreApplication::applicationName().toStdString());
+    setDefaultCaption("Maker");
+    EXPECT_EQ(defaultCaption(), "Maker");
 }
 
 TEST_F(Services, WithMessagesToStderrEachBoxPrintsOneLineAndAnswersOk) {
