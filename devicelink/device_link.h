@@ -1,29 +1,38 @@
-// The device link as the program uses it: the program-wide panel connection
-// on serialPort(), definitionTable() and iconStores(), with the toolkit's
-// windows (FINDVANTOR, PROGBAR), the debug window and message boxes.
+// The device link as the program uses it: one program-wide link on
+// serialPort(), definitionTable() and iconStores(), and free functions for
+// each operation. No windows here: until the program installs its LinkHost
+// (installLinkHost) the link shows nothing and reports nowhere.
 //
-// Start-up: fill installLinkHooks(...) (devicelink/link_hooks.h), install the
-// two forms' routines (devicelink/progress_windows.h), then call connectPanel()
-// when the main form has been shown.
+// Start-up: installLinkHost(host) once (the shell's host maps the link's calls
+// to its windows and main-window controls), setLinkOptions(...) from the
+// command line, then connectPanel() when the main form has been shown.
 #pragma once
 
-#include "devicelink/link_hooks.h"
-#include "devicelink/progress_windows.h"
+#include "devicelink/link_host.h"
 #include "devicelink/serial_port.h"
 #include "devicelink/transfers.h"
 
 namespace vantor {
 
+// The program-wide link (made on first use) and its host.
+DeviceLink& deviceLink();
+// `host` must live as long as the link is used; the program's lives for the run.
+void installLinkHost(LinkHost& host);
+// Back to the do-nothing host.
+void removeLinkHost();
+LinkHost& linkHost();
+void setLinkOptions(const LinkOptions& options);
+
 // Scan, load icons and definitions, refresh the editor, start the poll worker.
 void connectPanel();
 void findPanel();
-// Handler of the main form's id 5015, code 407.
+// One tick of the poll worker.
 void pollPanel();
 void loadRomIcons();
 void loadRamIcons();
 void loadLargeAsciiIcons();
 void loadDefinitions();
-// Control id, Shift toggle (560) and the editor's bank less one.
+// Panel control id, Shift state and the bank 0..7 (see definitionIndexFor).
 void storeDefinition(int controlId, bool shiftOn, int bank);
 // The same for a record index 0..89.
 void storeDefinitionIndex(int index);
@@ -32,8 +41,5 @@ void storeRamIcon();
 void storeRamIcons();
 // 38400 baud, odd parity, parity checking on the open port (nothing without one).
 void applyFactoryLineSettings();
-
-// The program-wide link (made on first use).
-DeviceLink& deviceLink();
 
 } // namespace vantor

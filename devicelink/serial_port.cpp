@@ -1,7 +1,6 @@
 #include "devicelink/serial_port.h"
 
 #include "devicelink/port_map.h"
-#include "shell/app_state.h"
 
 #include <fcntl.h>
 #include <grp.h>
@@ -13,6 +12,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -149,8 +149,8 @@ SerialPort::~SerialPort()
 
 void SerialPort::trace(const std::string& line)
 {
-    if (shellFlags().debugMode == 1 && hooks_.debugPrint)
-        hooks_.debugPrint(line);
+    if (options_.debugMode)
+        host_->debugPrint(line);
 }
 
 void SerialPort::openPort(int n, bool quiet)
@@ -207,10 +207,10 @@ void SerialPort::openDevice(int n, const std::string& path, bool quiet)
     trace("checking COM" + std::to_string(n) + " (" + (path.empty() ? std::string("no device") : path) +
           ")  Error: " + std::to_string(fd >= 0 ? 0 : lastFailure_.error));
     if (fd < 0) {
-        if (!quiet && hooks_.message) {
-            hooks_.message("Comm Port could not be opened", kCaption);
+        if (!quiet) {
+            host_->message("Comm Port could not be opened", kCaption);
             if (lastFailure_.problem == OpenProblem::Permission || lastFailure_.problem == OpenProblem::Busy)
-                hooks_.message(describeOpenFailure(lastFailure_), kCaption);
+                host_->message(describeOpenFailure(lastFailure_), kCaption);
         }
         return;
     }
@@ -228,10 +228,8 @@ void SerialPort::closePort()
 {
     if (!isOpen())
         return;
-    if (hooks_.busyCursor)
-        hooks_.busyCursor(true);
-    if (hooks_.stopPollThread)
-        hooks_.stopPollThread();
+    host_->busyCursor(true);
+    host_->stopPollWorker();
     const int fd = fd_.exchange(-1);
     if (fd >= 0) {
         tcflush(fd, TCIOFLUSH);
@@ -240,8 +238,7 @@ void SerialPort::closePort()
     }
     openCom_ = 0;
     panelPort = 0;
-    if (hooks_.busyCursor)
-        hooks_.busyCursor(false);
+    host_->busyCursor(false);
 }
 
 void SerialPort::applyLineSettings(int baud, int parity, bool checking)
@@ -338,8 +335,7 @@ void SerialPort::lost()
 {
     const std::string path = devicePath_;
     closePort();
-    if (hooks_.portLost)
-        hooks_.portLost(path);
+    host_->portLost(path);
 }
 
 int SerialPort::bytesWaiting()
@@ -387,37 +383,52 @@ Bytes SerialPort::receiveAll()
     return out;
 }
 
-void SerialPort::sendBytes(const Bytes& bytes)
+bool SerialPort::sendBytes(const Bytes& bytes)
 {
+    lastSendError_ = 0;
     std::size_t done = 0;
+    const auto limit = std::chrono::milliseconds(std::max(options_.writeTimeoutMs, 0));
     auto lastProgress = std::chrono::steady_clock::now();
+    auto fail = [this, &done, &bytes](int error) {
+        lastSendError_ = error;
+        trace("send failed after " + std::to_string(done) + " of " + std::to_string(bytes.size()) +
+              " bytes: " + std::strerror(error));
+        return false;
+    };
     while (done < bytes.size()) {
         const int fd = fd_.load();
         if (fd < 0)
-            return;
+            return fail(EBADF);
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n > 0) {
             done += static_cast<std::size_t>(n);
             lastProgress = std::chrono::steady_clock::now();
             continue;
         }
-        if (n < 0 && errno == EINTR)
+        const int e = n < 0 ? errno : EAGAIN; // a write of 0 bytes: the queue is full
+        if (e == EINTR)
             continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            if (std::chrono::steady_clock::now() - lastProgress > std::chrono::seconds(2))
-                return; // a short write; nobody reports it
-            pollfd p{fd, POLLOUT, 0};
-            poll(&p, 1, 20);
-            if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) {
+        if (e != EAGAIN && e != EWOULDBLOCK) {
+            if (isLostError(e))
                 lost();
-                return;
-            }
-            continue;
+            return fail(e);
         }
-        if (n < 0 && isLostError(errno))
+        // The driver's queue is full: wait until the line takes more, for
+        // what is left of the time allowed without progress.
+        const auto waited = std::chrono::steady_clock::now() - lastProgress;
+        if (waited >= limit)
+            return fail(ETIMEDOUT);
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(limit - waited).count() + 1;
+        pollfd p{fd, POLLOUT, 0};
+        const int rc = ::poll(&p, 1, static_cast<int>(left));
+        if (rc < 0 && errno != EINTR)
+            return fail(errno);
+        if (rc > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
             lost();
-        return;
+            return fail(EIO);
+        }
     }
+    return true;
 }
 
 SerialPort& serialPort()

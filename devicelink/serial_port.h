@@ -2,10 +2,13 @@
 // the panel's settings (or an emulation choice), writes byte strings and hands
 // back whatever bytes already arrived. It never waits for incoming data.
 //
-// This library has no widgets: the debug window line, the message box, the
-// poll-thread stop and the cursor go through SerialHooks, which the device
-// link fills with the toolkit's calls.
+// This library has no widgets and knows nothing of the program around it:
+// the trace line, the message box, the poll-worker stop, the cursor and the
+// news of a lost port go to a LinkHost (devicelink/link_host.h); whether it
+// traces comes in with LinkOptions.
 #pragma once
+
+#include "devicelink/link_host.h"
 
 #include <array>
 #include <atomic>
@@ -60,20 +63,6 @@ struct OpenFailure {
 // A sentence for the user: what stood in the way and what to do about it.
 std::string describeOpenFailure(const OpenFailure& failure);
 
-struct SerialHooks {
-    // One line for the debug window (called only while debugMode is 1).
-    std::function<void(const std::string&)> debugPrint;
-    // A task-modal message box with an OK button.
-    std::function<void(const std::string& text, const std::string& caption)> message;
-    // Stops the poll worker (id 5015 on the main form).
-    std::function<void()> stopPollThread;
-    // true: busy cursor, false: arrow.
-    std::function<void(bool)> busyCursor;
-    // The port was lost (hang-up of an unplugged adapter, or the other side of
-    // a pseudo-terminal closed); it is already closed when this is called.
-    std::function<void(const std::string& path)> portLost;
-};
-
 // Receive-side error counters of the driver (framing, overrun, buffer overrun).
 struct ReceiveErrorCounts {
     std::uint64_t frame = 0, overrun = 0, bufferOverrun = 0;
@@ -110,9 +99,16 @@ public:
     int bytesWaiting();
     // Every byte already queued, possibly none; never waits.
     Bytes receiveAll();
-    // One write of the whole string (waits while the driver's queue is full,
-    // at most 2 s without progress). Nothing happens when no port is open.
-    void sendBytes(const Bytes& bytes);
+    // Writes the whole string: a partial write goes on with the rest, an
+    // interrupted one is repeated, and while the driver's queue is full it
+    // waits for the line to take more (at most LinkOptions::writeTimeoutMs
+    // without progress). True when every byte went out; false when no port
+    // is open, the wait ran out or the write failed (lastSendError() says
+    // why; a lost line also closes the port). An empty string is true.
+    bool sendBytes(const Bytes& bytes);
+    // errno of the last failed sendBytes (ETIMEDOUT for a wait that ran out,
+    // EBADF without a port); 0 after a success.
+    int lastSendError() const { return lastSendError_; }
 
     bool isOpen() const { return fd_.load() >= 0; }
     // COM number at which the panel answered the probe; 0 when none.
@@ -128,8 +124,12 @@ public:
     // applyLineSettings (step k at index k - 1).
     const std::array<bool, 9>& lastLineSteps() const { return lastSteps_; }
 
-    void setHooks(SerialHooks hooks) { hooks_ = std::move(hooks); }
-    SerialHooks& hooks() { return hooks_; }
+    // Where messages, trace lines, the poll-worker stop, the cursor and a
+    // lost port go; nullptr (the start) sends them nowhere. Not owned.
+    void setHost(LinkHost* host) { host_ = host ? host : &quietHost_; }
+    LinkHost& host() { return *host_; }
+    void setOptions(const LinkOptions& options) { options_ = options; }
+    const LinkOptions& options() const { return options_; }
 
     // Tests: where the receive error counters come from (default: the
     // driver's TIOCGICOUNT). Returning nothing means "not reported".
@@ -146,7 +146,10 @@ private:
     std::string devicePath_;
     OpenFailure lastFailure_;
     std::array<bool, 9> lastSteps_{};
-    SerialHooks hooks_;
+    LinkHost quietHost_;
+    LinkHost* host_ = &quietHost_;
+    LinkOptions options_;
+    int lastSendError_ = 0;
     ErrorCounterSource errorSource_;
     std::optional<ReceiveErrorCounts> lastCounts_;
 };

@@ -1,10 +1,10 @@
 #include "devicelink/transfers.h"
 
 #include "definitions/key_definition.h"
+#include "devicelink/port_map.h"
 #include "iconeditor/icon_bitmap.h"
 #include "platform/system/debug_output.h"
 #include "platform/system/tick.h"
-#include "shell/app_state.h"
 
 #include <cmath>
 
@@ -88,76 +88,83 @@ bool looksLikePanel(const Bytes& reply)
 }
 } // namespace link
 
-DeviceLink::DeviceLink(SerialPort& port, KeyDefinitionTable& table, IconStores& icons, LinkUi& ui, LinkHooks& hooks)
-    : port_(port), table_(table), icons_(icons), ui_(ui), hooks_(hooks)
+DeviceLink::DeviceLink(SerialPort& port, KeyDefinitionTable& table, IconStores& icons, LinkHost& host)
+    : port_(port), table_(table), icons_(icons), host_(&host)
 {
-    SerialHooks& sh = port_.hooks();
-    sh.debugPrint = [this](const std::string& s) { ui_.debugPrint(s); };
-    sh.message = [this](const std::string& t, const std::string& c) { ui_.message(t, c); };
-    sh.stopPollThread = [this] { ui_.stopPollThread(); };
-    sh.busyCursor = [this](bool b) { busy(b); };
-    // An unplugged adapter: the port is already closed; the library goes blank.
-    sh.portLost = [this](const std::string& path) {
-        trace("port lost: " + path);
-        if (hooks_.redrawIconLibrary)
-            hooks_.redrawIconLibrary();
-    };
+    options_ = port_.options();
+    port_.setHost(&portHost_);
+}
+
+DeviceLink::~DeviceLink()
+{
+    if (&port_.host() == &portHost_)
+        port_.setHost(nullptr);
+}
+
+void DeviceLink::setOptions(const LinkOptions& options)
+{
+    options_ = options;
+    port_.setOptions(options);
+}
+
+// An unplugged adapter: the port is already closed; the library goes blank.
+void DeviceLink::PortHost::portLost(const std::string& path)
+{
+    link_.trace("port lost: " + path);
+    link_.host_->redrawIconLibrary();
+    link_.host_->portLost(path);
 }
 
 void DeviceLink::busy(bool on)
 {
     if (on) {
         if (busyDepth_++ == 0)
-            ui_.busyCursor(true);
+            host_->busyCursor(true);
     } else if (busyDepth_ > 0 && --busyDepth_ == 0) {
-        ui_.busyCursor(false);
+        host_->busyCursor(false);
     }
 }
 
 void DeviceLink::trace(const std::string& line)
 {
-    if (shellFlags().debugMode == 1)
-        ui_.debugPrint(line);
+    if (options_.debugMode)
+        host_->debugPrint(line);
 }
 
 // ---- finding the panel ----
 
 void DeviceLink::connectPanel()
 {
-    ui_.stopPollThread();
+    host_->stopPollWorker();
     findPanel();
     if (port_.panelPort == 0)
         return;
     itemsRead_ = 0;
     loadRomIcons();
-    if (hooks_.redrawIconLibrary)
-        hooks_.redrawIconLibrary();
+    host_->redrawIconLibrary();
     loadRamIcons();
     loadLargeAsciiIcons();
     loadDefinitions();
-    if (hooks_.refreshEditor)
-        hooks_.refreshEditor();
-    if (hooks_.applyModeCaptions)
-        hooks_.applyModeCaptions();
-    if (hooks_.focusEditor)
-        hooks_.focusEditor();
-    if (itemsRead_ == kRomIconCount + kRamIconCount + kLargeAsciiCount + kDefinitionCount && hooks_.panelLoaded)
-        hooks_.panelLoaded();
+    host_->refreshEditor();
+    host_->applyModeCaptions();
+    host_->focusEditor();
+    if (itemsRead_ == kRomIconCount + kRamIconCount + kLargeAsciiCount + kDefinitionCount)
+        host_->panelLoaded();
     if (port_.isOpen())
-        ui_.startPollThread();
+        host_->startPollWorker();
 }
 
 void DeviceLink::findPanel()
 {
-    if (commandLineHas("NOVT"))
+    if (options_.skipPanelSearch)
         return;
-    ui_.showSearchWindow();
+    host_->showSearchWindow();
     busy(true);
     port_.closePort();
     port_.panelPort = 0;
     scanProblems_.clear();
     const Bytes probe = link::probe();
-    for (int n = 1; n <= 32; ++n) {
+    for (int n = kFirstComPort; n <= kLastComPort; ++n) {
         port_.openPort(n, true);
         if (!port_.isOpen()) {
             const auto& f = port_.lastOpenFailure();
@@ -180,16 +187,15 @@ void DeviceLink::findPanel()
     if (port_.panelPort == 0)
         port_.closePort();
     busy(false);
-    ui_.closeSearchWindow();
-    if (hooks_.focusEditor)
-        hooks_.focusEditor();
+    host_->closeSearchWindow();
+    host_->focusEditor();
     if (port_.panelPort == 0) {
-        ui_.message("Could Not Find Vantor", kCaption);
+        host_->message("Could Not Find Vantor", kCaption);
         if (!scanProblems_.empty()) {
             std::string text = "Ports that could not be opened:";
             for (const auto& f : scanProblems_)
                 text += "\n" + describeOpenFailure(f);
-            ui_.message(text, kCaption);
+            host_->message(text, kCaption);
         }
     }
 }
@@ -200,8 +206,7 @@ void DeviceLink::pollPanel()
     if (data.empty())
         return;
     trace(hexTrace(data));
-    if (hooks_.injectKeystrokes)
-        hooks_.injectKeystrokes(data);
+    host_->injectKeystrokes(data);
 }
 
 // ---- loads ----
@@ -223,7 +228,7 @@ bool DeviceLink::timedOut(std::uint32_t reference)
 void DeviceLink::endTransfer()
 {
     busy(false);
-    ui_.closeProgress();
+    host_->closeProgress();
 }
 
 // Sends an IconRequest and collects the reply: after the request wait, a reply
@@ -251,12 +256,12 @@ void DeviceLink::loadIconSet(std::uint8_t set, int count, std::vector<std::vecto
     if (port_.panelPort == 0)
         return;
     busy(true);
-    ui_.openProgress(caption);
+    host_->openProgress(caption);
     for (int i = 0; i < count; ++i) {
         if (!port_.isOpen())
             break;
         const std::uint32_t reference = tickCount();
-        ui_.showProgress(percent(i, count - 1));
+        host_->showProgress(percent(i, count - 1));
         Bytes reply;
         const IconReply got = requestIcon(set, i, reference, reply);
         if (got == IconReply::NotAnIcon)
@@ -284,7 +289,7 @@ void DeviceLink::loadLargeAsciiIcons()
     if (port_.panelPort == 0)
         return;
     busy(true);
-    ui_.openProgress("Loading Large ASCII Icons");
+    host_->openProgress("Loading Large ASCII Icons");
     std::uint32_t reference = tickCount();
     for (int c = 32; c <= 127; ++c) {
         if (!port_.isOpen())
@@ -300,7 +305,7 @@ void DeviceLink::loadLargeAsciiIcons()
             icons_.largeAsciiIcons[static_cast<std::size_t>(k)] = decodeIconReply(reply);
             ++itemsRead_;
         }
-        ui_.showProgress(percent(k, 96));
+        host_->showProgress(percent(k, 96));
         reference = tickCount();
     }
     endTransfer();
@@ -311,7 +316,7 @@ void DeviceLink::loadDefinitions()
     if (port_.panelPort == 0)
         return;
     busy(true);
-    ui_.openProgress("Loading Definitions");
+    host_->openProgress("Loading Definitions");
     std::uint32_t reference = tickCount();
     bool ended = false;
     for (int d = 0; d < kDefinitionCount && !ended; ++d) {
@@ -337,7 +342,7 @@ void DeviceLink::loadDefinitions()
             rec.overwriteFrom(reply);
             stripPanelChecksums(rec);
             ++itemsRead_;
-            ui_.showProgress(percent(d, 89));
+            host_->showProgress(percent(d, 89));
             reference = tickCount();
         }
     }
@@ -373,12 +378,12 @@ void DeviceLink::storeDefinitions()
     if (port_.panelPort == 0)
         return;
     busy(true);
-    ui_.openProgress("Saving Definitions");
+    host_->openProgress("Saving Definitions");
     int k = 0;
     auto step = [&](int id, bool shift, int bank) {
         storeDefinition(id, shift, bank);
         ++k;
-        ui_.showProgress(percent(k, 89));
+        host_->showProgress(percent(k, 89));
     };
     for (int bank = 0; bank < 8; ++bank)
         for (int id = 610; id <= 655; id += 5)
@@ -402,20 +407,19 @@ void DeviceLink::sendIcon(int index, const std::vector<std::uint8_t>& nibbles)
 void DeviceLink::storeRamIcon()
 {
     if (!port_.isOpen()) {
-        ui_.message("Vantor is not connected to computer", kCaption);
+        host_->message("Vantor is not connected to computer", kCaption);
         return;
     }
-    if (!ui_.libraryShowsRamIcons()) {
-        ui_.message("Click on Ram Icon and select a Number to save to", kCaption);
+    if (!host_->libraryShowsRamIcons()) {
+        host_->message("Click on Ram Icon and select a Number to save to", kCaption);
         return;
     }
-    const int n = ui_.currentIconNumber();
+    const int n = host_->currentIconNumber();
     if (n < 1 || n > kRamIconCount)
         return;
     const IconBitmap bitmap = packIcon(editGrid());
     icons_.ramIcons[static_cast<std::size_t>(n - 1)] = bitmap;
-    if (hooks_.redrawIconLibrary)
-        hooks_.redrawIconLibrary();
+    host_->redrawIconLibrary();
     sendIcon(n - 1, nibbleEncode(bitmap));
 }
 
@@ -424,19 +428,18 @@ void DeviceLink::storeRamIcons()
     if (!port_.isOpen())
         return;
     busy(true);
-    ui_.openProgress("Saving Ram Icons");
+    host_->openProgress("Saving Ram Icons");
     for (int i = 0; i < kRamIconCount; ++i) {
         if (!port_.isOpen())
             break;
-        ui_.showProgress(percent(i, 63));
+        host_->showProgress(percent(i, 63));
         const auto data = nibbleEncode(icons_.ramIcons[static_cast<std::size_t>(i)]);
         if (data.empty())
             continue;
         sendIcon(i, data);
     }
     endTransfer();
-    if (hooks_.focusEditor)
-        hooks_.focusEditor();
+    host_->focusEditor();
 }
 
 } // namespace vantor

@@ -10,8 +10,7 @@
 // with at least 100 bytes beginning F0 15 2C 7E.
 #pragma once
 
-#include "devicelink/link_hooks.h"
-#include "devicelink/link_ui.h"
+#include "devicelink/link_host.h"
 #include "devicelink/serial_port.h"
 
 #include <cstdint>
@@ -31,7 +30,6 @@ inline constexpr std::uint32_t kDefinitionPollMs = 5;
 inline constexpr int kDefinitionReads = 11;
 inline constexpr std::uint32_t kReplyTimeoutMs = 1000;
 inline constexpr std::uint32_t kSlotSelectPauseMs = 50;
-inline constexpr int kPollThreadId = 5015;
 inline constexpr int kPollPeriodMs = 50;
 
 Bytes probe();
@@ -45,16 +43,27 @@ bool looksLikePanel(const Bytes& reply);
 } // namespace link
 
 // The device link's operations on a port, a definition table and icon stores,
-// with the windows of `ui` and the program's `hooks`.
+// with the windows and the program behind `host`. The link takes the port's
+// reports (cursor, messages, trace, lost port) through itself while it lives.
 class DeviceLink {
 public:
-    DeviceLink(SerialPort& port, KeyDefinitionTable& table, IconStores& icons, LinkUi& ui, LinkHooks& hooks);
+    DeviceLink(SerialPort& port, KeyDefinitionTable& table, IconStores& icons, LinkHost& host);
+    ~DeviceLink();
+    DeviceLink(const DeviceLink&) = delete;
+    DeviceLink& operator=(const DeviceLink&) = delete;
+
+    // Another host from now on (the program installs its own at start-up).
+    void setHost(LinkHost& host) { host_ = &host; }
+    LinkHost& host() { return *host_; }
+    // The options for the link and its port.
+    void setOptions(const LinkOptions& options);
+    const LinkOptions& options() const { return options_; }
 
     // Stop the poll worker, scan, load everything, refresh the editor, start
     // the poll worker again while the port is open.
     void connectPanel();
     // COM1..COM32 in turn; the first that answers the probe like a panel
-    // stays open as panelPort. "NOVT" on the command line: nothing at all.
+    // stays open as panelPort. With LinkOptions::skipPanelSearch: nothing at all.
     void findPanel();
     // The poll tick: what the panel sent goes to keystroke injection.
     void pollPanel();
@@ -77,6 +86,21 @@ public:
     const std::vector<OpenFailure>& scanProblems() const { return scanProblems_; }
 
 private:
+    // What the port reports goes through the link: the cursor nests with the
+    // link's own, and a lost port is traced and blanks the icon library.
+    class PortHost final : public LinkHost {
+    public:
+        explicit PortHost(DeviceLink& link) : link_(link) {}
+        void busyCursor(bool on) override { link_.busy(on); }
+        void message(const std::string& text, const std::string& caption) override { link_.host_->message(text, caption); }
+        void debugPrint(const std::string& line) override { link_.host_->debugPrint(line); }
+        void stopPollWorker() override { link_.host_->stopPollWorker(); }
+        void portLost(const std::string& path) override;
+
+    private:
+        DeviceLink& link_;
+    };
+
     void loadIconSet(std::uint8_t set, int count, std::vector<std::vector<std::uint8_t>>& store, const char* caption);
     bool timedOut(std::uint32_t reference);
     enum class IconReply { NotAnIcon, TimedOut, Complete };
@@ -90,8 +114,9 @@ private:
     SerialPort& port_;
     KeyDefinitionTable& table_;
     IconStores& icons_;
-    LinkUi& ui_;
-    LinkHooks& hooks_;
+    LinkHost* host_;
+    LinkOptions options_;
+    PortHost portHost_{*this};
     std::vector<OpenFailure> scanProblems_;
     int busyDepth_ = 0;
     int itemsRead_ = 0; // icons and definitions read by the current connect

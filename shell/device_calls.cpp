@@ -1,15 +1,69 @@
-// The shell's calls into the device link.
+// The shell's calls into the device link, and the link's host in the program:
+// its windows over the main form, and every link event mapped to the main
+// form's controls and handlers.
 #include "shell/device_calls.h"
 
 #include "devicelink/device_link.h"
+#include "devicelink/ui/progress_windows.h"
+#include "devicelink/ui/toolkit_link_host.h"
 #include "shell/app_state.h"
+#include "shell/control_ids.h"
 #include "shell/form_table.h"
 #include "shell/handlers.h"
+#include "shell/main_form_layout.h"
 #include "shell/panel_snapshots.h"
+#include "toolkit/gantry.h"
+
+#include <cstdlib>
 
 namespace vantor::shellcalls {
 
-void connectPanel() { vantor::connectPanel(); }
+namespace {
+
+// The link over the main form "VANTOR", its poll worker the main form's.
+class ShellLinkHost final : public ToolkitLinkHost {
+public:
+    ShellLinkHost() : ToolkitLinkHost(kMainFormName, mainid::pollWorker) {}
+
+    bool libraryShowsRamIcons() override { return GN_GETCHECK(parentForm(), mainid::libraryRam) != 0; }
+    int currentIconNumber() override { return std::atoi(GN_GETTEXT(parentForm(), mainid::currentIcon).c_str()); }
+    void refreshEditor() override
+    {
+        const int id = shellFlags().selectedButton;
+        handlers::showDefinition(id);
+        handlers::applyEditorRules(id);
+    }
+    void applyModeCaptions() override { handlers::applyModeToWindow(); }
+    void focusEditor() override { handlers::focusFirstField(); }
+    void redrawIconLibrary() override { handlers::redrawIconLibrary(); }
+    void injectKeystrokes(const std::vector<std::uint8_t>& bytes) override { handlers::injectKeystrokes(bytes); }
+    void panelLoaded() override { snapshots::snapshotPanel(); }
+};
+
+ShellLinkHost& shellLinkHost()
+{
+    static ShellLinkHost host;
+    return host;
+}
+
+// The command line and the flags as the link takes them: "DEBUG" traces,
+// "NOVT" never searches for the panel.
+LinkOptions optionsFromShell()
+{
+    LinkOptions options;
+    options.debugMode = shellFlags().debugMode == 1;
+    options.skipPanelSearch = commandLineHas("NOVT");
+    return options;
+}
+
+} // namespace
+
+void connectPanel()
+{
+    // The debug flag is read from the command line after installDeviceLink.
+    setLinkOptions(optionsFromShell());
+    vantor::connectPanel();
+}
 void pollPanel() { vantor::pollPanel(); }
 void storeDefinition(int index) { vantor::storeDefinitionIndex(index); }
 void storeDefinitions() { vantor::storeDefinitions(); }
@@ -19,18 +73,8 @@ void installDeviceLink()
 {
     setFormRoutines("FINDVANTOR", &searchWindowDesign, &searchWindowEvents);
     setFormRoutines("PROGBAR", &progressWindowDesign, &progressWindowEvents);
-    LinkHooks hooks;
-    hooks.refreshEditor = [] {
-        const int id = shellFlags().selectedButton;
-        handlers::showDefinition(id);
-        handlers::applyEditorRules(id);
-    };
-    hooks.applyModeCaptions = [] { handlers::applyModeToWindow(); };
-    hooks.focusEditor = [] { handlers::focusFirstField(); };
-    hooks.redrawIconLibrary = [] { handlers::redrawIconLibrary(); };
-    hooks.injectKeystrokes = [](const std::vector<std::uint8_t>& bytes) { handlers::injectKeystrokes(bytes); };
-    hooks.panelLoaded = [] { snapshots::snapshotPanel(); };
-    installLinkHooks(std::move(hooks));
+    installLinkHost(shellLinkHost());
+    setLinkOptions(optionsFromShell());
 }
 
 } // namespace vantor::shellcalls

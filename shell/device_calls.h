@@ -16,7 +16,8 @@ void storeDefinitions();
 // Puts the open panel port back to 38400 baud, odd parity (nothing without a port).
 void applyFactoryLineSettings();
 // Installs the search and progress windows' routines in the form table and the
-// device link's hooks back into the program; once, before the main form is made.
+// device link's host (its windows over the main form, its events mapped to the
+// main form's controls); once, before the main form is made.
 void installDeviceLink();
 
 } // namespace vantor::shellcalls

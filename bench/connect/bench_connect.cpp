@@ -65,9 +65,8 @@ int main()
     SerialPort port;
     KeyDefinitionTable table;
     IconStores icons;
-    LinkUi ui;
-    LinkHooks hooks;
-    DeviceLink link(port, table, icons, ui, hooks);
+    LinkHost host;
+    DeviceLink link(port, table, icons, host);
     const auto start = std::chrono::steady_clock::now();
     link.connectPanel();
     const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();

@@ -1,6 +1,8 @@
 // The search and progress windows on the toolkit (offscreen), and the
 // program-wide link with them against the simulator.
 #include "devicelink/device_link.h"
+#include "devicelink/ui/progress_windows.h"
+#include "devicelink/ui/toolkit_link_host.h"
 #include "tests/devicelink/test_support.h"
 
 #include "definitions/key_definition.h"
@@ -190,11 +192,18 @@ TEST_F(Windows, ProgramWideLinkFindsAndLoadsThroughTheWindows)
 {
     PortEnvironment env;
     auto& panel = env.sim(2);
-    std::vector<std::string> calls;
-    LinkHooks hooks;
-    hooks.redrawIconLibrary = [&] { calls.push_back("library"); };
-    hooks.focusEditor = [&] { calls.push_back("focus"); };
-    installLinkHooks(hooks);
+    // The program's part of the host: the library's RAM radio and number
+    // field on the main form, and what the link tells it.
+    struct ProgramHost final : ToolkitLinkHost {
+        std::vector<std::string> calls;
+        ProgramHost() : ToolkitLinkHost("VANTOR", 5015) {}
+        bool libraryShowsRamIcons() override { return GN_GETCHECK("VANTOR", 580) != 0; }
+        int currentIconNumber() override { return std::atoi(GN_GETTEXT("VANTOR", 600).c_str()); }
+        void redrawIconLibrary() override { calls.push_back("library"); }
+        void focusEditor() override { calls.push_back("focus"); }
+    } host;
+    std::vector<std::string>& calls = host.calls;
+    installLinkHost(host);
     findPanel();
     EXPECT_EQ(serialPort().panelPort, 2);
     EXPECT_EQ(GN_HANDLE("FINDVANTOR"), 0) << "the search window is gone";
@@ -222,7 +231,9 @@ TEST_F(Windows, ProgramWideLinkFindsAndLoadsThroughTheWindows)
     EXPECT_EQ(calls, (std::vector<std::string>{"focus", "library"}));
     editGrid().clear();
     serialPort().closePort();
-    installLinkHooks({});
+    // Without the program's part: the windows and the message box stay.
+    ToolkitLinkHost windowsOnly("VANTOR", 5015);
+    installLinkHost(windowsOnly);
     panel.stop();
     // No panel: the scan's message comes through the toolkit's message box.
     findPanel();
@@ -230,4 +241,5 @@ TEST_F(Windows, ProgramWideLinkFindsAndLoadsThroughTheWindows)
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[1].first, "Could Not Find Vantor");
     EXPECT_EQ(messages[1].second, "Halvern Devices");
+    removeLinkHost();
 }

@@ -6,8 +6,14 @@
 #include "platform/system/profile.h"
 #include "platform/system/tick.h"
 
+#include "definitions/key_definition.h"
+
 #include <fcntl.h>
+#include <poll.h>
 #include <termios.h>
+
+#include <atomic>
+#include <thread>
 
 #include <fstream>
 
@@ -16,20 +22,15 @@ using vantor::test::PortEnvironment;
 
 namespace {
 
-struct Recorder {
+struct Recorder : LinkHost {
     std::vector<std::pair<std::string, std::string>> messages;
     std::vector<std::string> lines;
     std::vector<std::string> lost;
     int pollStops = 0;
-    SerialHooks hooks()
-    {
-        SerialHooks h;
-        h.message = [this](const std::string& t, const std::string& c) { messages.emplace_back(t, c); };
-        h.debugPrint = [this](const std::string& l) { lines.push_back(l); };
-        h.stopPollThread = [this] { ++pollStops; };
-        h.portLost = [this](const std::string& p) { lost.push_back(p); };
-        return h;
-    }
+    void message(const std::string& t, const std::string& c) override { messages.emplace_back(t, c); }
+    void debugPrint(const std::string& l) override { lines.push_back(l); }
+    void stopPollWorker() override { ++pollStops; }
+    void portLost(const std::string& p) override { lost.push_back(p); }
 };
 
 // Waits (bounded) until the port holds n bytes.
@@ -54,7 +55,7 @@ TEST(SerialPortOpen, InvalidNumberClosesTheOpenPortWithoutAMessage)
     env.sim(2);
     Recorder rec;
     SerialPort port;
-    port.setHooks(rec.hooks());
+    port.setHost(&rec);
     port.openPort(2, false);
     ASSERT_TRUE(port.isOpen());
     port.panelPort = 2;
@@ -74,7 +75,7 @@ TEST(SerialPortOpen, MissingPortQuietShowsNothingLoudShowsTheMessage)
     env.map(10, (env.dir() / "no-such-tty").string());
     Recorder rec;
     SerialPort port;
-    port.setHooks(rec.hooks());
+    port.setHost(&rec);
     port.openPort(10, true);
     EXPECT_FALSE(port.isOpen());
     EXPECT_TRUE(rec.messages.empty());
@@ -112,7 +113,7 @@ TEST(SerialPortOpen, SecondOpenOfTheSameDeviceIsBusyAndSaysSo)
     env.sim(1);
     SerialPort first, second;
     Recorder rec;
-    second.setHooks(rec.hooks());
+    second.setHost(&rec);
     first.openPort(1, true);
     ASSERT_TRUE(first.isOpen());
     second.openPort(1, false);
@@ -132,10 +133,10 @@ TEST(SerialPortOpen, DebugTraceNamesPortDeviceAndResult)
 {
     PortEnvironment env;
     auto& sim = env.sim(3);
-    shellFlags().debugMode = 1;
     Recorder rec;
     SerialPort port;
-    port.setHooks(rec.hooks());
+    port.setHost(&rec);
+    port.setOptions(vantor::test::debugOptions());
     port.openPort(3, true);
     ASSERT_EQ(rec.lines.size(), 1u);
     const std::string link = (env.dir() / "com3").string();
@@ -144,7 +145,7 @@ TEST(SerialPortOpen, DebugTraceNamesPortDeviceAndResult)
     port.openPort(7, true);
     ASSERT_EQ(rec.lines.size(), 2u);
     EXPECT_EQ(rec.lines[1], "checking COM7 (no device)  Error: 2");
-    shellFlags().debugMode = 0;
+    port.setOptions(LinkOptions{});
     port.openPort(3, true);
     EXPECT_EQ(rec.lines.size(), 2u);
 }
@@ -270,6 +271,46 @@ TEST(SerialPortData, BytesWaitingReceiveAllAndSend)
     port.sendBytes({0x01});
 }
 
+TEST(SerialPortData, RecordsArriveWholeWhenTheReaderIsLate)
+{
+    PortEnvironment env;
+    auto& sim = env.sim(1);
+    SerialPort port;
+    port.openPort(1, true);
+    ASSERT_TRUE(port.isOpen());
+    // Far more definition records than the pty holds, each one different.
+    std::vector<Bytes> records;
+    for (int k = 0; k < 3000; ++k) {
+        KeyDefinition rec = initialDefinition(k % kDefinitionCount);
+        const std::uint8_t message[2] = {static_cast<std::uint8_t>(k & 0x7F), static_cast<std::uint8_t>(k >> 7)};
+        rec.setOnMessage(message);
+        records.emplace_back(rec.bytes.begin(), rec.bytes.end());
+    }
+    sim.holdInput(true);
+    std::atomic<bool> done{false};
+    std::vector<bool> results;
+    std::thread writer([&] {
+        for (const Bytes& r : records)
+            results.push_back(port.sendBytes(r));
+        done = true;
+    });
+    // The reader starts only once the line is full and the writer must wait.
+    bool full = false;
+    while (!done && !full) {
+        pollfd p{port.fileDescriptor(), POLLOUT, 0};
+        full = ::poll(&p, 1, 10) == 0;
+    }
+    sim.holdInput(false);
+    writer.join();
+    EXPECT_TRUE(full) << "the records did not fill the line";
+    EXPECT_EQ(std::count(results.begin(), results.end(), false), 0);
+    EXPECT_EQ(port.lastSendError(), 0);
+    const auto start = tickCount();
+    while (sim.received().size() < records.size() && elapsedMs(start) < 5000)
+        sleepMs(5);
+    EXPECT_EQ(sim.received(), records) << "every record whole, in order";
+}
+
 TEST(SerialPortData, ReceiveErrorYieldsNothingOnceThenTheBytes)
 {
     PortEnvironment env;
@@ -297,7 +338,7 @@ TEST(SerialPortData, HangUpClosesThePortAndClearsPanelPort)
     auto& sim = env.sim(1);
     Recorder rec;
     SerialPort port;
-    port.setHooks(rec.hooks());
+    port.setHost(&rec);
     port.openPort(1, true);
     ASSERT_TRUE(port.isOpen());
     port.panelPort = 1;

@@ -1,10 +1,9 @@
 // Helpers of the device-link tests: simulators on ptys mapped to COM numbers,
-// and a LinkUi that records what the transfers showed.
+// and a LinkHost that records what the link showed and reported.
 #pragma once
 
-#include "devicelink/link_ui.h"
+#include "devicelink/link_host.h"
 #include "devicelink/port_map.h"
-#include "shell/app_state.h"
 #include "tools/panelsim/panel_sim.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +18,15 @@
 
 namespace vantor::test {
 
-struct RecordingUi : LinkUi {
+// Options with the trace on (the program's "DEBUG").
+inline LinkOptions debugOptions()
+{
+    LinkOptions o;
+    o.debugMode = true;
+    return o;
+}
+
+struct RecordingUi : LinkHost {
     std::vector<std::string> events; // "search", "progress:Caption", "close-progress", "start-poll", ...
     std::vector<std::pair<std::string, std::string>> messages; // text, caption
     std::vector<int> progress;
@@ -41,10 +48,18 @@ struct RecordingUi : LinkUi {
     void busyCursor(bool busy) override { cursor.push_back(busy); }
     void message(const std::string& t, const std::string& c) override { messages.emplace_back(t, c); }
     void debugPrint(const std::string& l) override { debugLines.push_back(l); }
-    void startPollThread() override { events.push_back("start-poll"); }
-    void stopPollThread() override { events.push_back("stop-poll"); }
+    void startPollWorker() override { events.push_back("start-poll"); }
+    void stopPollWorker() override { events.push_back("stop-poll"); }
     bool libraryShowsRamIcons() override { return ramLibrary; }
     int currentIconNumber() override { return iconNumber; }
+    // What the link told the program: "refresh", "captions", "focus", "library".
+    std::vector<std::string> hookCalls;
+    std::vector<std::vector<std::uint8_t>> injected;
+    void refreshEditor() override { hookCalls.push_back("refresh"); }
+    void applyModeCaptions() override { hookCalls.push_back("captions"); }
+    void focusEditor() override { hookCalls.push_back("focus"); }
+    void redrawIconLibrary() override { hookCalls.push_back("library"); }
+    void injectKeystrokes(const std::vector<std::uint8_t>& b) override { injected.push_back(b); }
     int count(const std::string& e) const { return static_cast<int>(std::count(events.begin(), events.end(), e)); }
 };
 
@@ -59,7 +74,6 @@ public:
         setenv("VANTOR_COM_AUTO", "0", 1);
         setenv("VANTOR_SETTINGS_FILE", (dir_ / "Vantor.ini").c_str(), 1);
         clearMap();
-        resetShellFlags();
     }
     ~PortEnvironment()
     {
@@ -68,7 +82,6 @@ public:
         unsetenv("VANTOR_SETTINGS_FILE");
         std::error_code ec;
         std::filesystem::remove_all(dir_, ec);
-        resetShellFlags();
     }
     // A simulator mapped to COMn through VANTOR_COM<n> (a link in the temp folder).
     panelsim::PanelSim& sim(int com, panelsim::SimOptions opt = fastOptions())
@@ -102,7 +115,7 @@ private:
     }
     void clearMap()
     {
-        for (int n = 1; n <= 32; ++n)
+        for (int n = kFirstComPort; n <= kLastComPort; ++n)
             unsetenv(("VANTOR_COM" + std::to_string(n)).c_str());
         forgetComPortMap();
     }

@@ -20,18 +20,9 @@ struct Link {
     KeyDefinitionTable table;
     IconStores icons;
     RecordingUi ui;
-    LinkHooks hooks;
-    std::vector<std::string> hookCalls;
-    std::vector<Bytes> injected;
-    DeviceLink link{port, table, icons, ui, hooks};
-    Link()
-    {
-        hooks.refreshEditor = [this] { hookCalls.push_back("refresh"); };
-        hooks.applyModeCaptions = [this] { hookCalls.push_back("captions"); };
-        hooks.focusEditor = [this] { hookCalls.push_back("focus"); };
-        hooks.redrawIconLibrary = [this] { hookCalls.push_back("library"); };
-        hooks.injectKeystrokes = [this](const Bytes& b) { injected.push_back(b); };
-    }
+    std::vector<std::string>& hookCalls = ui.hookCalls;
+    std::vector<Bytes>& injected = ui.injected;
+    DeviceLink link{port, table, icons, ui};
     // Opens COMn and takes it as the panel's port, as a successful scan does.
     void connectTo(int com)
     {
@@ -72,8 +63,8 @@ TEST(FindPanel, SkipsSilentPortsAndKeepsThePanelsPort)
         silent.push_back(&env.sim(com, opt));
     }
     auto& panel = env.sim(5);
-    shellFlags().debugMode = 1;
     Link l;
+    l.link.setOptions(vantor::test::debugOptions());
     l.link.findPanel();
     EXPECT_EQ(l.port.panelPort, 5);
     EXPECT_TRUE(l.port.isOpen());
@@ -143,8 +134,10 @@ TEST(FindPanel, NovtSkipsEverything)
 {
     PortEnvironment env;
     auto& panel = env.sim(1);
-    shellFlags().commandLine = "--x novt";
     Link l;
+    LinkOptions novt; // "NOVT" on the program's command line
+    novt.skipPanelSearch = true;
+    l.link.setOptions(novt);
     l.port.panelPort = 0;
     l.link.connectPanel();
     EXPECT_EQ(l.port.panelPort, 0);
@@ -432,8 +425,8 @@ TEST(PollPanel, HandsWhatThePanelSentToKeystrokeInjection)
 {
     PortEnvironment env;
     auto& panel = env.sim(1);
-    shellFlags().debugMode = 1;
     Link l;
+    l.link.setOptions(vantor::test::debugOptions());
     l.connectTo(1);
     l.ui.debugLines.clear();
     l.link.pollPanel();

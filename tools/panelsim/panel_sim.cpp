@@ -181,7 +181,7 @@ void PanelSim::run()
                 waitUs = 0;
             }
         }
-        pollfd p{master_, POLLIN, 0};
+        pollfd p{master_, static_cast<short>(holdInput_.load() ? 0 : POLLIN), 0};
         timespec ts{static_cast<time_t>(waitUs / 1e6), static_cast<long>(static_cast<long long>(waitUs * 1000) % 1000000000LL)};
         const int rc = ppoll(&p, 1, &ts, nullptr);
         if (rc > 0 && (p.revents & POLLIN)) {

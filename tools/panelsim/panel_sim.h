@@ -89,6 +89,9 @@ public:
     void sendRaw(const Bytes& bytes);
     // Hangs up now: the program's side sees the line go away.
     void hangUp();
+    // A slow reader: while held, the simulator takes nothing from the line, so
+    // what the program writes piles up in the pty until it is let go.
+    void holdInput(bool hold) { holdInput_.store(hold); }
     // Changes the fault from now on (counts start again).
     void setFault(Fault fault, int count = 0);
 
@@ -116,6 +119,7 @@ private:
     std::string slavePath_;
     std::atomic<bool> running_{false};
     std::atomic<bool> stopRequested_{false};
+    std::atomic<bool> holdInput_{false};
     std::thread thread_;
 
     mutable std::mutex mutex_; // content, logs and the output queue

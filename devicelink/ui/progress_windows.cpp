@@ -1,6 +1,6 @@
-#include "devicelink/progress_windows.h"
+#include "devicelink/ui/progress_windows.h"
 
-#include "devicelink/link_hooks.h"
+#include "devicelink/device_link.h"
 #include "toolkit/gantry.h"
 
 #include <algorithm>
@@ -64,8 +64,7 @@ void progressWindowEvents(int id, int code, std::intptr_t, int&)
         progressControlsMade();
     } else if (code == 0) {
         GN_RELEASECAPTURE();
-        if (linkHooks().focusEditor)
-            linkHooks().focusEditor();
+        linkHost().focusEditor();
     }
 }
 

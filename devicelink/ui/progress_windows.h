@@ -1,5 +1,7 @@
 // The two small windows of the device link: FINDVANTOR while the ports are
-// scanned, PROGBAR with its drawn percentage bar during a transfer.
+// scanned, PROGBAR with its drawn percentage bar during a transfer. When
+// PROGBAR closes, the keyboard focus goes back to the editor through the
+// installed LinkHost (focusEditor).
 #pragma once
 
 #include <cstdint>

@@ -1,0 +1,79 @@
+// What the device link needs from the program around it, in one place: the
+// options it runs with (LinkOptions) and the one interface (LinkHost) through
+// which it shows its windows, reports, traces and tells the program what
+// happened. The link itself knows no windows, no control ids and no shell
+// flags; the program implements LinkHost and maps each call to its own
+// windows and controls. Every member has a do-nothing default, so a test or a
+// tool overrides only what it watches.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vantor {
+
+struct LinkOptions {
+    // Trace lines (ports tried, probes, replies, what the panel sent) go to
+    // LinkHost::debugPrint; off, nothing is traced.
+    bool debugMode = false;
+    // The panel search does nothing at all (no window, no port opened).
+    bool skipPanelSearch = false;
+    // How long a write may wait for the line to take more bytes before it
+    // counts as failed, in milliseconds.
+    int writeTimeoutMs = 2000;
+};
+
+class LinkHost {
+public:
+    virtual ~LinkHost() = default;
+
+    // ---- windows, cursor, messages, trace
+    // The search window while the ports are scanned; pending events handled.
+    virtual void showSearchWindow() {}
+    virtual void closeSearchWindow() {}
+    // The progress window with its caption.
+    virtual void openProgress(const std::string& caption) { (void)caption; }
+    // 1 while below 100 %, 0 once 100 % was drawn or without a progress window.
+    virtual int showProgress(int percent) { (void)percent; return 0; }
+    // Releases the mouse and closes the progress window.
+    virtual void closeProgress() {}
+    // true: busy cursor; false: arrow.
+    virtual void busyCursor(bool busy) { (void)busy; }
+    // A task-modal message box with an OK button.
+    virtual void message(const std::string& text, const std::string& caption) { (void)text; (void)caption; }
+    // One trace line (only called while LinkOptions::debugMode is on).
+    virtual void debugPrint(const std::string& line) { (void)line; }
+
+    // ---- the poll worker, which calls pollPanel every link::kPollPeriodMs
+    virtual void startPollWorker() {}
+    virtual void stopPollWorker() {}
+
+    // ---- what the link reads from the program
+    // True when the icon library shows the RAM icons.
+    virtual bool libraryShowsRamIcons() { return false; }
+    // The icon library's current icon number, counted from 1; 0 when unreadable.
+    virtual int currentIconNumber() { return 0; }
+
+    // ---- what happened, for the program to act on
+    // After a connect has loaded the panel: show the selected control's
+    // definition again and re-enable the editor.
+    virtual void refreshEditor() {}
+    // The operating mode captions may have changed.
+    virtual void applyModeCaptions() {}
+    // The keyboard focus goes back to the definition editor.
+    virtual void focusEditor() {}
+    // The icon library display is out of date (icons loaded, a RAM icon
+    // stored, the port lost).
+    virtual void redrawIconLibrary() {}
+    // Bytes the panel sent while connected (each poll tick that brought any).
+    virtual void injectKeystrokes(const std::vector<std::uint8_t>& bytes) { (void)bytes; }
+    // A connect read every icon and definition (40 + 64 + 96 + 90 items); a
+    // load that timed out or missed an item does not call it.
+    virtual void panelLoaded() {}
+    // The port was lost (an unplugged adapter, the other side of a
+    // pseudo-terminal closed); it is already closed.
+    virtual void portLost(const std::string& path) { (void)path; }
+};
+
+} // namespace vantor

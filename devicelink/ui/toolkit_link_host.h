@@ -1,0 +1,37 @@
+// The device link's windows on the toolkit: FINDVANTOR and PROGBAR over a
+// parent form, the cursor, the message box, the debug window and the poll
+// worker. It knows no control of the parent form; the program derives from it
+// for the rest of LinkHost (what its library shows, what happened).
+#pragma once
+
+#include "devicelink/link_host.h"
+
+#include <string>
+
+namespace vantor {
+
+class ToolkitLinkHost : public LinkHost {
+public:
+    // The windows open over `parentForm`; the poll worker runs there as the
+    // worker `pollWorkerId`, every link::kPollPeriodMs.
+    ToolkitLinkHost(std::string parentForm, int pollWorkerId);
+
+    void showSearchWindow() override;
+    void closeSearchWindow() override;
+    void openProgress(const std::string& caption) override;
+    int showProgress(int percent) override;
+    void closeProgress() override;
+    void busyCursor(bool busy) override;
+    void message(const std::string& text, const std::string& caption) override;
+    void debugPrint(const std::string& line) override;
+    void startPollWorker() override;
+    void stopPollWorker() override;
+
+    const std::string& parentForm() const { return parentForm_; }
+
+private:
+    std::string parentForm_;
+    int pollWorkerId_;
+};
+
+} // namespace vantor
