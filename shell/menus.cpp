@@ -68,11 +68,15 @@ void exitProgram()
 
 void ShowHelpContents()
 {
+    // Beside the program in a build tree, in share/vantor of an installed one.
     const std::string folder = GN_APPPATH();
+    const std::string installed = folder + "../share/vantor/vantor.html";
     if (fileExists(folder + "vantor.chm"))
         GN_HHELP("vantor", "vantor.chm", "", "");
     else if (fileExists(folder + "vantor.html"))
         GN_HHELP("vantor", "vantor.html", "", "");
+    else if (fileExists(installed))
+        GN_HHELP("vantor", installed, "", "");
     else
         GN_HHELP("vantor", "vantor.chm", "", ""); // the toolkit reports the missing file
 }

@@ -44,8 +44,11 @@ LRESULT hostWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 Loaded* turtleLibrary() {
     static Loaded* loaded = [] {
         auto* l = new Loaded;  // kept loaded for the whole run: its class stays registered
-        const QString names[] = {QCoreApplication::applicationDirPath() + QStringLiteral("/libturtlegfx.so"),
-                                 QStringLiteral("turtlegfx")};
+        // Beside the program in a build tree; in the private library folder of an
+        // installed program (bin/../lib/vantor); then wherever the loader looks.
+        const QString dir = QCoreApplication::applicationDirPath();
+        const QString names[] = {dir + QStringLiteral("/libturtlegfx.so"),
+                                 dir + QStringLiteral("/../lib/vantor/libturtlegfx.so"), QStringLiteral("turtlegfx")};
         for (const QString& name : names) {
             l->library.setFileName(name);
             if (l->library.load()) break;

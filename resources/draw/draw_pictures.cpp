@@ -381,8 +381,17 @@ int main(int argc, char** argv)
         const QImage crop = in.copy(std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]), std::atoi(argv[6]));
         return crop.scaled(crop.width() * f, crop.height() * f).save(QString::fromLocal8Bit(argv[8])) ? 0 : 1;
     }
+    if (argc == 4 && QString(argv[1]) == "--app-icon") {
+        // draw-pictures --app-icon SIZE OUT: the program icon drawn at SIZE pixels
+        // for the desktop's icon theme.
+        const int size = std::atoi(argv[2]);
+        if (size < 16 || size > 1024)
+            return 2;
+        return drawProgramIcon(size).save(QString::fromLocal8Bit(argv[3]), "PNG") ? 0 : 1;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: draw-pictures OUTDIR | draw-pictures --zoom IN X Y W H FACTOR OUT\n");
+        std::fprintf(stderr, "usage: draw-pictures OUTDIR | draw-pictures --app-icon SIZE OUT\n"
+                             "       draw-pictures --zoom IN X Y W H FACTOR OUT\n");
         return 2;
     }
     const QString dir = QString::fromLocal8Bit(argv[1]);
