@@ -233,8 +233,14 @@ std::string settingsFilePath()
 {
     if (const char* p = std::getenv("VANTOR_SETTINGS_FILE"); p && *p)
         return p;
+    // An installed program (in a system folder such as /usr/bin, or beside the
+    // share/vantor folder of an installed tree) keeps its settings in the user's
+    // config folder even when it runs as root, who could write beside it: those
+    // folders belong to the package manager.
     const std::string dir = programFolder();
-    if (access(dir.c_str(), W_OK) == 0)
+    const bool installed = dir.rfind("/usr/", 0) == 0 || dir == "/bin" || dir == "/sbin"
+        || access((dir + "/../share/vantor").c_str(), F_OK) == 0;
+    if (!installed && access(dir.c_str(), W_OK) == 0)
         return (dir == "/" ? std::string() : dir) + "/Vantor.ini";
     std::string base;
     if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x == '/')
