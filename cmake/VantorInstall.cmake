@@ -14,7 +14,7 @@ install(FILES ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/vantor.html DESTINATION ${CMAKE_
 
 # Desktop entry, AppStream metainfo, and the program icon drawn at three sizes.
 install(FILES ${PROJECT_SOURCE_DIR}/resources/desktop/vantor.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${PROJECT_SOURCE_DIR}/resources/desktop/vantor.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/desktop/org.vantor.Vantor.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 set(vantor_icon_files)
 foreach(size 48 128 256)
   set(out ${CMAKE_BINARY_DIR}/icons/${size}/vantor.png)

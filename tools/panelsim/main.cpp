@@ -13,6 +13,7 @@
 #include "tools/panelsim/panel_sim.h"
 
 #include <poll.h>
+#include <sys/stat.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -45,6 +46,38 @@ void usage()
                  "  --verbose         log every message on standard error\n"
                  "Commands on standard input: press BANK POSITION, release BANK POSITION, send HEX...,\n"
                  "hangup, save, factory, fault NAME [N], quit.\n");
+}
+
+// An installed simulator (in /usr/bin, or beside an installed tree's
+// share/vantor) started without --state keeps the panel's content where the
+// start script keeps it: $XDG_STATE_HOME/vantor/panel. In a build tree it starts
+// from the factory content every time.
+std::string installedStateDir()
+{
+    char exe[4096];
+    const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    if (n <= 0)
+        return {};
+    std::string dir(exe, static_cast<std::size_t>(n));
+    dir.resize(dir.rfind('/'));
+    const bool installed = dir.rfind("/usr/", 0) == 0 || access((dir + "/../share/vantor").c_str(), F_OK) == 0;
+    if (!installed)
+        return {};
+    std::string base;
+    if (const char* x = std::getenv("XDG_STATE_HOME"); x && *x == '/')
+        base = x;
+    else if (const char* h = std::getenv("HOME"); h && *h)
+        base = std::string(h) + "/.local/state";
+    else
+        return {};
+    const std::string state = base + "/vantor/panel";
+    std::string made;
+    for (std::size_t at = 1; at != std::string::npos;) {
+        at = state.find('/', at + 1);
+        made = state.substr(0, at);
+        mkdir(made.c_str(), 0700);
+    }
+    return access(state.c_str(), W_OK) == 0 ? state : std::string();
 }
 
 } // namespace
@@ -93,6 +126,8 @@ int main(int argc, char** argv)
             return 2;
         }
     }
+    if (opt.stateDir.empty())
+        opt.stateDir = installedStateDir();
     if (verbose)
         opt.log = [](const std::string& line) { std::fprintf(stderr, "vantor-panel-sim: %s\n", line.c_str()); };
     signal(SIGINT, onSignal);
