@@ -379,21 +379,22 @@ void DeviceLink::storeDefinitions()
         return;
     busy(true);
     host_->openProgress("Saving Definitions");
+    // In the panel's order: the LCD keys bank by bank, then F1, F1 + Shift,
+    // F2, F2 + Shift ..., then the knob and knob B.
     int k = 0;
-    auto step = [&](int id, bool shift, int bank) {
-        storeDefinition(id, shift, bank);
+    auto step = [&](int index) {
+        storeDefinitionIndex(index);
         ++k;
         host_->showProgress(percent(k, 89));
     };
-    for (int bank = 0; bank < 8; ++bank)
-        for (int id = 610; id <= 655; id += 5)
-            step(id, false, bank);
-    for (int id = 540; id <= 555; id += 5) {
-        step(id, false, 8);
-        step(id, true, 8);
+    for (int index = 0; index < kFirstFunctionKeyIndex; ++index)
+        step(index);
+    for (int key = 0; key < 4; ++key) {
+        step(kFirstFunctionKeyIndex + key);
+        step(kFirstFunctionKeyIndex + 4 + key);
     }
-    step(565, false, 8);
-    step(566, false, 8);
+    step(kKnobIndex);
+    step(kKnobBIndex);
     endTransfer();
 }
 
