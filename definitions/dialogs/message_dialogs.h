@@ -4,6 +4,7 @@
 // them from its message buttons and labels.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace vantor::dialogs {
@@ -15,16 +16,39 @@ void openOnMessageDialog();
 // keyboard mode.
 void openOffMessageDialog();
 // Code 95 (right button released) on 335 outside keyboard mode (isOn = true) and
-// on 230 (isOn = false): pick a command by name and store its bytes.
+// on 230 (isOn = false): pick a command by name and store its bytes. Nothing in
+// keyboard mode, where a message holds a keyboard macro.
 void openCommandPicker(bool isOn);
 // The checksum kind Message Form starts with; the editor sets it from the
 // definition it shows.
 void setDialogChecksumKind(int kind);
+// The checksum kind the next store writes (0 None, 1 Sony, 2 VDCP).
+int dialogChecksumKind();
 // Stores a message text (hex text, or keyboard text in keyboard mode) into the
 // definition of the selected control, then posts the store into the panel.
 void storeMessage(bool isOn, const std::string& text);
 
-// Registers the three dialogs' forms with the form table (called once at start-up).
+// What the dialogs take from the shell, which links them (they cannot link it):
+// its form table and the painter of its owner-drawn buttons. The shell hands
+// them over once at start-up, before registerDialogForms.
+struct DialogShell {
+    bool (*setFormRoutines)(const std::string& name, void (*design)(),
+                            void (*events)(int id, int code, std::intptr_t value, int& cancel)) = nullptr;
+    void (*paintOwnerButton)(const std::string& form, int id, std::intptr_t item, int font, int normalStyle,
+                             int pressedStyle, int forcePressed) = nullptr;
+};
+void installDialogShell(const DialogShell& shell);
+
+// Registers the three dialogs' forms with the form table (called once at start-up,
+// after installDialogShell).
 void registerDialogForms();
+
+// The forms' routines, for the form table.
+void messageFormDesign();
+void messageFormEvents(int id, int code, std::intptr_t value, int& cancel);
+void keyboardMessageDesign();
+void keyboardMessageEvents(int id, int code, std::intptr_t value, int& cancel);
+void commandPickerDesign();
+void commandPickerEvents(int id, int code, std::intptr_t value, int& cancel);
 
 } // namespace vantor::dialogs

@@ -1,0 +1,85 @@
+// Shared by the dialogs' own files: form names, control ids, the hand-over text
+// and the shell's calls.
+#pragma once
+
+#include "definitions/dialogs/message_dialogs.h"
+
+#include <cstdint>
+#include <string>
+
+namespace vantor::dialogs::detail {
+
+inline const std::string kMainForm = "VANTOR";
+inline const std::string kMessageForm = "MSGFORM";
+inline const std::string kKeyboardForm = "KEYBOARDMSG";
+inline const std::string kPickerForm = "SONYCODES";
+
+// The turtle picture behind every dialog, the same shading as the main window's.
+inline const std::string kBackground = "V1;U1;G20,30,3;";
+inline constexpr int kButtonFont = 4;
+inline constexpr int kPressedStyle = 6; // the pressed look of the choice buttons
+
+// Ids of the dialogs.
+inline constexpr int kCancel = 2;       // "&Cancel" on every dialog
+inline constexpr int kDeleteBack = 5005; // accelerators Left, Backspace, Delete
+
+namespace msgid {
+inline constexpr int noChecksum = 100;  // 100, 105, 110: checksum kind 0, 1, 2
+inline constexpr int sonyChecksum = 105;
+inline constexpr int vdcpChecksum = 110;
+inline constexpr int ok = 115;
+inline constexpr int decimal = 120;     // 120, 125, 130: entry mode 0, 1, 2
+inline constexpr int hex = 125;
+inline constexpr int alpha = 130;
+inline constexpr int decimalView = 135;
+inline constexpr int hexView = 140;
+inline constexpr int alphaView = 145;
+inline constexpr int background = 150;
+} // namespace msgid
+
+namespace kbdid {
+inline constexpr int alt = 100;
+inline constexpr int shift = 105;
+inline constexpr int ctrl = 110;
+inline constexpr int ok = 115;
+inline constexpr int macro = 120;       // the macro as keyboard text
+inline constexpr int background = 125;
+} // namespace kbdid
+
+namespace pickid {
+inline constexpr int list = 100;
+inline constexpr int ok = 105;
+inline constexpr int background = 110;
+} // namespace pickid
+
+// Sizes of the forms in cells. Message Form is larger while the editor's
+// "Long 'On' Message" is ticked.
+double messageFormWidth();
+double messageFormHeight();
+inline constexpr double keyboardFormWidth = 50;
+inline constexpr double keyboardFormHeight = 10.5;
+inline constexpr double pickerFormWidth = 42;
+inline constexpr double pickerFormHeight = 30;
+
+// Left arrow, Backspace and Delete delete backwards; Esc is "&Cancel".
+inline const std::string kDialogAccelerators = "Left, 5005|Back, 5005|Del, 5005|ESC, 2";
+
+// The one text that passes a message to a dialog and back: the caller fills it,
+// the dialog replaces it, the caller empties it after use.
+std::string& handOverText();
+// 255 bytes FF: the user cancelled.
+const std::string& cancelMark();
+
+// The long on message box of the editor ("Long 'On' Message", 290) is ticked.
+bool longOnMessageTicked();
+
+// Paints an owner-drawn button of a dialog with the shell's painter (the
+// toolkit's own look until the shell has handed it over).
+void paintButton(const std::string& form, int id, std::intptr_t item, int normalStyle, int pressedStyle,
+                 int forcePressed);
+
+// Message bytes (one char per byte) as the toolkit's UTF-8 text, so a byte above
+// 7F shows as the character of that value.
+std::string shownText(const std::string& bytes);
+
+} // namespace vantor::dialogs::detail
