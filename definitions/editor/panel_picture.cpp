@@ -93,7 +93,7 @@ void drawFace(int index, bool on)
     if (!editorHost().panelConnected() || !definitionHasLcd(index))
         return;
     KeyDefinition& def = definitionTable()[index];
-    const int face = (on ? faceOnFirst : faceOffFirst) + idStep * def.position();
+    const int face = (on ? faceOnFirst : faceOffFirst) + idStep * (index % 10);
     int width = 0, height = 0;
     if (!GN_GETCANVASSIZE(kForm, face, width, height))
         return;
