@@ -1,0 +1,150 @@
+// Pictures, picture buttons and canvases (their pixel buffers), and GN_SETPICTURE.
+#include "toolkit/controls_internal.h"
+#include "toolkit/event_codes.h"
+
+#include <QAbstractButton>
+#include <QMouseEvent>
+
+#include <algorithm>
+
+namespace gantry {
+namespace {
+
+class PictureWidget : public Bound<QWidget> {
+public:
+    using Bound::Bound;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        Control* c = ref_.get();
+        if (!c) return;
+        const QImage img = pictureImage(c->picture);
+        if (img.isNull()) return;
+        QPainter p(this);
+        p.drawImage(0, 0, img);
+    }
+    void mousePressEvent(QMouseEvent* e) override { e->accept(); }
+    void mouseReleaseEvent(QMouseEvent* e) override { e->accept(); }
+    void mouseMoveEvent(QMouseEvent* e) override { e->accept(); }
+};
+
+class PictureButtonWidget : public Bound<QAbstractButton> {
+public:
+    using Bound::Bound;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        Control* c = ref_.get();
+        if (!c) return;
+        QPainter p(this);
+        const bool down = c->checked || isDown();
+        // No face of its own: the picture sits centred on whatever lies below (a panel
+        // picture, the form), scaled down only when it is larger than the button.
+        const QImage img = pictureImage(c->picture);
+        QRect target;
+        if (!img.isNull()) {
+            QSize s = img.size();
+            if (s.width() > width() || s.height() > height()) s.scale(size(), Qt::KeepAspectRatio);
+            target = QRect(QPoint((width() - s.width()) / 2, (height() - s.height()) / 2), s);
+            if (down) target.translate(1, 1);
+            p.drawImage(target, img);
+        }
+        if (down) drawSunkenBorder(p, rect());
+        if (!isEnabled() && !target.isNull()) p.fillRect(target, QColor(192, 192, 192, 96));
+    }
+};
+
+class CanvasWidget : public Bound<QWidget> {
+public:
+    CanvasWidget(QWidget* parent, Ref ref) : Bound(parent, std::move(ref)) {
+        setMouseTracking(true);
+        setFocusPolicy(Qt::ClickFocus);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        Control* c = ref_.get();
+        if (!c) return;
+        QPainter p(this);
+        if (c->border) {
+            drawSunkenBorder(p, rect());
+            p.drawImage(2, 2, c->image);
+        } else {
+            p.drawImage(0, 0, c->image);
+        }
+    }
+    void resizeEvent(QResizeEvent*) override {
+        Control* c = ref_.get();
+        if (!c) return;
+        const int b = c->border ? 4 : 0;
+        const QSize want(std::max(1, width() - b), std::max(1, height() - b));
+        if (c->image.size() == want) return;
+        QImage img(want, QImage::Format_RGB32);
+        img.fill(QColor::fromRgb(colour(c->bg, 0xFFFFFFFF)));
+        if (!c->image.isNull()) {
+            QPainter p(&img);
+            p.drawImage(0, 0, c->image);
+        }
+        c->image = img;
+    }
+    void mousePressEvent(QMouseEvent* e) override { e->accept(); }
+    void mouseReleaseEvent(QMouseEvent* e) override { e->accept(); }
+    void mouseMoveEvent(QMouseEvent* e) override { e->accept(); }
+    void mouseDoubleClickEvent(QMouseEvent* e) override { e->accept(); }
+};
+
+}  // namespace
+
+QWidget* makePictureWidget(Form& f, Control& c, const std::string& caption) {
+    [[maybe_unused]] Ref ref{f.key, c.id};
+    [[maybe_unused]] QWidget* parent = f.client;
+    [[maybe_unused]] const std::string key = f.key;
+    [[maybe_unused]] const int id = c.id;
+    switch (c.kind) {
+    case Kind::Picture: {
+        c.picture = GN_LOADPICTURE(caption);
+        return new PictureWidget(parent, ref);
+    }
+    case Kind::PictureButton: {
+        c.picture = GN_LOADPICTURE(caption);
+        auto* b = new PictureButtonWidget(parent, ref);
+        QObject::connect(b, &QAbstractButton::clicked, b, [ref] {
+            Control* cc = ref.get();
+            auto ff = findForm(ref.formKey);
+            if (!cc || !ff) return;
+            if (has(cc->props, 'O')) {
+                cc->checked = true;
+                uncheckGroup(*ff, *cc);
+            } else if (has(cc->props, 'X')) {
+                cc->checked = !cc->checked;
+            }
+            if (cc->widget) cc->widget->update();
+            raiseEvent(ref.formKey, ref.id, gn::kClick, 0);
+        });
+        return b;
+    }
+    case Kind::Canvas: return new CanvasWidget(parent, ref);
+    default: break;
+    }
+    return nullptr;
+}
+
+// "A" on a picture: the control takes the size of its picture.
+void fitPicture(Control& c) {
+    if (c.kind != Kind::Picture || !has(c.props, 'A') || !c.widget) return;
+    const QImage img = pictureImage(c.picture);
+    if (!img.isNull()) c.widget->resize(img.size());
+}
+
+
+}  // namespace gantry
+
+using namespace gantry;
+
+void GN_SETPICTURE(const std::string& form, int id, std::intptr_t picture) {
+    Control* c = findControl(form, id);
+    if (!c || (c->kind != Kind::Picture && c->kind != Kind::PictureButton)) return;
+    c->picture = picture;
+    fitPicture(*c);
+    c->widget->update();
+}
