@@ -304,7 +304,7 @@ const KeyName kKeyNames[] = {
 bool parseKey(std::string text, int& key, int& mods) {
     mods = 0;
     while (text.size() > 1 && (text[0] == '^' || text[0] == '+' || text[0] == '%')) {
-        mods |= text[0] == '^' ? int(Qt::ControlModifier) : text[0] == '+' ? int(Qt::ShiftModifier) : int(Qt::AltModifier);
+        mods |= text[0] == '^' ? static_cast<int>(Qt::ControlModifier) : text[0] == '+' ? static_cast<int>(Qt::ShiftModifier) : static_cast<int>(Qt::AltModifier);
         text.erase(0, 1);
     }
     const std::string u = upper(text);
@@ -371,14 +371,14 @@ protected:
         int key = ke->key();
         if (key == Qt::Key_Enter) key = Qt::Key_Return;
         if (key == Qt::Key_Backtab) key = Qt::Key_Tab;
-        const int mods = int(ke->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier));
+        const int mods = static_cast<int>(ke->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier));
         const std::string formKey = f->key;
         for (const auto& a : f->accels) {
             int amods = a.mods;
             // Letters: Shift is ignored unless the accelerator asks for it.
             const bool letter = a.key >= 'A' && a.key <= 'Z';
             int m = mods;
-            if (letter && !(amods & Qt::ShiftModifier)) m &= ~int(Qt::ShiftModifier);
+            if (letter && !(amods & Qt::ShiftModifier)) m &= ~static_cast<int>(Qt::ShiftModifier);
             if (a.key == key && amods == m) {
                 raiseEvent(formKey, a.id, gn::kClick, 0);
                 return true;
