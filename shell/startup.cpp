@@ -214,6 +214,7 @@ void MakeMainForm()
 void AppInit()
 {
     initResources();
+    setDefaultCaption("Halvern Devices");
     GN_DEFIMAGEFOLDER("");
     GN_ALLOWCOMMANDEVENTS(0);
     GN_ALLOWKEYEVENTS(2);
