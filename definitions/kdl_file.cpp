@@ -13,23 +13,32 @@ namespace vantor {
 
 namespace {
 
-std::string errnoText(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
+std::string errnoText(const char* what)
+{
+    return std::string(what) + ": " + std::strerror(errno);
+}
 
-bool endsWithUpper(const std::string& path, std::string_view suffix) {
-    if (path.size() < suffix.size()) return false;
+bool endsWithUpper(const std::string& path, std::string_view suffix)
+{
+    if (path.size() < suffix.size())
+        return false;
     for (std::size_t i = 0; i < suffix.size(); ++i) {
         char c = path[path.size() - suffix.size() + i];
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        if (c != suffix[i]) return false;
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+        if (c != suffix[i])
+            return false;
     }
     return true;
 }
 
-bool writeAll(int fd, const std::uint8_t* data, std::size_t size) {
+bool writeAll(int fd, const std::uint8_t* data, std::size_t size)
+{
     while (size > 0) {
         const ssize_t n = ::write(fd, data, size);
         if (n < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             return false;
         }
         data += n;
@@ -40,18 +49,22 @@ bool writeAll(int fd, const std::uint8_t* data, std::size_t size) {
 
 } // namespace
 
-FileError readFileChunks(const std::filesystem::path& path, const ChunkSink& sink, std::string* message) {
-    if (path.empty()) return FileError::EmptyPath;
+FileError readFileChunks(const std::filesystem::path& path, const ChunkSink& sink, std::string* message)
+{
+    if (path.empty())
+        return FileError::EmptyPath;
     // Read only: the file's mode is never changed, a read-only file loads too.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         const bool missing = errno == ENOENT || errno == ENOTDIR;
-        if (message) *message = errnoText("open");
+        if (message)
+            *message = errnoText("open");
         return missing ? FileError::NotFound : FileError::OpenFailed;
     }
-    struct stat st {};
+    struct stat st { };
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        if (message) *message = S_ISDIR(st.st_mode) ? "not a file" : errnoText("stat");
+        if (message)
+            *message = S_ISDIR(st.st_mode) ? "not a file" : errnoText("stat");
         ::close(fd);
         return FileError::OpenFailed;
     }
@@ -59,19 +72,24 @@ FileError readFileChunks(const std::filesystem::path& path, const ChunkSink& sin
     while (true) {
         const ssize_t n = ::read(fd, buffer.data(), buffer.size());
         if (n < 0) {
-            if (errno == EINTR) continue;
-            if (message) *message = errnoText("read");
+            if (errno == EINTR)
+                continue;
+            if (message)
+                *message = errnoText("read");
             ::close(fd);
             return FileError::ReadFailed;
         }
-        if (n == 0) break;
-        if (!sink(std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(n)))) break;
+        if (n == 0)
+            break;
+        if (!sink(std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(n))))
+            break;
     }
     ::close(fd);
     return FileError::None;
 }
 
-FileError readWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& out, std::string* message) {
+FileError readWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& out, std::string* message)
+{
     out.clear();
     return readFileChunks(
         path,
@@ -82,7 +100,8 @@ FileError readWholeFile(const std::filesystem::path& path, std::vector<std::uint
         message);
 }
 
-FileWriteResult writeFileReplacing(const std::filesystem::path& requested, std::span<const std::uint8_t> data) {
+FileWriteResult writeFileReplacing(const std::filesystem::path& requested, std::span<const std::uint8_t> data)
+{
     FileWriteResult result;
     if (requested.empty()) {
         result.error = FileError::EmptyPath;
@@ -94,11 +113,12 @@ FileWriteResult writeFileReplacing(const std::filesystem::path& requested, std::
     // Saving through a link replaces the file it points to, not the link.
     if (std::filesystem::is_symlink(target, ec)) {
         auto resolved = std::filesystem::weakly_canonical(target, ec);
-        if (!ec) target = resolved;
+        if (!ec)
+            target = resolved;
     }
     mode_t mode = 0666; // a new file: the umask applies
     bool existed = false;
-    struct stat st {};
+    struct stat st { };
     if (::stat(target.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode)) {
             result.error = FileError::OpenFailed;
@@ -117,14 +137,16 @@ FileWriteResult writeFileReplacing(const std::filesystem::path& requested, std::
     }
 
     std::filesystem::path folder = target.parent_path();
-    if (folder.empty()) folder = ".";
+    if (folder.empty())
+        folder = ".";
     std::random_device rd;
     std::filesystem::path temp;
     int fd = -1;
     for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
         temp = folder / ("." + target.filename().string() + ".tmp" + std::to_string(rd() % 1000000u));
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, existed ? (mode & 0777) | 0200 : 0666);
-        if (fd < 0 && errno != EEXIST) break;
+        if (fd < 0 && errno != EEXIST)
+            break;
     }
     if (fd < 0) {
         result.error = FileError::OpenFailed;
@@ -132,7 +154,8 @@ FileWriteResult writeFileReplacing(const std::filesystem::path& requested, std::
         return result;
     }
     bool ok = writeAll(fd, data.data(), data.size());
-    if (!ok) result.message = errnoText("write");
+    if (!ok)
+        result.message = errnoText("write");
     if (ok && existed && ::fchmod(fd, mode) != 0) {
         ok = false;
         result.message = errnoText("chmod");
@@ -169,9 +192,10 @@ namespace {
 // Takes a file's bytes piece by piece and places each whole record.
 class KdlLoader {
 public:
-    KdlLoader(KeyDefinitionTable& table, KdlReadResult& result) : table_(table), result_(result) {}
+    KdlLoader(KeyDefinitionTable& table, KdlReadResult& result) : table_(table), result_(result) { }
 
-    void feed(std::span<const std::uint8_t> data) {
+    void feed(std::span<const std::uint8_t> data)
+    {
         while (!data.empty()) {
             const std::size_t take = std::min(kDefinitionSize - pending_.size(), data.size());
             pending_.insert(pending_.end(), data.begin(), data.begin() + static_cast<std::ptrdiff_t>(take));
@@ -187,11 +211,13 @@ public:
     void finish() { result_.trailingBytes = pending_.size(); }
 
 private:
-    void place(const KeyDefinition& def) {
+    void place(const KeyDefinition& def)
+    {
         ++result_.recordsRead;
         if (auto index = table_.place(def)) {
             auto& changed = result_.changedIndexes;
-            if (std::find(changed.begin(), changed.end(), *index) == changed.end()) changed.push_back(*index);
+            if (std::find(changed.begin(), changed.end(), *index) == changed.end())
+                changed.push_back(*index);
         } else {
             ++result_.recordsSkipped;
         }
@@ -204,7 +230,8 @@ private:
 
 } // namespace
 
-KdlReadResult readKdlBytes(std::span<const std::uint8_t> data, KeyDefinitionTable& table) {
+KdlReadResult readKdlBytes(std::span<const std::uint8_t> data, KeyDefinitionTable& table)
+{
     KdlReadResult result;
     KdlLoader loader(table, result);
     loader.feed(data);
@@ -212,7 +239,8 @@ KdlReadResult readKdlBytes(std::span<const std::uint8_t> data, KeyDefinitionTabl
     return result;
 }
 
-KdlReadResult readKdlFile(const std::filesystem::path& path, KeyDefinitionTable& table) {
+KdlReadResult readKdlFile(const std::filesystem::path& path, KeyDefinitionTable& table)
+{
     KdlReadResult result;
     KdlLoader loader(table, result);
     // On a read error what was read so far stays applied, whole records only.
@@ -227,21 +255,28 @@ KdlReadResult readKdlFile(const std::filesystem::path& path, KeyDefinitionTable&
     return result;
 }
 
-std::vector<std::uint8_t> kdlBytes(const KeyDefinitionTable& table) { return table.serialise(); }
+std::vector<std::uint8_t> kdlBytes(const KeyDefinitionTable& table)
+{
+    return table.serialise();
+}
 
-FileWriteResult writeKdlFile(const std::filesystem::path& path, const KeyDefinitionTable& table) {
+FileWriteResult writeKdlFile(const std::filesystem::path& path, const KeyDefinitionTable& table)
+{
     const auto bytes = kdlBytes(table);
     return writeFileReplacing(path, bytes);
 }
 
-std::string withExtensionUnlessPresent(const std::string& path, std::string_view extension) {
+std::string withExtensionUnlessPresent(const std::string& path, std::string_view extension)
+{
     std::string upper(extension);
     for (char& ch : upper)
-        if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
+        if (ch >= 'a' && ch <= 'z')
+            ch = static_cast<char>(ch - 'a' + 'A');
     return endsWithUpper(path, upper) ? path : path + std::string(extension);
 }
 
-std::string withKdlExtension(const std::string& path) {
+std::string withKdlExtension(const std::string& path)
+{
     return withExtensionUnlessPresent(path, ".kdl");
 }
 

@@ -28,11 +28,11 @@ enum class FileError {
 
 struct KdlReadResult {
     FileError error = FileError::None;
-    int recordsRead = 0;            // whole 114-byte records read from the file
-    int recordsSkipped = 0;         // records whose index is above 89
-    std::size_t trailingBytes = 0;  // bytes of a short last record (ignored)
+    int recordsRead = 0;             // whole 114-byte records read from the file
+    int recordsSkipped = 0;          // records whose index is above 89
+    std::size_t trailingBytes = 0;   // bytes of a short last record (ignored)
     std::vector<int> changedIndexes; // slots replaced, in file order, without repeats
-    std::string message;            // a short description of the error, for traces
+    std::string message;             // a short description of the error, for traces
     bool ok() const { return error == FileError::None; }
 };
 
@@ -77,6 +77,7 @@ FileWriteResult writeFileReplacing(const std::filesystem::path& path, std::span<
 using ChunkSink = std::function<bool(std::span<const std::uint8_t>)>;
 FileError readFileChunks(const std::filesystem::path& path, const ChunkSink& sink, std::string* message = nullptr);
 // Reads a whole file, opened for reading only.
-FileError readWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& out, std::string* message = nullptr);
+FileError readWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& out,
+                        std::string* message = nullptr);
 
 } // namespace vantor

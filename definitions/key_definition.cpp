@@ -6,7 +6,8 @@
 
 namespace vantor {
 
-std::string_view ledColorCaption(LedColor color) {
+std::string_view ledColorCaption(LedColor color)
+{
     switch (color) {
     case LedColor::DarkGreen: return "Dark Green";
     case LedColor::BrightGreen: return "Bright Green";
@@ -20,7 +21,8 @@ std::string_view ledColorCaption(LedColor color) {
     return "";
 }
 
-std::string_view displayTypeCaption(DisplayType type) {
+std::string_view displayTypeCaption(DisplayType type)
+{
     switch (type) {
     case DisplayType::Text: return "Text";
     case DisplayType::RamIcon: return "RAM Icon";
@@ -30,7 +32,8 @@ std::string_view displayTypeCaption(DisplayType type) {
     return "";
 }
 
-std::string_view checksumKindCaption(ChecksumKind kind) {
+std::string_view checksumKindCaption(ChecksumKind kind)
+{
     switch (kind) {
     case ChecksumKind::None: return "No Checksum";
     case ChecksumKind::Sony: return "Sony Checksum";
@@ -39,100 +42,132 @@ std::string_view checksumKindCaption(ChecksumKind kind) {
     return "";
 }
 
-bool flagsLatched(std::uint8_t flags) { return (flags & 0x01) != 0; }
+bool flagsLatched(std::uint8_t flags)
+{
+    return (flags & 0x01) != 0;
+}
 
-std::uint8_t flagsWithLatched(std::uint8_t flags, bool latched) {
+std::uint8_t flagsWithLatched(std::uint8_t flags, bool latched)
+{
     return static_cast<std::uint8_t>(latched ? (flags | 0x01) : (flags & ~0x01));
 }
 
-DisplayType flagsDisplayType(std::uint8_t flags) { return static_cast<DisplayType>((flags >> 1) & 3); }
+DisplayType flagsDisplayType(std::uint8_t flags)
+{
+    return static_cast<DisplayType>((flags >> 1) & 3);
+}
 
-std::uint8_t flagsWithDisplayType(std::uint8_t flags, DisplayType type) {
+std::uint8_t flagsWithDisplayType(std::uint8_t flags, DisplayType type)
+{
     return static_cast<std::uint8_t>((flags & ~0x06) | ((static_cast<unsigned>(type) & 3) << 1));
 }
 
-ChecksumKind flagsChecksumKind(std::uint8_t flags) {
+ChecksumKind flagsChecksumKind(std::uint8_t flags)
+{
     ChecksumKind kind = ChecksumKind::None;
-    if (flags & 0x08) kind = ChecksumKind::Sony;
-    if (flags & 0x10) kind = ChecksumKind::Vdcp; // tested last: wins when both are set
+    if (flags & 0x08)
+        kind = ChecksumKind::Sony;
+    if (flags & 0x10)
+        kind = ChecksumKind::Vdcp; // tested last: wins when both are set
     return kind;
 }
 
-std::uint8_t flagsWithChecksumKind(std::uint8_t flags, ChecksumKind kind) {
+std::uint8_t flagsWithChecksumKind(std::uint8_t flags, ChecksumKind kind)
+{
     std::uint8_t out = flags & 0x07;
-    if (kind == ChecksumKind::Sony) out |= 0x08;
-    if (kind == ChecksumKind::Vdcp) out |= 0x10;
+    if (kind == ChecksumKind::Sony)
+        out |= 0x08;
+    if (kind == ChecksumKind::Vdcp)
+        out |= 0x10;
     return out;
 }
 
 // ---- KeyDefinition ----
 
-KeyDefinition KeyDefinition::fromBytes(std::span<const std::uint8_t> data) {
+KeyDefinition KeyDefinition::fromBytes(std::span<const std::uint8_t> data)
+{
     KeyDefinition def;
     def.overwriteFrom(data);
     return def;
 }
 
-void KeyDefinition::overwriteFrom(std::span<const std::uint8_t> data) {
+void KeyDefinition::overwriteFrom(std::span<const std::uint8_t> data)
+{
     const std::size_t n = std::min(data.size(), kDefinitionSize);
     std::copy_n(data.begin(), n, bytes.begin());
 }
 
-void KeyDefinition::setLabelText(bool on, std::string_view text) {
+void KeyDefinition::setLabelText(bool on, std::string_view text)
+{
     auto field = label(on);
     for (std::size_t i = 0; i < kLabelSize; ++i)
         field[i] = i < text.size() ? static_cast<std::uint8_t>(text[i]) : 0x20;
 }
 
-std::string KeyDefinition::labelLine(bool on, int line) const {
-    if (line < 0 || line > 2) return {};
+std::string KeyDefinition::labelLine(bool on, int line) const
+{
+    if (line < 0 || line > 2)
+        return {};
     auto field = label(on);
     std::string out;
-    for (std::size_t i = 0; i < 6; ++i) out.push_back(static_cast<char>(field[static_cast<std::size_t>(line) * 6 + i]));
+    for (std::size_t i = 0; i < 6; ++i)
+        out.push_back(static_cast<char>(field[static_cast<std::size_t>(line) * 6 + i]));
     return out;
 }
 
-void KeyDefinition::setIconLabel(bool on, std::uint8_t iconNumber) {
+void KeyDefinition::setIconLabel(bool on, std::uint8_t iconNumber)
+{
     auto field = label(on);
     std::ranges::fill(field, 0);
     field[0] = iconNumber;
 }
 
-void KeyDefinition::setLargeAsciiLabel(bool on, std::uint8_t character) {
+void KeyDefinition::setLargeAsciiLabel(bool on, std::uint8_t character)
+{
     auto field = label(on);
     std::ranges::fill(field, 0x20);
     field[0] = character;
 }
 
-std::optional<int> largeAsciiEntryFor(std::uint8_t code) {
-    if (code < 32 || code > 127) return std::nullopt;
+std::optional<int> largeAsciiEntryFor(std::uint8_t code)
+{
+    if (code < 32 || code > 127)
+        return std::nullopt;
     return code - 32;
 }
 
-std::string buttonNumberCaption(int index) {
-    if (index == kKnobIndex) return "Knob";
-    if (index == kKnobBIndex) return "Knob B";
-    if (index < 0 || index > kKnobBIndex) return "";
+std::string buttonNumberCaption(int index)
+{
+    if (index == kKnobIndex)
+        return "Knob";
+    if (index == kKnobBIndex)
+        return "Knob B";
+    if (index < 0 || index > kKnobBIndex)
+        return "";
     return std::to_string(index % 10 + 1);
 }
 
-std::vector<std::uint8_t> KeyDefinition::onMessage() const {
+std::vector<std::uint8_t> KeyDefinition::onMessage() const
+{
     const std::size_t n = std::min<std::size_t>(onLength(), kMaxOnLength);
     std::vector<std::uint8_t> out;
     out.reserve(n);
     auto on = onMessageField();
     auto off = offMessageField();
-    for (std::size_t i = 0; i < n; ++i) out.push_back(i < kMessageFieldSize ? on[i] : off[i - kMessageFieldSize]);
+    for (std::size_t i = 0; i < n; ++i)
+        out.push_back(i < kMessageFieldSize ? on[i] : off[i - kMessageFieldSize]);
     return out;
 }
 
-std::vector<std::uint8_t> KeyDefinition::offMessage() const {
+std::vector<std::uint8_t> KeyDefinition::offMessage() const
+{
     const std::size_t n = std::min<std::size_t>(offLength(), kMessageFieldSize);
     auto off = offMessageField();
     return {off.begin(), off.begin() + static_cast<std::ptrdiff_t>(n)};
 }
 
-void KeyDefinition::setOnMessage(std::span<const std::uint8_t> message) {
+void KeyDefinition::setOnMessage(std::span<const std::uint8_t> message)
+{
     const std::size_t n = std::min(message.size(), kMessageFieldSize);
     auto on = onMessageField();
     std::fill(on.begin(), on.end(), 0);
@@ -140,7 +175,8 @@ void KeyDefinition::setOnMessage(std::span<const std::uint8_t> message) {
     setOnLength(static_cast<std::uint8_t>(n));
 }
 
-void KeyDefinition::setOffMessage(std::span<const std::uint8_t> message) {
+void KeyDefinition::setOffMessage(std::span<const std::uint8_t> message)
+{
     const std::size_t n = std::min(message.size(), kMessageFieldSize);
     auto off = offMessageField();
     std::fill(off.begin(), off.end(), 0);
@@ -148,7 +184,8 @@ void KeyDefinition::setOffMessage(std::span<const std::uint8_t> message) {
     setOffLength(static_cast<std::uint8_t>(n));
 }
 
-void KeyDefinition::setLongOnMessage(std::span<const std::uint8_t> message) {
+void KeyDefinition::setLongOnMessage(std::span<const std::uint8_t> message)
+{
     const std::size_t n = std::min<std::size_t>(message.size(), kMaxOnLength);
     auto on = onMessageField();
     auto off = offMessageField();
@@ -164,7 +201,8 @@ void KeyDefinition::setLongOnMessage(std::span<const std::uint8_t> message) {
     setOffLength(0);
 }
 
-void normaliseControlWithoutLcd(KeyDefinition& def) {
+void normaliseControlWithoutLcd(KeyDefinition& def)
+{
     def.setOnColor(LedColor::Off);
     def.setOffColor(LedColor::Off);
     def.setFlags(def.flags() & 0x19); // latched and the checksum kind bits
@@ -173,11 +211,14 @@ void normaliseControlWithoutLcd(KeyDefinition& def) {
     std::ranges::fill(def.offLabel(), 0);
 }
 
-void normaliseForIndex(KeyDefinition& def, int index) {
-    if (index >= kFirstFunctionKeyIndex && index < kDefinitionCount) normaliseControlWithoutLcd(def);
+void normaliseForIndex(KeyDefinition& def, int index)
+{
+    if (index >= kFirstFunctionKeyIndex && index < kDefinitionCount)
+        normaliseControlWithoutLcd(def);
 }
 
-KeyDefinition initialDefinition(int index) {
+KeyDefinition initialDefinition(int index)
+{
     KeyDefinition def;
     std::copy(kDefinitionHeader.begin(), kDefinitionHeader.end(), def.bytes.begin());
     def.setBank(static_cast<std::uint8_t>(index / 10));
@@ -187,27 +228,34 @@ KeyDefinition initialDefinition(int index) {
 
 // ---- KeyDefinitionTable ----
 
-void KeyDefinitionTable::initialise() {
-    for (int i = 0; i < kDefinitionCount; ++i) records[static_cast<std::size_t>(i)] = initialDefinition(i);
+void KeyDefinitionTable::initialise()
+{
+    for (int i = 0; i < kDefinitionCount; ++i)
+        records[static_cast<std::size_t>(i)] = initialDefinition(i);
     sendPending.fill(false);
 }
 
-std::optional<int> KeyDefinitionTable::place(const KeyDefinition& def) {
+std::optional<int> KeyDefinitionTable::place(const KeyDefinition& def)
+{
     const int index = def.ownIndex();
-    if (index < 0 || index >= kDefinitionCount) return std::nullopt;
+    if (index < 0 || index >= kDefinitionCount)
+        return std::nullopt;
     records[static_cast<std::size_t>(index)] = def;
     sendPending[static_cast<std::size_t>(index)] = true;
     return index;
 }
 
-std::vector<std::uint8_t> KeyDefinitionTable::serialise() const {
+std::vector<std::uint8_t> KeyDefinitionTable::serialise() const
+{
     std::vector<std::uint8_t> out;
     out.reserve(kDefinitionSize * kDefinitionCount);
-    for (const auto& rec : records) out.insert(out.end(), rec.bytes.begin(), rec.bytes.end());
+    for (const auto& rec : records)
+        out.insert(out.end(), rec.bytes.begin(), rec.bytes.end());
     return out;
 }
 
-KeyDefinitionTable& definitionTable() {
+KeyDefinitionTable& definitionTable()
+{
     static KeyDefinitionTable table;
     return table;
 }
@@ -216,50 +264,65 @@ KeyDefinitionTable& definitionTable() {
 
 namespace {
 
-EditorBankSource& bankSource() {
+EditorBankSource& bankSource()
+{
     static EditorBankSource source;
     return source;
 }
 
 // Position of id within a row of ten ids starting at first, step 5.
-std::optional<int> rowPosition(int id, int first) {
-    if (id < first || id > first + 45 || (id - first) % 5 != 0) return std::nullopt;
+std::optional<int> rowPosition(int id, int first)
+{
+    if (id < first || id > first + 45 || (id - first) % 5 != 0)
+        return std::nullopt;
     return (id - first) / 5;
 }
 
 } // namespace
 
-std::optional<DefinitionSlot> definitionSlotFor(int controlId, bool shiftOn, int bank) {
+std::optional<DefinitionSlot> definitionSlotFor(int controlId, bool shiftOn, int bank)
+{
     using namespace panelid;
     if (controlId >= functionKeyF1 && controlId <= functionKeyF1 + 15 && (controlId - functionKeyF1) % 5 == 0) {
         const int position = (controlId - functionKeyF1) / 5 + (shiftOn ? 4 : 0);
         return DefinitionSlot{position, 8, definitionIndex(8, position)};
     }
-    if (controlId == knob || controlId == knobAlt) return DefinitionSlot{8, 8, kKnobIndex};
-    if (controlId == knobB || controlId == knobBAlt) return DefinitionSlot{9, 8, kKnobBIndex};
+    if (controlId == knob || controlId == knobAlt)
+        return DefinitionSlot{8, 8, kKnobIndex};
+    if (controlId == knobB || controlId == knobBAlt)
+        return DefinitionSlot{9, 8, kKnobBIndex};
     for (int first : {faceOnFirst, frameTopFirst, faceOffFirst, frameBottomFirst}) {
         if (auto position = rowPosition(controlId, first)) {
-            if (bank < 0 || bank > 7) return std::nullopt;
+            if (bank < 0 || bank > 7)
+                return std::nullopt;
             return DefinitionSlot{*position, bank, definitionIndex(bank, *position)};
         }
     }
     return std::nullopt;
 }
 
-std::optional<int> definitionIndexFor(int controlId, bool shiftOn, int bank) {
-    if (auto slot = definitionSlotFor(controlId, shiftOn, bank)) return slot->index;
+std::optional<int> definitionIndexFor(int controlId, bool shiftOn, int bank)
+{
+    if (auto slot = definitionSlotFor(controlId, shiftOn, bank))
+        return slot->index;
     return std::nullopt;
 }
 
-void setEditorBankSource(EditorBankSource source) { bankSource() = std::move(source); }
+void setEditorBankSource(EditorBankSource source)
+{
+    bankSource() = std::move(source);
+}
 
-std::optional<DefinitionSlot> definitionSlotFor(int controlId, bool shiftOn) {
+std::optional<DefinitionSlot> definitionSlotFor(int controlId, bool shiftOn)
+{
     const auto& source = bankSource();
     return definitionSlotFor(controlId, shiftOn, source ? source() : 0);
 }
 
-std::optional<int> definitionIndexFor(int controlId, bool shiftOn) {
-    if (auto slot = definitionSlotFor(controlId, shiftOn)) return slot->index;
+std::optional<int> definitionIndexFor(int controlId, bool shiftOn)
+{
+    if (auto slot = definitionSlotFor(controlId, shiftOn))
+        return slot->index;
     return std::nullopt;
 }
 
@@ -291,26 +354,31 @@ std::optional<int> definitionIndexFor(int controlId, bool shiftOn) {
 
 namespace {
 
-std::uint8_t checksumOver(const std::vector<std::uint8_t>& bytes, std::size_t count, ChecksumKind kind) {
+std::uint8_t checksumOver(const std::vector<std::uint8_t>& bytes, std::size_t count, ChecksumKind kind)
+{
     return messageChecksum(std::span<const std::uint8_t>(bytes.data(), count), kind);
 }
 
 // Byte i of the on message (continuing into the off field).
-std::uint8_t& onByte(KeyDefinition& def, std::size_t i) {
+std::uint8_t& onByte(KeyDefinition& def, std::size_t i)
+{
     return i < kMessageFieldSize ? def.onMessageField()[i] : def.offMessageField()[i - kMessageFieldSize];
 }
 
 } // namespace
 
-KeyDefinition panelCopy(const KeyDefinition& def) {
+KeyDefinition panelCopy(const KeyDefinition& def)
+{
     KeyDefinition copy = def;
     const ChecksumKind kind = def.checksumKind();
-    if (kind == ChecksumKind::None) return copy;
+    if (kind == ChecksumKind::None)
+        return copy;
 
     const std::size_t onLen = def.onLength();
     const std::size_t offLen = def.offLength();
     const bool onFitsOwnField = onLen >= 1 && onLen < kMessageFieldSize;
-    const bool onFitsContinuation = onLen >= kMessageFieldSize && onLen < static_cast<std::size_t>(kMaxOnLength) && offLen == 0;
+    const bool onFitsContinuation =
+        onLen >= kMessageFieldSize && onLen < static_cast<std::size_t>(kMaxOnLength) && offLen == 0;
     if (onFitsOwnField || onFitsContinuation) {
         const auto message = def.onMessage();
         onByte(copy, onLen) = checksumOver(message, onLen, kind);
@@ -325,9 +393,11 @@ KeyDefinition panelCopy(const KeyDefinition& def) {
     return copy;
 }
 
-void stripPanelChecksums(KeyDefinition& def) {
+void stripPanelChecksums(KeyDefinition& def)
+{
     const ChecksumKind kind = def.checksumKind();
-    if (kind == ChecksumKind::None) return;
+    if (kind == ChecksumKind::None)
+        return;
 
     const std::size_t onLen = def.onLength();
     const std::size_t offLen = def.offLength();
@@ -338,7 +408,7 @@ void stripPanelChecksums(KeyDefinition& def) {
         // only when it is the checksum of the bytes before it.
         const bool longBesideOff = onLen > kMessageFieldSize && offLen > 0;
         const bool uncertain = (onLen == kMessageFieldSize && offLen > 0) || longBesideOff ||
-                               onLen >= static_cast<std::size_t>(kMaxOnLength);
+            onLen >= static_cast<std::size_t>(kMaxOnLength);
         bool remove = true;
         if (uncertain) {
             const auto message = def.onMessage(); // at most 62 bytes
@@ -347,7 +417,8 @@ void stripPanelChecksums(KeyDefinition& def) {
         if (remove) {
             // The byte itself becomes 00 again, unless it lies in the field
             // of an off message.
-            if (onLen - 1 < kMessageFieldSize || !longBesideOff) onByte(def, onLen - 1) = 0;
+            if (onLen - 1 < kMessageFieldSize || !longBesideOff)
+                onByte(def, onLen - 1) = 0;
             def.setOnLength(static_cast<std::uint8_t>(onLen - 1));
         }
     }
@@ -359,7 +430,8 @@ void stripPanelChecksums(KeyDefinition& def) {
             remove = message.size() == offLen && message.back() == checksumOver(message, offLen - 1, kind);
         }
         if (remove) {
-            if (offLen - 1 < kMessageFieldSize) def.offMessageField()[offLen - 1] = 0;
+            if (offLen - 1 < kMessageFieldSize)
+                def.offMessageField()[offLen - 1] = 0;
             def.setOffLength(static_cast<std::uint8_t>(offLen - 1));
         }
     }

@@ -21,24 +21,24 @@ inline constexpr std::size_t kLabelSize = 18;        // onLabel / offLabel
 inline constexpr std::size_t kMessageFieldSize = 31; // onMessage / offMessage
 inline constexpr int kMaxOnLength = 62;              // a long on message
 inline constexpr int kMaxOffLength = 31;
-inline constexpr int kFirstFunctionKeyIndex = 80;    // F1..F4, F1..F4 + Shift: 80..87
-inline constexpr int kKnobIndex = 88;                // "Knob"
-inline constexpr int kKnobBIndex = 89;               // "Knob B"
+inline constexpr int kFirstFunctionKeyIndex = 80; // F1..F4, F1..F4 + Shift: 80..87
+inline constexpr int kKnobIndex = 88;             // "Knob"
+inline constexpr int kKnobBIndex = 89;            // "Knob B"
 
 // Byte offsets of the fields inside a record (fields are packed without gaps).
 namespace kd {
-inline constexpr std::size_t header = 0;      // 4 bytes F0 15 2C 7E
+inline constexpr std::size_t header = 0; // 4 bytes F0 15 2C 7E
 inline constexpr std::size_t position = 4;
 inline constexpr std::size_t bank = 5;
 inline constexpr std::size_t onColor = 6;
 inline constexpr std::size_t offColor = 7;
-inline constexpr std::size_t onLabel = 8;     // 18 bytes
-inline constexpr std::size_t offLabel = 26;   // 18 bytes
+inline constexpr std::size_t onLabel = 8;   // 18 bytes
+inline constexpr std::size_t offLabel = 26; // 18 bytes
 inline constexpr std::size_t flags = 44;
 inline constexpr std::size_t radioGroup = 45;
-inline constexpr std::size_t reserved = 46;   // 4 bytes, the panel's, carried unchanged
+inline constexpr std::size_t reserved = 46; // 4 bytes, the panel's, carried unchanged
 inline constexpr std::size_t onLength = 50;
-inline constexpr std::size_t onMessage = 51;  // 31 bytes
+inline constexpr std::size_t onMessage = 51; // 31 bytes
 inline constexpr std::size_t offLength = 82;
 inline constexpr std::size_t offMessage = 83; // 31 bytes
 } // namespace kd
@@ -67,18 +67,24 @@ enum class ChecksumKind : std::uint8_t { None = 0, Sony = 1, Vdcp = 2 };
 std::string_view checksumKindCaption(ChecksumKind kind);
 
 // Flag operations on the record's flags byte.
-bool flagsLatched(std::uint8_t flags);                       // bit 0
+bool flagsLatched(std::uint8_t flags); // bit 0
 std::uint8_t flagsWithLatched(std::uint8_t flags, bool latched);
-DisplayType flagsDisplayType(std::uint8_t flags);            // bits 1-2
+DisplayType flagsDisplayType(std::uint8_t flags); // bits 1-2
 std::uint8_t flagsWithDisplayType(std::uint8_t flags, DisplayType type);
-ChecksumKind flagsChecksumKind(std::uint8_t flags);          // bit 4 wins over bit 3
+ChecksumKind flagsChecksumKind(std::uint8_t flags); // bit 4 wins over bit 3
 // (flags AND 7) OR 8 for Sony OR 16 for Vdcp: bits 5-7 are cleared as well.
 std::uint8_t flagsWithChecksumKind(std::uint8_t flags, ChecksumKind kind);
 
 // Index of (bank, position) = 10 * bank + position.
-constexpr int definitionIndex(int bank, int position) { return 10 * bank + position; }
+constexpr int definitionIndex(int bank, int position)
+{
+    return 10 * bank + position;
+}
 // True for the LCD buttons (0..79); function keys and the knob have no LCD.
-constexpr bool definitionHasLcd(int index) { return index >= 0 && index < kFirstFunctionKeyIndex; }
+constexpr bool definitionHasLcd(int index)
+{
+    return index >= 0 && index < kFirstFunctionKeyIndex;
+}
 
 // One definition record, byte for byte the panel's definition message, the
 // record in key definition files and the record in memory.
@@ -119,15 +125,33 @@ struct KeyDefinition {
     void setRadioGroup(std::uint8_t g) { bytes[kd::radioGroup] = g; }
 
     std::span<std::uint8_t, 4> header() { return std::span<std::uint8_t, 4>(bytes.data() + kd::header, 4); }
-    std::span<const std::uint8_t, 4> header() const { return std::span<const std::uint8_t, 4>(bytes.data() + kd::header, 4); }
+    std::span<const std::uint8_t, 4> header() const
+    {
+        return std::span<const std::uint8_t, 4>(bytes.data() + kd::header, 4);
+    }
     std::span<std::uint8_t, 4> reserved() { return std::span<std::uint8_t, 4>(bytes.data() + kd::reserved, 4); }
-    std::span<const std::uint8_t, 4> reserved() const { return std::span<const std::uint8_t, 4>(bytes.data() + kd::reserved, 4); }
+    std::span<const std::uint8_t, 4> reserved() const
+    {
+        return std::span<const std::uint8_t, 4>(bytes.data() + kd::reserved, 4);
+    }
 
     // The 18-byte label fields.
-    std::span<std::uint8_t, kLabelSize> onLabel() { return std::span<std::uint8_t, kLabelSize>(bytes.data() + kd::onLabel, kLabelSize); }
-    std::span<const std::uint8_t, kLabelSize> onLabel() const { return std::span<const std::uint8_t, kLabelSize>(bytes.data() + kd::onLabel, kLabelSize); }
-    std::span<std::uint8_t, kLabelSize> offLabel() { return std::span<std::uint8_t, kLabelSize>(bytes.data() + kd::offLabel, kLabelSize); }
-    std::span<const std::uint8_t, kLabelSize> offLabel() const { return std::span<const std::uint8_t, kLabelSize>(bytes.data() + kd::offLabel, kLabelSize); }
+    std::span<std::uint8_t, kLabelSize> onLabel()
+    {
+        return std::span<std::uint8_t, kLabelSize>(bytes.data() + kd::onLabel, kLabelSize);
+    }
+    std::span<const std::uint8_t, kLabelSize> onLabel() const
+    {
+        return std::span<const std::uint8_t, kLabelSize>(bytes.data() + kd::onLabel, kLabelSize);
+    }
+    std::span<std::uint8_t, kLabelSize> offLabel()
+    {
+        return std::span<std::uint8_t, kLabelSize>(bytes.data() + kd::offLabel, kLabelSize);
+    }
+    std::span<const std::uint8_t, kLabelSize> offLabel() const
+    {
+        return std::span<const std::uint8_t, kLabelSize>(bytes.data() + kd::offLabel, kLabelSize);
+    }
     std::span<std::uint8_t, kLabelSize> label(bool on) { return on ? onLabel() : offLabel(); }
     std::span<const std::uint8_t, kLabelSize> label(bool on) const { return on ? onLabel() : offLabel(); }
     // Writes up to 18 bytes of text into the label, padding with blanks (20).
@@ -146,10 +170,22 @@ struct KeyDefinition {
     void setOnLength(std::uint8_t n) { bytes[kd::onLength] = n; }
     std::uint8_t offLength() const { return bytes[kd::offLength]; }
     void setOffLength(std::uint8_t n) { bytes[kd::offLength] = n; }
-    std::span<std::uint8_t, kMessageFieldSize> onMessageField() { return std::span<std::uint8_t, kMessageFieldSize>(bytes.data() + kd::onMessage, kMessageFieldSize); }
-    std::span<const std::uint8_t, kMessageFieldSize> onMessageField() const { return std::span<const std::uint8_t, kMessageFieldSize>(bytes.data() + kd::onMessage, kMessageFieldSize); }
-    std::span<std::uint8_t, kMessageFieldSize> offMessageField() { return std::span<std::uint8_t, kMessageFieldSize>(bytes.data() + kd::offMessage, kMessageFieldSize); }
-    std::span<const std::uint8_t, kMessageFieldSize> offMessageField() const { return std::span<const std::uint8_t, kMessageFieldSize>(bytes.data() + kd::offMessage, kMessageFieldSize); }
+    std::span<std::uint8_t, kMessageFieldSize> onMessageField()
+    {
+        return std::span<std::uint8_t, kMessageFieldSize>(bytes.data() + kd::onMessage, kMessageFieldSize);
+    }
+    std::span<const std::uint8_t, kMessageFieldSize> onMessageField() const
+    {
+        return std::span<const std::uint8_t, kMessageFieldSize>(bytes.data() + kd::onMessage, kMessageFieldSize);
+    }
+    std::span<std::uint8_t, kMessageFieldSize> offMessageField()
+    {
+        return std::span<std::uint8_t, kMessageFieldSize>(bytes.data() + kd::offMessage, kMessageFieldSize);
+    }
+    std::span<const std::uint8_t, kMessageFieldSize> offMessageField() const
+    {
+        return std::span<const std::uint8_t, kMessageFieldSize>(bytes.data() + kd::offMessage, kMessageFieldSize);
+    }
 
     // True when onLength is above 31 (the on message continues in offMessage).
     bool hasLongOnMessage() const { return onLength() > kMessageFieldSize; }
@@ -222,12 +258,12 @@ KeyDefinitionTable& definitionTable();
 // ---- control-to-definition mapping ----
 // Control ids of the panel picture on the main window.
 namespace panelid {
-inline constexpr int bankKeyFirst = 500;     // 500..535, banks 1..8: no definition
-inline constexpr int functionKeyF1 = 540;    // 540, 545, 550, 555
+inline constexpr int bankKeyFirst = 500;  // 500..535, banks 1..8: no definition
+inline constexpr int functionKeyF1 = 540; // 540, 545, 550, 555
 inline constexpr int shiftToggle = 560;
-inline constexpr int knob = 565;             // 565, 570: Knob
+inline constexpr int knob = 565; // 565, 570: Knob
 inline constexpr int knobAlt = 570;
-inline constexpr int knobB = 566;            // 566, 571: Knob B
+inline constexpr int knobB = 566; // 566, 571: Knob B
 inline constexpr int knobBAlt = 571;
 inline constexpr int faceOnFirst = 610;      // 610..655 on look (top row)
 inline constexpr int frameTopFirst = 665;    // 665..710 frames of the top row

@@ -19,23 +19,71 @@ DeviceLink& deviceLink()
     return link;
 }
 
-void installLinkHost(LinkHost& host) { deviceLink().setHost(host); }
-void removeLinkHost() { deviceLink().setHost(quietHost()); }
-LinkHost& linkHost() { return deviceLink().host(); }
-void setLinkOptions(const LinkOptions& options) { deviceLink().setOptions(options); }
+void installLinkHost(LinkHost& host)
+{
+    deviceLink().setHost(host);
+}
+void removeLinkHost()
+{
+    deviceLink().setHost(quietHost());
+}
+LinkHost& linkHost()
+{
+    return deviceLink().host();
+}
+void setLinkOptions(const LinkOptions& options)
+{
+    deviceLink().setOptions(options);
+}
 
-void connectPanel() { deviceLink().connectPanel(); }
-void findPanel() { deviceLink().findPanel(); }
-void pollPanel() { deviceLink().pollPanel(); }
-void loadRomIcons() { deviceLink().loadRomIcons(); }
-void loadRamIcons() { deviceLink().loadRamIcons(); }
-void loadLargeAsciiIcons() { deviceLink().loadLargeAsciiIcons(); }
-void loadDefinitions() { deviceLink().loadDefinitions(); }
-void storeDefinition(int controlId, bool shiftOn, int bank) { deviceLink().storeDefinition(controlId, shiftOn, bank); }
-void storeDefinitionIndex(int index) { deviceLink().storeDefinitionIndex(index); }
-void storeDefinitions() { deviceLink().storeDefinitions(); }
-void storeRamIcon() { deviceLink().storeRamIcon(); }
-void storeRamIcons() { deviceLink().storeRamIcons(); }
+void connectPanel()
+{
+    deviceLink().connectPanel();
+}
+void findPanel()
+{
+    deviceLink().findPanel();
+}
+void pollPanel()
+{
+    deviceLink().pollPanel();
+}
+void loadRomIcons()
+{
+    deviceLink().loadRomIcons();
+}
+void loadRamIcons()
+{
+    deviceLink().loadRamIcons();
+}
+void loadLargeAsciiIcons()
+{
+    deviceLink().loadLargeAsciiIcons();
+}
+void loadDefinitions()
+{
+    deviceLink().loadDefinitions();
+}
+void storeDefinition(int controlId, bool shiftOn, int bank)
+{
+    deviceLink().storeDefinition(controlId, shiftOn, bank);
+}
+void storeDefinitionIndex(int index)
+{
+    deviceLink().storeDefinitionIndex(index);
+}
+void storeDefinitions()
+{
+    deviceLink().storeDefinitions();
+}
+void storeRamIcon()
+{
+    deviceLink().storeRamIcon();
+}
+void storeRamIcons()
+{
+    deviceLink().storeRamIcons();
+}
 
 void applyFactoryLineSettings()
 {

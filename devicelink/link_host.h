@@ -30,24 +30,32 @@ public:
 
     // ---- windows, cursor, messages, trace
     // The search window while the ports are scanned; pending events handled.
-    virtual void showSearchWindow() {}
-    virtual void closeSearchWindow() {}
+    virtual void showSearchWindow() { }
+    virtual void closeSearchWindow() { }
     // The progress window with its caption.
     virtual void openProgress(const std::string& caption) { (void)caption; }
     // 1 while below 100 %, 0 once 100 % was drawn or without a progress window.
-    virtual int showProgress(int percent) { (void)percent; return 0; }
+    virtual int showProgress(int percent)
+    {
+        (void)percent;
+        return 0;
+    }
     // Releases the mouse and closes the progress window.
-    virtual void closeProgress() {}
+    virtual void closeProgress() { }
     // true: busy cursor; false: arrow.
     virtual void busyCursor(bool busy) { (void)busy; }
     // A task-modal message box with an OK button.
-    virtual void message(const std::string& text, const std::string& caption) { (void)text; (void)caption; }
+    virtual void message(const std::string& text, const std::string& caption)
+    {
+        (void)text;
+        (void)caption;
+    }
     // One trace line (only called while LinkOptions::debugMode is on).
     virtual void debugPrint(const std::string& line) { (void)line; }
 
     // ---- the poll worker, which calls pollPanel every link::kPollPeriodMs
-    virtual void startPollWorker() {}
-    virtual void stopPollWorker() {}
+    virtual void startPollWorker() { }
+    virtual void stopPollWorker() { }
 
     // ---- what the link reads from the program
     // True when the icon library shows the RAM icons.
@@ -58,19 +66,19 @@ public:
     // ---- what happened, for the program to act on
     // After a connect has loaded the panel: show the selected control's
     // definition again and re-enable the editor.
-    virtual void refreshEditor() {}
+    virtual void refreshEditor() { }
     // The operating mode captions may have changed.
-    virtual void applyModeCaptions() {}
+    virtual void applyModeCaptions() { }
     // The keyboard focus goes back to the definition editor.
-    virtual void focusEditor() {}
+    virtual void focusEditor() { }
     // The icon library display is out of date (icons loaded, a RAM icon
     // stored, the port lost).
-    virtual void redrawIconLibrary() {}
+    virtual void redrawIconLibrary() { }
     // Bytes the panel sent while connected (each poll tick that brought any).
     virtual void injectKeystrokes(const std::vector<std::uint8_t>& bytes) { (void)bytes; }
     // A connect read every icon and definition (40 + 64 + 96 + 90 items); a
     // load that timed out or missed an item does not call it.
-    virtual void panelLoaded() {}
+    virtual void panelLoaded() { }
     // The port was lost (an unplugged adapter, the other side of a
     // pseudo-terminal closed); it is already closed.
     virtual void portLost(const std::string& path) { (void)path; }

@@ -135,7 +135,8 @@ std::array<ComPortEntry, kLastComPort + 1> resolveComPorts(const std::string& se
             map[n] = {v, *v ? var : ""};
         } else {
             const std::string key = "COM" + std::to_string(n);
-            const std::string value = settingsPath.empty() ? "" : getPrivateProfileString("Ports", key, "", settingsPath);
+            const std::string value =
+                settingsPath.empty() ? "" : getPrivateProfileString("Ports", key, "", settingsPath);
             if (!value.empty()) {
                 decided[n] = true;
                 map[n] = {value, "Vantor.ini [Ports] " + key};

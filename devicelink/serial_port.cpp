@@ -68,8 +68,7 @@ speed_t speedConstant(int baud)
 }
 
 // One read-modify-write of the line's termios state.
-template <typename Change>
-bool termiosStep(int fd, Change change)
+template <typename Change> bool termiosStep(int fd, Change change)
 {
     termios t{};
     if (tcgetattr(fd, &t) != 0)
@@ -84,7 +83,7 @@ bool termiosStep(int fd, Change change)
     if (tcgetattr(fd, &back) != 0)
         return false;
     return back.c_iflag == t.c_iflag && back.c_oflag == t.c_oflag && back.c_lflag == t.c_lflag &&
-           back.c_cflag == t.c_cflag && cfgetispeed(&back) == cfgetispeed(&t) && cfgetospeed(&back) == cfgetospeed(&t);
+        back.c_cflag == t.c_cflag && cfgetispeed(&back) == cfgetispeed(&t) && cfgetospeed(&back) == cfgetospeed(&t);
 }
 
 std::string groupName(gid_t gid)
@@ -104,7 +103,10 @@ bool isLostError(int e)
 
 } // namespace
 
-const std::array<BaudChoice, 12>& baudChoices() { return kBaudChoices; }
+const std::array<BaudChoice, 12>& baudChoices()
+{
+    return kBaudChoices;
+}
 
 std::optional<BaudChoice> baudChoiceForOption(int optionId)
 {
@@ -118,22 +120,17 @@ std::string describeOpenFailure(const OpenFailure& f)
 {
     const std::string port = "COM" + std::to_string(f.com) + (f.path.empty() ? "" : " (" + f.path + ")");
     switch (f.problem) {
-    case OpenProblem::None:
-        return {};
+    case OpenProblem::None: return {};
     case OpenProblem::NoDevice:
         if (f.path.empty())
             return port + " stands for no serial device on this computer.";
         return port + " does not exist.";
-    case OpenProblem::NotADevice:
-        return port + " is not a serial device.";
+    case OpenProblem::NotADevice: return port + " is not a serial device.";
     case OpenProblem::Permission:
         return port + ": permission denied. The device belongs to the group \"" + f.group +
-               "\". Join that group (sudo usermod -aG " + f.group +
-               " $USER), then log out and log in again.";
-    case OpenProblem::Busy:
-        return port + " is in use by another program. Close that program, then rescan.";
-    case OpenProblem::Other:
-        return port + " could not be opened: " + std::strerror(f.error) + ".";
+            "\". Join that group (sudo usermod -aG " + f.group + " $USER), then log out and log in again.";
+    case OpenProblem::Busy: return port + " is in use by another program. Close that program, then rescan.";
+    case OpenProblem::Other: return port + " could not be opened: " + std::strerror(f.error) + ".";
     }
     return {};
 }
@@ -180,14 +177,14 @@ void SerialPort::openDevice(int n, const std::string& path, bool quiet)
                 lastFailure_.problem = OpenProblem::NoDevice;
             else if (e == EACCES || e == EPERM) {
                 lastFailure_.problem = OpenProblem::Permission;
-                struct stat st{};
+                struct stat st { };
                 lastFailure_.group = stat(path.c_str(), &st) == 0 ? groupName(st.st_gid) : "dialout";
             } else if (e == EBUSY)
                 lastFailure_.problem = OpenProblem::Busy;
             else
                 lastFailure_.problem = OpenProblem::Other;
         } else {
-            struct stat st{};
+            struct stat st { };
             if (fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode) || !isatty(fd)) {
                 lastFailure_.problem = OpenProblem::NotADevice;
                 lastFailure_.error = ENOTTY;
@@ -259,7 +256,8 @@ void SerialPort::applyLineSettings(int baud, int parity, bool checking)
     //    mode: no echo, no canonical input, no signals, no input or output
     //    processing; reads never wait.
     lastSteps_[1] = termiosStep(fd, [](termios& t) {
-        t.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | INPCK | IGNPAR);
+        t.c_iflag &=
+            ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | INPCK | IGNPAR);
         t.c_oflag &= ~static_cast<tcflag_t>(OPOST);
         t.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
         t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | CSTOPB | PARENB | PARODD);

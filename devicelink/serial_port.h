@@ -57,8 +57,8 @@ struct OpenFailure {
     int com = 0;
     std::string path;
     OpenProblem problem = OpenProblem::None;
-    int error = 0;       // errno
-    std::string group;   // for Permission: the group that owns the device
+    int error = 0;     // errno
+    std::string group; // for Permission: the group that owns the device
 };
 // A sentence for the user: what stood in the way and what to do about it.
 std::string describeOpenFailure(const OpenFailure& failure);

@@ -60,7 +60,10 @@ std::string hexTrace(const Bytes& bytes)
 }
 
 namespace link {
-Bytes probe() { return definitionRequest(0, 0); }
+Bytes probe()
+{
+    return definitionRequest(0, 0);
+}
 Bytes definitionRequest(int position, int bank)
 {
     return {0xF0, 0x15, 0x2C, 0x7F, static_cast<std::uint8_t>(position), static_cast<std::uint8_t>(bank)};
@@ -251,7 +254,8 @@ DeviceLink::IconReply DeviceLink::requestIcon(std::uint8_t set, int index, std::
     return IconReply::Complete;
 }
 
-void DeviceLink::loadIconSet(std::uint8_t set, int count, std::vector<std::vector<std::uint8_t>>& store, const char* caption)
+void DeviceLink::loadIconSet(std::uint8_t set, int count, std::vector<std::vector<std::uint8_t>>& store,
+                             const char* caption)
 {
     if (port_.panelPort == 0)
         return;

@@ -90,9 +90,12 @@ private:
     // link's own, and a lost port is traced and blanks the icon library.
     class PortHost final : public LinkHost {
     public:
-        explicit PortHost(DeviceLink& link) : link_(link) {}
+        explicit PortHost(DeviceLink& link) : link_(link) { }
         void busyCursor(bool on) override { link_.busy(on); }
-        void message(const std::string& text, const std::string& caption) override { link_.host_->message(text, caption); }
+        void message(const std::string& text, const std::string& caption) override
+        {
+            link_.host_->message(text, caption);
+        }
         void debugPrint(const std::string& line) override { link_.host_->debugPrint(line); }
         void stopPollWorker() override { link_.host_->stopPollWorker(); }
         void portLost(const std::string& path) override;

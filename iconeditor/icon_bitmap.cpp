@@ -2,7 +2,8 @@
 
 namespace vantor {
 
-std::uint8_t iconSetWireCode(IconSet set) {
+std::uint8_t iconSetWireCode(IconSet set)
+{
     switch (set) {
     case IconSet::RomIcons: return 0x7F;
     case IconSet::RamIcons: return 0x7E;
@@ -11,7 +12,8 @@ std::uint8_t iconSetWireCode(IconSet set) {
     return 0x7F;
 }
 
-int iconSetSize(IconSet set) {
+int iconSetSize(IconSet set)
+{
     switch (set) {
     case IconSet::RomIcons: return kRomIconCount;
     case IconSet::RamIcons: return kRamIconCount;
@@ -23,19 +25,22 @@ int iconSetSize(IconSet set) {
 // A row as a 40-bit little-endian number holds column c in bit 35 - c: byte 0
 // has columns 28..35 (28 in bit 7), byte 3 columns 4..11, byte 4 columns 0..3
 // in its bits 3..0.
-IconBitmap packIcon(const PixelGrid& grid) {
+IconBitmap packIcon(const PixelGrid& grid)
+{
     IconBitmap out(kIconBytes, 0);
     for (int row = 0; row < kIconHeight; ++row) {
         std::uint64_t bits = 0;
         for (int col = 0; col < kIconWidth; ++col)
-            if (grid.lit(col, row)) bits |= std::uint64_t{1} << (35 - col);
+            if (grid.lit(col, row))
+                bits |= std::uint64_t{1} << (35 - col);
         for (std::size_t k = 0; k < kIconBytesPerRow; ++k)
             out[static_cast<std::size_t>(row) * kIconBytesPerRow + k] = static_cast<std::uint8_t>(bits >> (8 * k));
     }
     return out;
 }
 
-void unpackIcon(std::span<const std::uint8_t> bitmap, PixelGrid& grid) {
+void unpackIcon(std::span<const std::uint8_t> bitmap, PixelGrid& grid)
+{
     for (int row = 0; row < kIconHeight; ++row) {
         std::uint64_t bits = 0;
         for (std::size_t k = 0; k < kIconBytesPerRow; ++k) {
@@ -43,19 +48,23 @@ void unpackIcon(std::span<const std::uint8_t> bitmap, PixelGrid& grid) {
             const std::uint8_t b = i < bitmap.size() ? bitmap[i] : 0xFF; // missing bytes read as FF
             bits |= std::uint64_t{b} << (8 * k);
         }
-        for (int col = 0; col < kIconWidth; ++col) grid.at(col, row) = static_cast<std::int32_t>((bits >> (35 - col)) & 1);
+        for (int col = 0; col < kIconWidth; ++col)
+            grid.at(col, row) = static_cast<std::int32_t>((bits >> (35 - col)) & 1);
     }
 }
 
-PixelGrid unpackIcon(std::span<const std::uint8_t> bitmap) {
+PixelGrid unpackIcon(std::span<const std::uint8_t> bitmap)
+{
     PixelGrid grid;
     unpackIcon(bitmap, grid);
     return grid;
 }
 
-std::vector<std::uint8_t> nibbleEncode(std::span<const std::uint8_t> bitmap) {
+std::vector<std::uint8_t> nibbleEncode(std::span<const std::uint8_t> bitmap)
+{
     std::vector<std::uint8_t> out;
-    if (bitmap.size() != kIconBytes) return out;
+    if (bitmap.size() != kIconBytes)
+        return out;
     out.reserve(kIconNibbleBytes);
     for (std::uint8_t b : bitmap) {
         out.push_back(b & 0x0F);
@@ -64,16 +73,19 @@ std::vector<std::uint8_t> nibbleEncode(std::span<const std::uint8_t> bitmap) {
     return out;
 }
 
-std::vector<std::uint8_t> nibbleDecode(std::span<const std::uint8_t> data) {
+std::vector<std::uint8_t> nibbleDecode(std::span<const std::uint8_t> data)
+{
     std::vector<std::uint8_t> out;
-    if (data.size() != kIconNibbleBytes) return out;
+    if (data.size() != kIconNibbleBytes)
+        return out;
     out.reserve(kIconBytes);
     for (std::size_t k = 0; k < kIconBytes; ++k)
         out.push_back(static_cast<std::uint8_t>(((data[2 * k + 1] & 0x0F) << 4) | (data[2 * k] & 0x0F)));
     return out;
 }
 
-IconStore& IconStores::store(IconSet set) {
+IconStore& IconStores::store(IconSet set)
+{
     switch (set) {
     case IconSet::RamIcons: return ramIcons;
     case IconSet::LargeAscii: return largeAsciiIcons;
@@ -82,27 +94,32 @@ IconStore& IconStores::store(IconSet set) {
     return romIcons;
 }
 
-const IconStore& IconStores::store(IconSet set) const {
+const IconStore& IconStores::store(IconSet set) const
+{
     return const_cast<IconStores*>(this)->store(set);
 }
 
-void IconStores::clear() {
+void IconStores::clear()
+{
     romIcons.assign(kRomIconCount, {});
     ramIcons.assign(kRamIconCount, {});
     largeAsciiIcons.assign(kLargeAsciiCount, {});
 }
 
-IconStores& iconStores() {
+IconStores& iconStores()
+{
     static IconStores stores;
     return stores;
 }
 
-PixelGrid& editGrid() {
+PixelGrid& editGrid()
+{
     static PixelGrid grid;
     return grid;
 }
 
-PixelGrid& undoGrid() {
+PixelGrid& undoGrid()
+{
     static PixelGrid grid;
     return grid;
 }

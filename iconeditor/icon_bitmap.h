@@ -10,10 +10,10 @@
 
 namespace vantor {
 
-inline constexpr int kIconWidth = 36;   // columns 0..35
-inline constexpr int kIconHeight = 24;  // rows 0..23
+inline constexpr int kIconWidth = 36;  // columns 0..35
+inline constexpr int kIconHeight = 24; // rows 0..23
 inline constexpr std::size_t kIconBytesPerRow = 5;
-inline constexpr std::size_t kIconBytes = 120;      // 24 rows x 5 bytes
+inline constexpr std::size_t kIconBytes = 120;       // 24 rows x 5 bytes
 inline constexpr std::size_t kIconNibbleBytes = 240; // on the wire
 
 // A packed icon: 120 bytes, top row first, 5 bytes per row; within a row,
@@ -30,8 +30,11 @@ inline constexpr int kLargeAsciiCount = 96; // entry k is character 32 + k
 
 // Set byte of an icon request: 7F ROM, 7E RAM, 7D Large ASCII.
 std::uint8_t iconSetWireCode(IconSet set);
-int iconSetSize(IconSet set);               // 40, 64, 96
-inline int lastIconIndex(IconSet set) { return iconSetSize(set) - 1; } // 39, 63, 95
+int iconSetSize(IconSet set); // 40, 64, 96
+inline int lastIconIndex(IconSet set)
+{
+    return iconSetSize(set) - 1;
+} // 39, 63, 95
 
 // 36 x 24 cells, 0 = dark, nonzero = lit (tools write 1).
 struct PixelGrid {
@@ -76,9 +79,18 @@ struct IconStores {
 
 // The program-wide stores, alive for the whole run.
 IconStores& iconStores();
-inline IconStore& romIcons() { return iconStores().romIcons; }
-inline IconStore& ramIcons() { return iconStores().ramIcons; }
-inline IconStore& largeAsciiIcons() { return iconStores().largeAsciiIcons; }
+inline IconStore& romIcons()
+{
+    return iconStores().romIcons;
+}
+inline IconStore& ramIcons()
+{
+    return iconStores().ramIcons;
+}
+inline IconStore& largeAsciiIcons()
+{
+    return iconStores().largeAsciiIcons;
+}
 
 // The icon editor's grids, both all 0 at start.
 PixelGrid& editGrid();

@@ -4,9 +4,11 @@
 
 namespace vantor {
 
-RIconReadResult readRIconBytes(std::span<const std::uint8_t> data, IconStore& ramStore) {
+RIconReadResult readRIconBytes(std::span<const std::uint8_t> data, IconStore& ramStore)
+{
     RIconReadResult result;
-    if (ramStore.size() < static_cast<std::size_t>(kRamIconCount)) ramStore.resize(kRamIconCount);
+    if (ramStore.size() < static_cast<std::size_t>(kRamIconCount))
+        ramStore.resize(kRamIconCount);
     std::size_t offset = 0;
     for (int k = 0; k < kRamIconCount && offset < data.size(); ++k) {
         const std::size_t n = std::min(kIconBytes, data.size() - offset);
@@ -23,7 +25,8 @@ RIconReadResult readRIconBytes(std::span<const std::uint8_t> data, IconStore& ra
     return result;
 }
 
-RIconReadResult readRIconFile(const std::filesystem::path& path, IconStore& ramStore) {
+RIconReadResult readRIconFile(const std::filesystem::path& path, IconStore& ramStore)
+{
     // Only the 64 bitmaps are kept in memory; bytes after them are counted.
     static constexpr std::size_t kMaxBytes = kIconBytes * kRamIconCount;
     std::vector<std::uint8_t> data;
@@ -49,11 +52,13 @@ RIconReadResult readRIconFile(const std::filesystem::path& path, IconStore& ramS
     return result;
 }
 
-std::vector<std::uint8_t> riconBytes(const IconStore& ramStore) {
+std::vector<std::uint8_t> riconBytes(const IconStore& ramStore)
+{
     const std::size_t count = std::min(ramStore.size(), static_cast<std::size_t>(kRamIconCount));
     std::size_t last = 0; // one past the last non-empty entry
     for (std::size_t i = 0; i < count; ++i)
-        if (!ramStore[i].empty()) last = i + 1;
+        if (!ramStore[i].empty())
+            last = i + 1;
     std::vector<std::uint8_t> out;
     out.reserve(last * kIconBytes);
     for (std::size_t i = 0; i < last; ++i) {
@@ -63,17 +68,20 @@ std::vector<std::uint8_t> riconBytes(const IconStore& ramStore) {
         // An empty or short entry in front of later icons is filled up the way
         // it shows (missing bytes lit), so the icons after it keep their
         // numbers when the file is read back. The last entry is written as it is.
-        if (i + 1 < last) out.insert(out.end(), kIconBytes - n, 0xFF);
+        if (i + 1 < last)
+            out.insert(out.end(), kIconBytes - n, 0xFF);
     }
     return out;
 }
 
-FileWriteResult writeRIconFile(const std::filesystem::path& path, const IconStore& ramStore) {
+FileWriteResult writeRIconFile(const std::filesystem::path& path, const IconStore& ramStore)
+{
     const auto bytes = riconBytes(ramStore);
     return writeFileReplacing(path, bytes);
 }
 
-std::string withRIconExtension(const std::string& path) {
+std::string withRIconExtension(const std::string& path)
+{
     return withExtensionUnlessPresent(path, ".RIcon");
 }
 

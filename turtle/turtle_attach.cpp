@@ -3,7 +3,8 @@
 #include "turtle/turtle_exports.h"
 
 namespace {
-__attribute__((constructor)) void attachLibrary() {
+__attribute__((constructor)) void attachLibrary()
+{
     LIBMAIN(vantor::win::GetModuleHandleA(nullptr), vantor::win::DLL_PROCESS_ATTACH, nullptr);
 }
-}  // namespace
+} // namespace

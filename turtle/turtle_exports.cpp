@@ -9,18 +9,20 @@ using namespace vantor::win;
 
 extern "C" {
 
-TURTLE_EXPORT BOOL LIBMAIN(HINSTANCE instance, DWORD reason, void* reserved) {
+TURTLE_EXPORT BOOL LIBMAIN(HINSTANCE instance, DWORD reason, void* reserved)
+{
     return vantor::turtle::libMain(instance, reason, reserved);
 }
 
-TURTLE_EXPORT LRESULT CONTROLCLASSWNDPROC(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+TURTLE_EXPORT LRESULT CONTROLCLASSWNDPROC(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
     return vantor::turtle::controlWndProc(hwnd, message, wParam, lParam);
 }
 
-TURTLE_EXPORT void RENDERTURTLE(BSTR text, HDC hdc, LONG left, LONG top, LONG right, LONG bottom,
-                                LONG* errorFlag) {
+TURTLE_EXPORT void RENDERTURTLE(BSTR text, HDC hdc, LONG left, LONG top, LONG right, LONG bottom, LONG* errorFlag)
+{
     std::string_view s = text ? std::string_view(text, SysStringByteLen(text)) : std::string_view();
     vantor::turtle::renderTurtle(s, hdc, left, top, right, bottom, errorFlag);
 }
 
-}  // extern "C"
+} // extern "C"

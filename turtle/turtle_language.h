@@ -15,34 +15,34 @@ using win::COLORREF;
 
 // One command as nextCommand reads it.
 struct Command {
-    char letter = 0;       // upper case; 0 at the end of the text, '?' when rejected
-    int count = 0;         // number of non-empty parameter pieces
-    std::array<int32_t, 10> p{};  // p[0] is p1; parameters not given stay 0
-    std::string text;      // the argument of T
+    char letter = 0;             // upper case; 0 at the end of the text, '?' when rejected
+    int count = 0;               // number of non-empty parameter pieces
+    std::array<int32_t, 10> p{}; // p[0] is p1; parameters not given stay 0
+    std::string text;            // the argument of T
 };
 
 struct IncrementSet {
-    std::array<int32_t, 7> d{};  // d[1]..d[6]: x, y, width, height, length, angle
+    std::array<int32_t, 7> d{}; // d[1]..d[6]: x, y, width, height, length, angle
 };
 
 struct TurtleState {
-    std::array<COLORREF, 33> palette{};  // 0 = fill colour, 1..32 selectable
+    std::array<COLORREF, 33> palette{}; // 0 = fill colour, 1..32 selectable
     int penColorIndex = 1;
     int penWidth = 1;
     int penStyle = 0;
-    int fillStyle = 0;        // 0 solid, 1..6 hatch style + 1
-    int backgroundMode = 2;   // 2 opaque, 1 transparent
-    int posX = 0, posY = 0;   // shape anchor, relative to (left, top)
+    int fillStyle = 0;      // 0 solid, 1..6 hatch style + 1
+    int backgroundMode = 2; // 2 opaque, 1 transparent
+    int posX = 0, posY = 0; // shape anchor, relative to (left, top)
     bool virtualOn = false;
     float virtualW = 0, virtualH = 0;
     int centreMode = 0;
     int animationStep = 0;
-    int incrementSet = 0;     // 0 = none, 1..8
+    int incrementSet = 0; // 0 = none, 1..8
     std::array<IncrementSet, 9> increments{};
     std::string pendingText;
     std::string textFace = "Arial";
     std::string textStyle;
-    size_t parsePosition = 0;  // 0-based index of the next byte
+    size_t parsePosition = 0; // 0-based index of the next byte
 
     TurtleState();
 };
@@ -61,7 +61,9 @@ void loadScheme(TurtleState& state, int scheme, int a, int b);
 // Rounds to the nearest integer, halves to the even neighbour.
 long nearEven(double v);
 
-struct Point { long x = 0, y = 0; };
+struct Point {
+    long x = 0, y = 0;
+};
 // A compass bearing from (x, y): 360 up, 90 right, 180 down, 270 left.
 Point polarPoint(long x, long y, long length, long angle);
 
@@ -80,4 +82,4 @@ struct FontRequest {
 };
 FontRequest fontRequest(const std::string& face, int size, const std::string& style);
 
-}  // namespace vantor::turtle
+} // namespace vantor::turtle

@@ -14,15 +14,19 @@ using namespace vantor::win;
 class Renderer {
 public:
     Renderer(HDC hdc, long left, long top, long right, long bottom)
-        : dc_(hdc), left_(left), top_(top), right_(right), bottom_(bottom),
-          aw_(float(right - left + 1)), ah_(float(bottom - top + 1)) {}
+        : dc_(hdc), left_(left), top_(top), right_(right), bottom_(bottom), aw_(float(right - left + 1)),
+          ah_(float(bottom - top + 1))
+    { }
 
-    bool run(std::string_view text) {
+    bool run(std::string_view text)
+    {
         MoveToEx(dc_, int(left_), int(top_), nullptr);
         while (true) {
             Command c = nextCommand(text, s_);
-            if (c.letter == 0) return true;
-            if (c.letter == '?') return false;
+            if (c.letter == 0)
+                return true;
+            if (c.letter == '?')
+                return false;
             execute(c);
         }
     }
@@ -31,28 +35,39 @@ private:
     // Scaling into the virtual coordinate space.
     long scaleX(long v) const { return s_.virtualOn ? long(std::floor(float(v) * aw_ / s_.virtualW)) : v; }
     long scaleY(long v) const { return s_.virtualOn ? long(std::floor(float(v) * ah_ / s_.virtualH)) : v; }
-    long scaleLength(long v) const {
-        if (!s_.virtualOn) return v;
+    long scaleLength(long v) const
+    {
+        if (!s_.virtualOn)
+            return v;
         return long(std::floor(float(v) * std::min(aw_ / s_.virtualW, ah_ / s_.virtualH)));
     }
     long penWidth() const { return scaleLength(s_.penWidth); }
     long margin() const { return nearEven((double(penWidth()) - 1) / 2.0); }
 
-    void clampPoint(long& x, long& y) const {
+    void clampPoint(long& x, long& y) const
+    {
         long m = margin();
-        if (x + m > right_) x = right_ - m;
-        if (x - m < left_) x = left_ + m;
-        if (y + m > bottom_) y = bottom_ - m;
-        if (y - m < top_) y = top_ + m;
+        if (x + m > right_)
+            x = right_ - m;
+        if (x - m < left_)
+            x = left_ + m;
+        if (y + m > bottom_)
+            y = bottom_ - m;
+        if (y - m < top_)
+            y = top_ + m;
     }
 
     // Animation: moves a parameter by the selected increment times (step - 1).
-    long increment(long v, int kind) const {
-        if (s_.animationStep <= 0 || s_.incrementSet <= 0) return v;
+    long increment(long v, int kind) const
+    {
+        if (s_.animationStep <= 0 || s_.incrementSet <= 0)
+            return v;
         v += long(s_.increments[size_t(s_.incrementSet)].d[size_t(kind)]) * (s_.animationStep - 1);
         switch (kind) {
-        case 1: case 2: return std::max(v, 0L);
-        case 3: case 4: return std::max(v, 2L);
+        case 1:
+        case 2: return std::max(v, 0L);
+        case 3:
+        case 4: return std::max(v, 2L);
         case 5: return std::max(v, 1L);
         case 6: return ((v - 1) % 360 + 360) % 360 + 1;
         default: return v;
@@ -63,8 +78,10 @@ private:
 
     HPEN makePen() const { return CreatePen(s_.penStyle, int(penWidth()), penColor()); }
 
-    HBRUSH makeBrush() {
-        if (s_.fillStyle == 0) return CreateSolidBrush(s_.palette[0]);
+    HBRUSH makeBrush()
+    {
+        if (s_.fillStyle == 0)
+            return CreateSolidBrush(s_.palette[0]);
         SetBkColor(dc_, s_.palette[0]);
         return CreateHatchBrush(s_.fillStyle - 1, penColor());
     }
@@ -75,17 +92,35 @@ private:
         HPEN pen = 0;
         HBRUSH brush = 0;
         HGDIOBJ oldPen = 0, oldBrush = 0;
-        ~Tools() {
-            if (pen) { SelectObject(dc, oldPen); DeleteObject(pen); }
-            if (brush) { SelectObject(dc, oldBrush); DeleteObject(brush); }
+        ~Tools()
+        {
+            if (pen) {
+                SelectObject(dc, oldPen);
+                DeleteObject(pen);
+            }
+            if (brush) {
+                SelectObject(dc, oldBrush);
+                DeleteObject(brush);
+            }
         }
-        void usePen(HPEN p) { pen = p; oldPen = SelectObject(dc, p); }
-        void useBrush(HBRUSH b) { brush = b; oldBrush = SelectObject(dc, b); }
+        void usePen(HPEN p)
+        {
+            pen = p;
+            oldPen = SelectObject(dc, p);
+        }
+        void useBrush(HBRUSH b)
+        {
+            brush = b;
+            oldBrush = SelectObject(dc, b);
+        }
     };
 
-    struct Box { long l, t, r, b; };
+    struct Box {
+        long l, t, r, b;
+    };
 
-    Box shapeBox(long w, long h) const {
+    Box shapeBox(long w, long h) const
+    {
         w = increment(w, 3);
         h = increment(h, 4);
         long l0, t0;
@@ -102,7 +137,8 @@ private:
         return {l0, t0, r0, b0};
     }
 
-    void execute(const Command& c) {
+    void execute(const Command& c)
+    {
         const auto& p = c.p;
         switch (c.letter) {
         case 'A': s_.animationStep = p[0]; break;
@@ -113,17 +149,25 @@ private:
         case 'F': fill(p[0]); break;
         case 'G': gradient(p[0], p[1], p[2], p[3], p[4]); break;
         case 'H':
-            if (p[0] <= 6) { s_.fillStyle = p[0]; s_.backgroundMode = OPAQUE; }
-            else { s_.fillStyle = p[0] - 7; s_.backgroundMode = TRANSPARENT; }
+            if (p[0] <= 6) {
+                s_.fillStyle = p[0];
+                s_.backgroundMode = OPAQUE;
+            } else {
+                s_.fillStyle = p[0] - 7;
+                s_.backgroundMode = TRANSPARENT;
+            }
             break;
         case 'I': tint(p[0], p[1], p[2]); break;
         case 'L':
-            if (c.count == 2) lineTo(p[0], p[1]);
-            else polarLines(p[0], p[1], p[2], p[3], c.count == 5 ? p[4] : 0);
+            if (c.count == 2)
+                lineTo(p[0], p[1]);
+            else
+                polarLines(p[0], p[1], p[2], p[3], c.count == 5 ? p[4] : 0);
             break;
         case 'M': move(p[0], p[1], p[2], p[3]); break;
         case 'O':
-            if (s_.incrementSet > 0) s_.increments[size_t(s_.incrementSet)].d[size_t(p[0])] = p[1];
+            if (s_.incrementSet > 0)
+                s_.increments[size_t(s_.incrementSet)].d[size_t(p[0])] = p[1];
             break;
         case 'P': s_.penColorIndex = p[0]; break;
         case 'R': rectangle(p[0], p[1], p[2], p[3]); break;
@@ -146,14 +190,16 @@ private:
         }
     }
 
-    void dot(long x, long y) {
+    void dot(long x, long y)
+    {
         x = increment(x, 1);
         y = increment(y, 2);
         long px = std::min(scaleX(x) + left_, right_), py = std::min(scaleY(y) + top_, bottom_);
         SetPixelV(dc_, int(px), int(py), penColor());
     }
 
-    void lineTo(long x, long y) {
+    void lineTo(long x, long y)
+    {
         x = increment(x, 1);
         y = increment(y, 2);
         long ex = scaleX(x) + left_, ey = scaleY(y) + top_;
@@ -165,7 +211,8 @@ private:
         SetPixelV(dc_, int(ex), int(ey), penColor());
     }
 
-    POINT position() const {
+    POINT position() const
+    {
         POINT pt;
         GetCurrentPositionEx(dc_, &pt);
         return pt;
@@ -176,7 +223,8 @@ private:
     // drawing position o. Modes 3 and up keep o as the centre as well, but go on
     // from each tip to the next: after one spoke they trace the ring of tips, a
     // regular polygon or star around o.
-    void polarLines(long len, long angle, long turn, long count, long mode) {
+    void polarLines(long len, long angle, long turn, long count, long mode)
+    {
         len = increment(len, 5);
         angle = increment(angle, 6);
         count = std::min(count, 100L);
@@ -199,17 +247,22 @@ private:
                 s_.posY = o.y - top_;
                 MoveToEx(dc_, o.x, o.y, nullptr);
             }
-            if (i == count) break;
+            if (i == count)
+                break;
             angle += turn;
-            if (mode == 1) turn = -turn;
-            if (angle > 360) angle -= 360;
-            if (angle < 1) angle += 360;
+            if (mode == 1)
+                turn = -turn;
+            if (angle > 360)
+                angle -= 360;
+            if (angle < 1)
+                angle += 360;
             POINT from = mode < 2 ? position() : o;
             e = polarPoint(from.x, from.y, length, angle);
         }
     }
 
-    void move(long x, long y, long len, long angle) {
+    void move(long x, long y, long len, long angle)
+    {
         x = increment(x, 1);
         y = increment(y, 2);
         long tx, ty;
@@ -229,7 +282,8 @@ private:
         MoveToEx(dc_, int(tx), int(ty), nullptr);
     }
 
-    void ellipse(long w, long h, long k) {
+    void ellipse(long w, long h, long k)
+    {
         Box b = shapeBox(w, h);
         long cx = nearEven(double(b.l) + double(b.r - b.l) / 2.0);
         long cy = nearEven(double(b.t) + double(b.b - b.t) / 2.0);
@@ -245,26 +299,72 @@ private:
         } else {
             long xs = 0, ys = 0, xe = 0, ye = 0;
             switch (k % 8) {
-            case 1: xs = cx; ys = b.t; xe = cx; ye = b.b; break;
-            case 2: xs = cx; ys = b.b; xe = cx; ye = b.t; break;
-            case 3: xs = b.r; ys = cy; xe = b.l; ye = cy; break;
-            case 4: xs = b.l; ys = cy; xe = b.r; ye = cy; break;
-            case 5: xs = cx; ys = b.t; xe = b.l; ye = cy; break;
-            case 6: xs = b.r; ys = cy; xe = cx; ye = b.t; break;
-            case 7: xs = cx; ys = b.b; xe = b.r; ye = cy; break;
-            default: xs = b.l; ys = cy; xe = cx; ye = b.b; break;
+            case 1:
+                xs = cx;
+                ys = b.t;
+                xe = cx;
+                ye = b.b;
+                break;
+            case 2:
+                xs = cx;
+                ys = b.b;
+                xe = cx;
+                ye = b.t;
+                break;
+            case 3:
+                xs = b.r;
+                ys = cy;
+                xe = b.l;
+                ye = cy;
+                break;
+            case 4:
+                xs = b.l;
+                ys = cy;
+                xe = b.r;
+                ye = cy;
+                break;
+            case 5:
+                xs = cx;
+                ys = b.t;
+                xe = b.l;
+                ye = cy;
+                break;
+            case 6:
+                xs = b.r;
+                ys = cy;
+                xe = cx;
+                ye = b.t;
+                break;
+            case 7:
+                xs = cx;
+                ys = b.b;
+                xe = b.r;
+                ye = cy;
+                break;
+            default:
+                xs = b.l;
+                ys = cy;
+                xe = cx;
+                ye = b.b;
+                break;
             }
-            if (k <= 4) Chord(dc_, l, t, r, bt, int(xs), int(ys), int(xe), int(ye));
-            else if (k <= 8) Pie(dc_, l, t, r, bt, int(xs), int(ys), int(xe), int(ye));
-            else Arc(dc_, l, t, r, bt, int(xs), int(ys), int(xe), int(ye));
+            if (k <= 4)
+                Chord(dc_, l, t, r, bt, int(xs), int(ys), int(xe), int(ye));
+            else if (k <= 8)
+                Pie(dc_, l, t, r, bt, int(xs), int(ys), int(xe), int(ye));
+            else
+                Arc(dc_, l, t, r, bt, int(xs), int(ys), int(xe), int(ye));
         }
         SetBkMode(dc_, OPAQUE);
     }
 
-    void fill(int n) {
+    void fill(int n)
+    {
         int rop = n;
-        if (n == 1) rop = R2_NOT;
-        if (n == 0 || n == 6) rop = R2_COPYPEN;
+        if (n == 1)
+            rop = R2_NOT;
+        if (n == 0 || n == 6)
+            rop = R2_COPYPEN;
         {
             Tools tools{dc_};
             tools.usePen(CreatePen(PS_SOLID, 1, s_.palette[0]));
@@ -279,9 +379,11 @@ private:
 
     // One pass of a gradient: lines across the box in one direction, from entry c1
     // to entry c2.
-    void gradientPass(long l, long t, long r, long b, int direction, COLORREF c1, COLORREF c2) {
+    void gradientPass(long l, long t, long r, long b, int direction, COLORREF c1, COLORREF c2)
+    {
         long lines = direction <= 1 ? r - l + 1 : b - t + 1;
-        if (lines <= 0) return;
+        if (lines <= 0)
+            return;
         float red = float(GetRValue(c1)), green = float(GetGValue(c1)), blue = float(GetBValue(c1));
         float dr = 0, dg = 0, db = 0;
         if (lines > 1) {
@@ -292,15 +394,26 @@ private:
         auto channel = [](float v) { return std::clamp(int(std::floor(v)), 0, 255); };
         for (long i = 0; i < lines; ++i) {
             // The last line is c2 itself, not the float sum just short of it.
-            COLORREF colour = (i == lines - 1 && lines > 1)
-                                  ? c2 : RGB(channel(red), channel(green), channel(blue));
+            COLORREF colour = (i == lines - 1 && lines > 1) ? c2 : RGB(channel(red), channel(green), channel(blue));
             HPEN pen = CreatePen(PS_SOLID, 1, colour);
             HGDIOBJ old = SelectObject(dc_, pen);
             switch (direction) {
-            case 0: MoveToEx(dc_, int(l + i), int(t), nullptr); LineTo(dc_, int(l + i), int(b + 1)); break;
-            case 1: MoveToEx(dc_, int(r - i), int(t), nullptr); LineTo(dc_, int(r - i), int(b + 1)); break;
-            case 2: MoveToEx(dc_, int(l), int(t + i), nullptr); LineTo(dc_, int(r + 1), int(t + i)); break;
-            default: MoveToEx(dc_, int(l), int(b - i), nullptr); LineTo(dc_, int(r + 1), int(b - i)); break;
+            case 0:
+                MoveToEx(dc_, int(l + i), int(t), nullptr);
+                LineTo(dc_, int(l + i), int(b + 1));
+                break;
+            case 1:
+                MoveToEx(dc_, int(r - i), int(t), nullptr);
+                LineTo(dc_, int(r - i), int(b + 1));
+                break;
+            case 2:
+                MoveToEx(dc_, int(l), int(t + i), nullptr);
+                LineTo(dc_, int(r + 1), int(t + i));
+                break;
+            default:
+                MoveToEx(dc_, int(l), int(b - i), nullptr);
+                LineTo(dc_, int(r + 1), int(b - i));
+                break;
             }
             SelectObject(dc_, old);
             DeleteObject(pen);
@@ -310,7 +423,8 @@ private:
         }
     }
 
-    void gradient(int c1, int c2, int d, long w, long h) {
+    void gradient(int c1, int c2, int d, long w, long h)
+    {
         POINT saved = position();
         long l = left_, t = top_, r = right_, b = bottom_;
         if (w != 0) {
@@ -329,7 +443,8 @@ private:
             b = std::min(t + scaleY(h) - 1, bottom_);
         }
         COLORREF a = s_.palette[size_t(c1)], z = s_.palette[size_t(c2)];
-        if (d >= 8) d = 1;
+        if (d >= 8)
+            d = 1;
         if (d <= 3) {
             gradientPass(l, t, r, b, d, a, z);
         } else if (d <= 5) {
@@ -344,10 +459,12 @@ private:
         MoveToEx(dc_, saved.x, saved.y, nullptr);
     }
 
-    void tint(int dr, int dg, int db) {
+    void tint(int dr, int dg, int db)
+    {
         // Pixels outside the bitmap can be neither read nor written: skip them.
         int bw = 0, bh = 0;
-        if (!BitmapBits(CurrentBitmap(dc_), &bw, &bh)) return;
+        if (!BitmapBits(CurrentBitmap(dc_), &bw, &bh))
+            return;
         long t = std::max(top_, 0L), b = std::min(bottom_, long(bh) - 1);
         long l = std::max(left_, 0L), r = std::min(right_, long(bw) - 1);
         for (long y = t; y <= b; ++y) {
@@ -360,14 +477,15 @@ private:
         }
     }
 
-    HFONT makeFont(int size) const {
+    HFONT makeFont(int size) const
+    {
         FontRequest f = fontRequest(s_.textFace, size, s_.textStyle);
-        return CreateFontA(f.height, 0, 0, 0, f.weight, f.italic, f.underline, f.strikeOut,
-                           DWORD(f.charSet), 0, 0, DWORD(f.quality), DWORD(f.pitchAndFamily),
-                           f.face.c_str());
+        return CreateFontA(f.height, 0, 0, 0, f.weight, f.italic, f.underline, f.strikeOut, DWORD(f.charSet), 0, 0,
+                           DWORD(f.quality), DWORD(f.pitchAndFamily), f.face.c_str());
     }
 
-    void rectangle(long w, long h, long rx, long ry) {
+    void rectangle(long w, long h, long rx, long ry)
+    {
         Box b = shapeBox(w, h);
         Tools tools{dc_};
         tools.usePen(makePen());
@@ -387,7 +505,8 @@ private:
     }
 
     // The pending text in the largest size (1..128) that fits the box, centred.
-    void fitText(const Box& b) {
+    void fitText(const Box& b)
+    {
         const std::string& text = s_.pendingText;
         long bw = b.r - b.l + 1, bh = b.b - b.t + 1;
         long lo = 1, hi = 128;
@@ -404,12 +523,19 @@ private:
             bool stop;
             if (extent.cx > bw || tm.tmHeight > bh) {
                 stop = hi == mid;
-                if (!stop) { hi = mid; stop = lo == hi; }
+                if (!stop) {
+                    hi = mid;
+                    stop = lo == hi;
+                }
             } else {
                 stop = lo == mid;
-                if (!stop) { lo = mid; stop = lo == hi; }
+                if (!stop) {
+                    lo = mid;
+                    stop = lo == hi;
+                }
             }
-            if (stop) break;
+            if (stop)
+                break;
             SelectObject(dc_, oldFont);
             DeleteObject(font);
         }
@@ -429,14 +555,16 @@ private:
     float aw_, ah_;
 };
 
-}  // namespace
+} // namespace
 
-void renderTurtle(std::string_view text, HDC hdc, long left, long top, long right, long bottom,
-                  int32_t* errorFlag) {
-    if (errorFlag) *errorFlag = 0;
+void renderTurtle(std::string_view text, HDC hdc, long left, long top, long right, long bottom, int32_t* errorFlag)
+{
+    if (errorFlag)
+        *errorFlag = 0;
     Renderer renderer(hdc, left, top, right, bottom);
     bool ok = renderer.run(text);
-    if (!ok && errorFlag) *errorFlag = 1;
+    if (!ok && errorFlag)
+        *errorFlag = 1;
 }
 
-}  // namespace vantor::turtle
+} // namespace vantor::turtle

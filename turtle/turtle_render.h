@@ -10,7 +10,7 @@
 
 namespace vantor::turtle {
 
-void renderTurtle(std::string_view text, win::HDC hdc, long left, long top, long right,
-                  long bottom, int32_t* errorFlag);
+void renderTurtle(std::string_view text, win::HDC hdc, long left, long top, long right, long bottom,
+                  int32_t* errorFlag);
 
-}  // namespace vantor::turtle
+} // namespace vantor::turtle

@@ -25,7 +25,8 @@ using namespace vantor;
 namespace {
 
 // Time from sending a request until the protocol has the whole reply.
-double exchangeMs(std::size_t requestBytes, std::size_t replyBytes, double firstWaitMs, double pollMs, bool pollsAtLeastOnce)
+double exchangeMs(std::size_t requestBytes, std::size_t replyBytes, double firstWaitMs, double pollMs,
+                  bool pollsAtLeastOnce)
 {
     const double byteMs = panelsim::kBitsPerByte * 1000.0 / 38400.0;
     const double onWire = static_cast<double>(requestBytes + replyBytes) * byteMs;
@@ -42,9 +43,9 @@ double exchangeMs(std::size_t requestBytes, std::size_t replyBytes, double first
 int main()
 {
     const double floorMs = exchangeMs(6, kDefinitionSize, link::kProbeWaitMs, 0, false) +
-                           (kRomIconCount + kRamIconCount + kLargeAsciiCount) *
-                               exchangeMs(7, 251, link::kRequestWaitMs, link::kIconPollMs, true) +
-                           kDefinitionCount * exchangeMs(6, kDefinitionSize, link::kRequestWaitMs, link::kDefinitionPollMs, false);
+        (kRomIconCount + kRamIconCount + kLargeAsciiCount) *
+            exchangeMs(7, 251, link::kRequestWaitMs, link::kIconPollMs, true) +
+        kDefinitionCount * exchangeMs(6, kDefinitionSize, link::kRequestWaitMs, link::kDefinitionPollMs, false);
 
     const auto dir = std::filesystem::temp_directory_path() / ("vantor-bench-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
@@ -70,8 +71,12 @@ int main()
     const auto start = std::chrono::steady_clock::now();
     link.connectPanel();
     const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    const bool complete = port.isOpen() && port.panelPort == 1 && !icons.largeAsciiIcons[95].empty() &&
-                          table[89] == [&] { KeyDefinition d = sim.definition(89); stripPanelChecksums(d); return d; }();
+    const bool complete =
+        port.isOpen() && port.panelPort == 1 && !icons.largeAsciiIcons[95].empty() && table[89] == [&] {
+            KeyDefinition d = sim.definition(89);
+            stripPanelChecksums(d);
+            return d;
+        }();
     sim.stop();
     std::filesystem::remove_all(dir);
     if (!complete) {

@@ -23,7 +23,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-long long medianNs(int runs, const std::function<void()>& setup, const std::function<void()>& work) {
+long long medianNs(int runs, const std::function<void()>& setup, const std::function<void()>& work)
+{
     std::vector<long long> t;
     t.reserve(size_t(runs));
     for (int i = 0; i < runs; ++i) {
@@ -43,13 +44,15 @@ struct Image {
     HGDIOBJ old;
     int w, h;
     uint32_t* bits;
-    Image(int width, int height) : w(width), h(height) {
+    Image(int width, int height) : w(width), h(height)
+    {
         dc = CreateCompatibleDC(0);
         bitmap = CreateCompatibleBitmap(dc, w, h);
         old = SelectObject(dc, bitmap);
         bits = BitmapBits(bitmap, nullptr, nullptr);
     }
-    ~Image() {
+    ~Image()
+    {
         SelectObject(dc, old);
         DeleteObject(bitmap);
         DeleteDC(dc);
@@ -57,74 +60,90 @@ struct Image {
     void fill(uint32_t v) { std::fill(bits, bits + size_t(w) * size_t(h), v); }
 };
 
-void render(Image& img, const std::string& text) {
+void render(Image& img, const std::string& text)
+{
     BSTR s = SysAllocStringByteLen(text.data(), UINT(text.size()));
     LONG flag = 0;
     RENDERTURTLE(s, img.dc, 0, 0, img.w - 1, img.h - 1, &flag);
     SysFreeString(s);
-    if (flag) std::fprintf(stderr, "rejected: %s\n", text.c_str());
+    if (flag)
+        std::fprintf(stderr, "rejected: %s\n", text.c_str());
 }
 
-void report(const char* name, long long ns, long long base) {
+void report(const char* name, long long ns, long long base)
+{
     std::printf("case=%s ns=%lld baseline_ns=%lld ratio=%.2f\n", name, ns, base,
                 base > 0 ? double(ns) / double(base) : 0.0);
 }
 
-}  // namespace
+} // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QGuiApplication app(argc, argv);
     int runs = argc > 1 ? std::max(3, std::atoi(argv[1])) : 31;
     volatile uint32_t sink = 0;
 
-    {  // The grey background of every window: 503 rows, each one colour.
+    { // The grey background of every window: 503 rows, each one colour.
         Image img(970, 503);
         const std::string text = "V1;U1;G20,30,3;";
-        long long ns = medianNs(runs, [&] { img.fill(0xFFFFFFFF); }, [&] { render(img, text); });
+        long long ns = medianNs(
+            runs, [&] { img.fill(0xFFFFFFFF); }, [&] { render(img, text); });
         // Baseline: the same rows written straight from the ramp's two colours.
-        long long base = medianNs(runs, [&] { img.fill(0xFFFFFFFF); }, [&] {
-            float v = 156, step = (238.0f - 156.0f) / float(img.h - 1);
-            for (int i = 0; i < img.h; ++i) {
-                uint32_t g = uint32_t(v);
-                uint32_t px = 0xFF000000u | (g << 16) | (g << 8) | g;
-                uint32_t* row = img.bits + size_t(img.h - 1 - i) * size_t(img.w);
-                for (int x = 0; x < img.w; ++x) row[x] = px;
-                v += step;
-            }
-            sink = sink + img.bits[0];
-        });
+        long long base = medianNs(
+            runs, [&] { img.fill(0xFFFFFFFF); },
+            [&] {
+                float v = 156, step = (238.0f - 156.0f) / float(img.h - 1);
+                for (int i = 0; i < img.h; ++i) {
+                    uint32_t g = uint32_t(v);
+                    uint32_t px = 0xFF000000u | (g << 16) | (g << 8) | g;
+                    uint32_t* row = img.bits + size_t(img.h - 1 - i) * size_t(img.w);
+                    for (int x = 0; x < img.w; ++x)
+                        row[x] = px;
+                    v += step;
+                }
+                sink = sink + img.bits[0];
+            });
         report("gradient_970x503", ns, base);
     }
-    {  // A tint over a million pixels, pixel by pixel.
+    { // A tint over a million pixels, pixel by pixel.
         Image img(1000, 1000);
         const std::string text = "I10,10,10;";
-        long long ns = medianNs(runs, [&] { img.fill(0xFF808080); }, [&] { render(img, text); });
-        long long base = medianNs(runs, [&] { img.fill(0xFF808080); }, [&] {
-            size_t n = size_t(img.w) * size_t(img.h);
-            for (size_t i = 0; i < n; ++i) {
-                uint32_t p = img.bits[i];
-                uint32_t r = std::min(255u, ((p >> 16) & 0xFF) + 10), g = std::min(255u, ((p >> 8) & 0xFF) + 10),
-                         b = std::min(255u, (p & 0xFF) + 10);
-                img.bits[i] = 0xFF000000u | (r << 16) | (g << 8) | b;
-            }
-            sink = sink + img.bits[0];
-        });
+        long long ns = medianNs(
+            runs, [&] { img.fill(0xFF808080); }, [&] { render(img, text); });
+        long long base = medianNs(
+            runs, [&] { img.fill(0xFF808080); },
+            [&] {
+                size_t n = size_t(img.w) * size_t(img.h);
+                for (size_t i = 0; i < n; ++i) {
+                    uint32_t p = img.bits[i];
+                    uint32_t r = std::min(255u, ((p >> 16) & 0xFF) + 10), g = std::min(255u, ((p >> 8) & 0xFF) + 10),
+                             b = std::min(255u, (p & 0xFF) + 10);
+                    img.bits[i] = 0xFF000000u | (r << 16) | (g << 8) | b;
+                }
+                sink = sink + img.bits[0];
+            });
         report("tint_1000x1000", ns, base);
     }
-    {  // Text fitted into a box: a search over font sizes, then one TextOutA.
+    { // Text fitted into a box: a search over font sizes, then one TextOutA.
         Image img(300, 200);
         const std::string text = "TTimes New Roman,B|Vantor;M20,20;R260,120;";
         img.fill(0xFFFFFFFF);
         render(img, text);
         std::vector<std::pair<size_t, uint32_t>> ink;
         for (size_t i = 0; i < size_t(img.w) * size_t(img.h); ++i)
-            if (img.bits[i] != 0xFFFFFFFFu) ink.push_back({i, img.bits[i]});
-        long long ns = medianNs(runs, [&] { img.fill(0xFFFFFFFF); }, [&] { render(img, text); });
-        long long base = medianNs(runs, [&] { img.fill(0xFFFFFFFF); }, [&] {
-            for (const auto& [i, v] : ink) img.bits[i] = v;
-            sink = sink + img.bits[0];
-        });
+            if (img.bits[i] != 0xFFFFFFFFu)
+                ink.push_back({i, img.bits[i]});
+        long long ns = medianNs(
+            runs, [&] { img.fill(0xFFFFFFFF); }, [&] { render(img, text); });
+        long long base = medianNs(
+            runs, [&] { img.fill(0xFFFFFFFF); },
+            [&] {
+                for (const auto& [i, v] : ink)
+                    img.bits[i] = v;
+                sink = sink + img.bits[0];
+            });
         report("textfit_300x200", ns, base);
     }
     return sink == 12345 ? 1 : 0;

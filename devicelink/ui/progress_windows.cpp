@@ -38,7 +38,8 @@ void searchWindowDesign()
     GN_TURTLEPICTURE(105, 0, 0, 41, 5.875, kDecoration, "");
 }
 
-void searchWindowEvents(int, int, std::intptr_t, int&) {}
+void searchWindowEvents(int, int, std::intptr_t, int&)
+{ }
 
 void progressWindowDesign()
 {

@@ -10,8 +10,7 @@ namespace vantor {
 
 ToolkitLinkHost::ToolkitLinkHost(std::string parentForm, int pollWorkerId)
     : parentForm_(std::move(parentForm)), pollWorkerId_(pollWorkerId)
-{
-}
+{ }
 
 void ToolkitLinkHost::showSearchWindow()
 {
@@ -19,7 +18,10 @@ void ToolkitLinkHost::showSearchWindow()
     GN_DOEVENTS(255);
 }
 
-void ToolkitLinkHost::closeSearchWindow() { GN_UNLOADFORM("FindVantor"); }
+void ToolkitLinkHost::closeSearchWindow()
+{
+    GN_UNLOADFORM("FindVantor");
+}
 
 void ToolkitLinkHost::openProgress(const std::string& caption)
 {
@@ -27,7 +29,10 @@ void ToolkitLinkHost::openProgress(const std::string& caption)
     GN_SETTEXT("PROGBAR", 105, caption);
 }
 
-int ToolkitLinkHost::showProgress(int percent) { return vantor::showProgress(parentForm_, percent); }
+int ToolkitLinkHost::showProgress(int percent)
+{
+    return vantor::showProgress(parentForm_, percent);
+}
 
 void ToolkitLinkHost::closeProgress()
 {
@@ -43,12 +48,24 @@ void ToolkitLinkHost::busyCursor(bool busy)
         GN_SETARROWCURSOR();
 }
 
-void ToolkitLinkHost::message(const std::string& text, const std::string& caption) { vantorMessage(text, caption); }
+void ToolkitLinkHost::message(const std::string& text, const std::string& caption)
+{
+    vantorMessage(text, caption);
+}
 
-void ToolkitLinkHost::debugPrint(const std::string& line) { GN_DPRINT(line); }
+void ToolkitLinkHost::debugPrint(const std::string& line)
+{
+    GN_DPRINT(line);
+}
 
-void ToolkitLinkHost::startPollWorker() { GN_STARTTHREAD(parentForm_, pollWorkerId_, link::kPollPeriodMs); }
+void ToolkitLinkHost::startPollWorker()
+{
+    GN_STARTTHREAD(parentForm_, pollWorkerId_, link::kPollPeriodMs);
+}
 
-void ToolkitLinkHost::stopPollWorker() { GN_CLOSETHREAD(parentForm_, pollWorkerId_); }
+void ToolkitLinkHost::stopPollWorker()
+{
+    GN_CLOSETHREAD(parentForm_, pollWorkerId_);
+}
 
 } // namespace vantor

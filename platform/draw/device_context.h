@@ -31,14 +31,22 @@ public:
 
     // Pen: colour and width in pixels (width < 1 counts as 1); setNullPen() draws no outlines.
     void setPen(QRgb color, int width = 1);
-    void setPenColor(QRgb color) { penColor_ = color; penNull_ = false; }
+    void setPenColor(QRgb color)
+    {
+        penColor_ = color;
+        penNull_ = false;
+    }
     void setPenWidth(int width) { penWidth_ = width < 1 ? 1 : width; }
     void setNullPen() { penNull_ = true; }
     QRgb penColor() const { return penColor_; }
     int penWidth() const { return penWidth_; }
 
     // Brush for the inside of rectangles and ellipses; setNullBrush() leaves it unfilled.
-    void setBrush(QRgb color) { brushColor_ = color; brushNull_ = false; }
+    void setBrush(QRgb color)
+    {
+        brushColor_ = color;
+        brushNull_ = false;
+    }
     void setNullBrush() { brushNull_ = true; }
     bool hasBrush() const { return !brushNull_; }
 
@@ -50,9 +58,17 @@ public:
     const QFont& font() const { return font_; }
 
     // Current position and line to a point (the end point itself is not drawn).
-    void moveTo(int x, int y) { curX_ = x; curY_ = y; }
+    void moveTo(int x, int y)
+    {
+        curX_ = x;
+        curY_ = y;
+    }
     void lineTo(int x, int y);
-    void line(int x1, int y1, int x2, int y2) { moveTo(x1, y1); lineTo(x2, y2); }
+    void line(int x1, int y1, int x2, int y2)
+    {
+        moveTo(x1, y1);
+        lineTo(x2, y2);
+    }
     int currentX() const { return curX_; }
     int currentY() const { return curY_; }
 
@@ -65,8 +81,8 @@ public:
     // Two-pixel 3D edge around the inside of the box, raised or sunken.
     void edge(int left, int top, int right, int bottom, bool raised);
 
-    QRgb pixel(int x, int y) const;            // 0 outside
-    void setPixel(int x, int y, QRgb color);   // ignored outside
+    QRgb pixel(int x, int y) const;          // 0 outside
+    void setPixel(int x, int y, QRgb color); // ignored outside
 
     // Text with its top-left corner at (x, y); "\n" starts a new line.
     void textOut(int x, int y, const QString& text);
@@ -77,15 +93,15 @@ public:
 
     // Colours of the 3D edge (top-left / bottom-right, outer / inner ring) for a raised edge;
     // a sunken edge swaps the outer and the inner pairs, see edge().
-    static constexpr QRgb kEdgeLight = 0xFFFFFFFF;    // raised outer top-left
-    static constexpr QRgb kEdgeFace = 0xFFDFDFDF;     // raised inner top-left
-    static constexpr QRgb kEdgeShadow = 0xFF808080;   // raised inner bottom-right
-    static constexpr QRgb kEdgeDark = 0xFF404040;     // raised outer bottom-right
+    static constexpr QRgb kEdgeLight = 0xFFFFFFFF;  // raised outer top-left
+    static constexpr QRgb kEdgeFace = 0xFFDFDFDF;   // raised inner top-left
+    static constexpr QRgb kEdgeShadow = 0xFF808080; // raised inner bottom-right
+    static constexpr QRgb kEdgeDark = 0xFF404040;   // raised outer bottom-right
 
 private:
     void plot(int x, int y, QRgb color);
-    void stamp(int x, int y, QRgb color);   // pen-width square centred on (x, y)
-    void hspan(int x1, int x2, int y, QRgb color);  // x1..x2-1
+    void stamp(int x, int y, QRgb color);          // pen-width square centred on (x, y)
+    void hspan(int x1, int x2, int y, QRgb color); // x1..x2-1
 
     QImage* image_;
     QRgb penColor_ = 0xFF000000;
@@ -104,4 +120,4 @@ private:
 // A font that is never antialiased (the toolkit's fonts are all made this way).
 QFont crispFont(QFont font);
 
-}  // namespace vantor::draw
+} // namespace vantor::draw

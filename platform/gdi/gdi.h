@@ -25,44 +25,39 @@
 namespace vantor::win {
 
 // Pen styles
-constexpr int PS_SOLID = 0, PS_DASH = 1, PS_DOT = 2, PS_DASHDOT = 3, PS_DASHDOTDOT = 4,
-              PS_NULL = 5, PS_INSIDEFRAME = 6;
+constexpr int PS_SOLID = 0, PS_DASH = 1, PS_DOT = 2, PS_DASHDOT = 3, PS_DASHDOTDOT = 4, PS_NULL = 5, PS_INSIDEFRAME = 6;
 // Hatch styles
-constexpr int HS_HORIZONTAL = 0, HS_VERTICAL = 1, HS_FDIAGONAL = 2, HS_BDIAGONAL = 3,
-              HS_CROSS = 4, HS_DIAGCROSS = 5;
+constexpr int HS_HORIZONTAL = 0, HS_VERTICAL = 1, HS_FDIAGONAL = 2, HS_BDIAGONAL = 3, HS_CROSS = 4, HS_DIAGCROSS = 5;
 // Background modes
 constexpr int TRANSPARENT = 1, OPAQUE = 2;
 // Raster operations of SetROP2
-constexpr int R2_BLACK = 1, R2_NOTMERGEPEN = 2, R2_MASKNOTPEN = 3, R2_NOTCOPYPEN = 4,
-              R2_MASKPENNOT = 5, R2_NOT = 6, R2_XORPEN = 7, R2_NOTMASKPEN = 8,
-              R2_MASKPEN = 9, R2_NOTXORPEN = 10, R2_NOP = 11, R2_MERGENOTPEN = 12,
+constexpr int R2_BLACK = 1, R2_NOTMERGEPEN = 2, R2_MASKNOTPEN = 3, R2_NOTCOPYPEN = 4, R2_MASKPENNOT = 5, R2_NOT = 6,
+              R2_XORPEN = 7, R2_NOTMASKPEN = 8, R2_MASKPEN = 9, R2_NOTXORPEN = 10, R2_NOP = 11, R2_MERGENOTPEN = 12,
               R2_COPYPEN = 13, R2_MERGEPENNOT = 14, R2_MERGEPEN = 15, R2_WHITE = 16;
 // Block transfer operations
-constexpr DWORD SRCCOPY = 0x00CC0020, SRCPAINT = 0x00EE0086, SRCAND = 0x008800C6,
-                SRCINVERT = 0x00660046, PATCOPY = 0x00F00021, PATINVERT = 0x005A0049,
-                DSTINVERT = 0x00550009, BLACKNESS = 0x00000042, WHITENESS = 0x00FF0062;
+constexpr DWORD SRCCOPY = 0x00CC0020, SRCPAINT = 0x00EE0086, SRCAND = 0x008800C6, SRCINVERT = 0x00660046,
+                PATCOPY = 0x00F00021, PATINVERT = 0x005A0049, DSTINVERT = 0x00550009, BLACKNESS = 0x00000042,
+                WHITENESS = 0x00FF0062;
 // Stock objects
-constexpr int WHITE_BRUSH = 0, LTGRAY_BRUSH = 1, GRAY_BRUSH = 2, DKGRAY_BRUSH = 3,
-              BLACK_BRUSH = 4, NULL_BRUSH = 5, WHITE_PEN = 6, BLACK_PEN = 7, NULL_PEN = 8,
-              SYSTEM_FONT = 13, DEFAULT_GUI_FONT = 17;
+constexpr int WHITE_BRUSH = 0, LTGRAY_BRUSH = 1, GRAY_BRUSH = 2, DKGRAY_BRUSH = 3, BLACK_BRUSH = 4, NULL_BRUSH = 5,
+              WHITE_PEN = 6, BLACK_PEN = 7, NULL_PEN = 8, SYSTEM_FONT = 13, DEFAULT_GUI_FONT = 17;
 // System colours
 constexpr int COLOR_BTNFACE = 15, COLOR_WINDOW = 5, COLOR_WINDOWTEXT = 8;
 // Font weights
 constexpr int FW_NORMAL = 400, FW_BOLD = 700, FW_HEAVY = 900;
 
 struct TEXTMETRICA {
-    LONG tmHeight = 0, tmAscent = 0, tmDescent = 0, tmInternalLeading = 0,
-         tmExternalLeading = 0, tmAveCharWidth = 0, tmMaxCharWidth = 0, tmWeight = 0;
-    BYTE tmItalic = 0, tmUnderlined = 0, tmStruckOut = 0, tmPitchAndFamily = 0,
-         tmCharSet = 0;
+    LONG tmHeight = 0, tmAscent = 0, tmDescent = 0, tmInternalLeading = 0, tmExternalLeading = 0, tmAveCharWidth = 0,
+         tmMaxCharWidth = 0, tmWeight = 0;
+    BYTE tmItalic = 0, tmUnderlined = 0, tmStruckOut = 0, tmPitchAndFamily = 0, tmCharSet = 0;
 };
 
 // Device contexts and bitmaps
-HDC CreateCompatibleDC(HDC hdc);          // memory DC with a 1 x 1 stock bitmap selected
+HDC CreateCompatibleDC(HDC hdc); // memory DC with a 1 x 1 stock bitmap selected
 BOOL DeleteDC(HDC hdc);
-HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height);  // 32-bit, black
-HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object);  // returns the previous one, 0 on failure
-BOOL DeleteObject(HGDIOBJ object);  // refused while selected; stock objects stay
+HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height); // 32-bit, black
+HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object);                  // returns the previous one, 0 on failure
+BOOL DeleteObject(HGDIOBJ object);                              // refused while selected; stock objects stay
 HGDIOBJ GetStockObject(int which);
 HBRUSH GetSysColorBrush(int index);
 COLORREF GetSysColor(int index);
@@ -72,9 +67,8 @@ bool IsGdiObject(HGDIOBJ object);
 HPEN CreatePen(int style, int width, COLORREF color);
 HBRUSH CreateSolidBrush(COLORREF color);
 HBRUSH CreateHatchBrush(int hatch, COLORREF color);
-HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight,
-                  DWORD italic, DWORD underline, DWORD strikeOut, DWORD charSet,
-                  DWORD outPrecision, DWORD clipPrecision, DWORD quality,
+HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic, DWORD underline,
+                  DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision, DWORD quality,
                   DWORD pitchAndFamily, const char* face);
 
 // Attributes
@@ -90,7 +84,7 @@ BOOL GetCurrentPositionEx(HDC hdc, POINT* position);
 // Drawing
 BOOL LineTo(HDC hdc, int x, int y);
 BOOL SetPixelV(HDC hdc, int x, int y, COLORREF color);
-COLORREF GetPixel(HDC hdc, int x, int y);  // CLR_INVALID outside the bitmap
+COLORREF GetPixel(HDC hdc, int x, int y); // CLR_INVALID outside the bitmap
 BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom);
 BOOL RoundRect(HDC hdc, int left, int top, int right, int bottom, int width, int height);
 BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom);
@@ -118,4 +112,4 @@ void ReleaseOwnedBitmap(HBITMAP bitmap);
 // Number of live (non-stock) objects, for leak checks.
 int LiveGdiObjects();
 
-}  // namespace vantor::win
+} // namespace vantor::win

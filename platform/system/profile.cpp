@@ -95,7 +95,7 @@ bool writeLinesAtomically(const std::string& path, const std::vector<std::string
     const int fd = mkstemp(name.data());
     if (fd < 0)
         return false;
-    struct stat st{};
+    struct stat st { };
     if (stat(path.c_str(), &st) == 0)
         fchmod(fd, st.st_mode & 07777);
     else
@@ -124,9 +124,8 @@ bool writeLinesAtomically(const std::string& path, const std::vector<std::string
 
 } // namespace
 
-std::string getPrivateProfileString(const std::string& section, const std::string& key,
-                                    const std::string& defaultValue, const std::string& path,
-                                    std::size_t bufferSize)
+std::string getPrivateProfileString(const std::string& section, const std::string& key, const std::string& defaultValue,
+                                    const std::string& path, std::size_t bufferSize)
 {
     auto cut = [bufferSize](std::string v) {
         if (bufferSize == 0)
@@ -238,8 +237,8 @@ std::string settingsFilePath()
     // config folder even when it runs as root, who could write beside it: those
     // folders belong to the package manager.
     const std::string dir = programFolder();
-    const bool installed = dir.rfind("/usr/", 0) == 0 || dir == "/bin" || dir == "/sbin"
-        || access((dir + "/../share/vantor").c_str(), F_OK) == 0;
+    const bool installed = dir.rfind("/usr/", 0) == 0 || dir == "/bin" || dir == "/sbin" ||
+        access((dir + "/../share/vantor").c_str(), F_OK) == 0;
     if (!installed && access(dir.c_str(), W_OK) == 0)
         return (dir == "/" ? std::string() : dir) + "/Vantor.ini";
     std::string base;

@@ -13,9 +13,8 @@ namespace vantor {
 // compare case-insensitively; blanks around the value are removed, and so is
 // one pair of matching quotes around it. The result is cut to bufferSize - 1
 // characters (150 is the program's buffer).
-std::string getPrivateProfileString(const std::string& section, const std::string& key,
-                                    const std::string& defaultValue, const std::string& path,
-                                    std::size_t bufferSize = 150);
+std::string getPrivateProfileString(const std::string& section, const std::string& key, const std::string& defaultValue,
+                                    const std::string& path, std::size_t bufferSize = 150);
 
 // Sets `key` in `section` to `value` (written exactly, "Keyboard= 1"); a
 // missing file, folder or section is created. An empty optional value removes

@@ -14,7 +14,8 @@ std::uint32_t tickCount()
 {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
-    const std::uint64_t ms = static_cast<std::uint64_t>(ts.tv_sec) * 1000u + static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u;
+    const std::uint64_t ms =
+        static_cast<std::uint64_t>(ts.tv_sec) * 1000u + static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u;
     return static_cast<std::uint32_t>(ms) + tickOffset.load(std::memory_order_relaxed);
 }
 
@@ -29,8 +30,7 @@ void sleepMs(std::uint32_t ms)
         until.tv_sec += 1;
         until.tv_nsec -= 1000000000L;
     }
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
-    }
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) { }
 }
 
 void setTickOffsetForTesting(std::uint32_t offset)

@@ -15,7 +15,10 @@ constexpr std::uint32_t elapsedMs(std::uint32_t since, std::uint32_t now)
 {
     return now - since;
 }
-inline std::uint32_t elapsedMs(std::uint32_t since) { return elapsedMs(since, tickCount()); }
+inline std::uint32_t elapsedMs(std::uint32_t since)
+{
+    return elapsedMs(since, tickCount());
+}
 
 // Sleeps at least ms milliseconds (restarted after signals).
 void sleepMs(std::uint32_t ms);

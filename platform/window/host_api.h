@@ -15,8 +15,8 @@ struct TurtleHostApi {
     uint32_t version = 1;
     HINSTANCE (*getModuleHandleA)(const char*) = nullptr;
     ATOM (*registerClassA)(const WNDCLASSA*) = nullptr;
-    HWND (*createWindowExA)(DWORD, const char*, const char*, DWORD, int, int, int, int, HWND,
-                            HMENU, HINSTANCE, void*) = nullptr;
+    HWND (*createWindowExA)
+    (DWORD, const char*, const char*, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, void*) = nullptr;
     BOOL (*destroyWindow)(HWND) = nullptr;
     BOOL (*isWindow)(HWND) = nullptr;
     BOOL (*moveWindow)(HWND, int, int, int, int, BOOL) = nullptr;
@@ -41,7 +41,6 @@ struct TurtleHostApi {
 // The library's exports, as a host resolves them.
 using LibMainFn = BOOL (*)(HINSTANCE instance, DWORD reason, void* reserved);
 using ControlWndProcFn = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
-using RenderTurtleFn = void (*)(BSTR text, HDC hdc, LONG left, LONG top, LONG right, LONG bottom,
-                                LONG* errorFlag);
+using RenderTurtleFn = void (*)(BSTR text, HDC hdc, LONG left, LONG top, LONG right, LONG bottom, LONG* errorFlag);
 
-}  // namespace vantor::win
+} // namespace vantor::win

@@ -203,8 +203,8 @@ QImage drawKnob()
         p.setBrush(QColor(20, 60, 140));
         p.drawPath(head);
     };
-    arrow(150, 55);  // left half: from the upper left down round to the lower left
-    arrow(30, -55);  // right half: from the upper right down round to the lower right
+    arrow(150, 55); // left half: from the upper left down round to the lower left
+    arrow(30, -55); // right half: from the upper right down round to the lower right
     // The pointer line on the cap.
     p.setPen(QPen(QColor(250, 250, 250), 1.6, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(c - QPointF(0, 3), c - QPointF(0, 9.5));
@@ -218,8 +218,8 @@ QPainterPath textPath(const QString& text, const QFont& font, QPointF at)
     return path;
 }
 
-QImage drawFace(const QImage& lcdKey, const QImage& lcdKeyLow, const QImage& smallKey,
-                const QImage& shiftKey, const QImage& knob)
+QImage drawFace(const QImage& lcdKey, const QImage& lcdKeyLow, const QImage& smallKey, const QImage& shiftKey,
+                const QImage& knob)
 {
     QImage img = newImage(kFaceW, kFaceH, kFormGrey);
     QPainter p(&img);
@@ -390,8 +390,9 @@ int main(int argc, char** argv)
         return drawProgramIcon(size).save(QString::fromLocal8Bit(argv[3]), "PNG") ? 0 : 1;
     }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: draw-pictures OUTDIR | draw-pictures --app-icon SIZE OUT\n"
-                             "       draw-pictures --zoom IN X Y W H FACTOR OUT\n");
+        std::fprintf(stderr,
+                     "usage: draw-pictures OUTDIR | draw-pictures --app-icon SIZE OUT\n"
+                     "       draw-pictures --zoom IN X Y W H FACTOR OUT\n");
         return 2;
     }
     const QString dir = QString::fromLocal8Bit(argv[1]);

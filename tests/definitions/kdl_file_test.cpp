@@ -24,7 +24,8 @@ using test::TempFolder;
 using test::writeRaw;
 
 // A distinctive record for (bank, position).
-KeyDefinition sample(int bank, int position, std::uint8_t tag) {
+KeyDefinition sample(int bank, int position, std::uint8_t tag)
+{
     KeyDefinition def = initialDefinition(definitionIndex(bank, position));
     def.setOnColor(LedColor::BrightRed);
     def.setLabelText(true, "TAG");
@@ -37,16 +38,20 @@ KeyDefinition sample(int bank, int position, std::uint8_t tag) {
     return def;
 }
 
-Bytes recordsBytes(const std::vector<KeyDefinition>& defs) {
+Bytes recordsBytes(const std::vector<KeyDefinition>& defs)
+{
     Bytes out;
-    for (const auto& d : defs) out.insert(out.end(), d.bytes.begin(), d.bytes.end());
+    for (const auto& d : defs)
+        out.insert(out.end(), d.bytes.begin(), d.bytes.end());
     return out;
 }
 
-TEST(KdlFile, WholeTableRoundTripsByteForByte) {
+TEST(KdlFile, WholeTableRoundTripsByteForByte)
+{
     TempFolder dir;
     KeyDefinitionTable table;
-    for (int i = 0; i < kDefinitionCount; ++i) table[i] = sample(i / 10, i % 10, static_cast<std::uint8_t>(i));
+    for (int i = 0; i < kDefinitionCount; ++i)
+        table[i] = sample(i / 10, i % 10, static_cast<std::uint8_t>(i));
     const auto path = dir / "keys.kdl";
     const auto w = writeKdlFile(path, table);
     ASSERT_TRUE(w.ok()) << w.message;
@@ -67,10 +72,12 @@ TEST(KdlFile, WholeTableRoundTripsByteForByte) {
     EXPECT_EQ(r.recordsRead, 90);
     EXPECT_EQ(r.changedIndexes.size(), 90u);
     EXPECT_EQ(loaded.serialise(), table.serialise());
-    for (bool pending : loaded.sendPending) EXPECT_TRUE(pending);
+    for (bool pending : loaded.sendPending)
+        EXPECT_TRUE(pending);
 }
 
-TEST(KdlFile, TwoRecordFileChangesOnlyThoseTwo) {
+TEST(KdlFile, TwoRecordFileChangesOnlyThoseTwo)
+{
     KeyDefinitionTable table;
     const auto before = table.serialise();
     const Bytes data = recordsBytes({sample(1, 2, 0xA1), sample(8, 9, 0xA2)});
@@ -94,7 +101,8 @@ TEST(KdlFile, TwoRecordFileChangesOnlyThoseTwo) {
     EXPECT_EQ(table[89], sample(8, 9, 0xA2));
 }
 
-TEST(KdlFile, RecordsPlacedByTheirOwnAddressRegardlessOfOrder) {
+TEST(KdlFile, RecordsPlacedByTheirOwnAddressRegardlessOfOrder)
+{
     KeyDefinitionTable table;
     // In file order 45, then bank 9 position 0 (index 90: ignored), then 0.
     auto bank9 = sample(0, 0, 0xB0);
@@ -117,7 +125,8 @@ TEST(KdlFile, RecordsPlacedByTheirOwnAddressRegardlessOfOrder) {
     EXPECT_EQ(table.serialise(), before);
 }
 
-TEST(KdlFile, LaterDuplicateWins) {
+TEST(KdlFile, LaterDuplicateWins)
+{
     KeyDefinitionTable table;
     const auto r = readKdlBytes(recordsBytes({sample(2, 2, 0xC1), sample(2, 2, 0xC2)}), table);
     EXPECT_EQ(r.recordsRead, 2);
@@ -125,12 +134,14 @@ TEST(KdlFile, LaterDuplicateWins) {
     EXPECT_EQ(table[22], sample(2, 2, 0xC2));
 }
 
-TEST(KdlFile, LargeFileIsReadInPiecesAcrossRecordBoundaries) {
+TEST(KdlFile, LargeFileIsReadInPiecesAcrossRecordBoundaries)
+{
     // 200 records (22,800 bytes, more than one read): records cross the
     // boundaries of the pieces the file is read in; later ones win.
     TempFolder dir;
     std::vector<KeyDefinition> defs;
-    for (int i = 0; i < 200; ++i) defs.push_back(sample((i % 90) / 10, i % 10, static_cast<std::uint8_t>(i)));
+    for (int i = 0; i < 200; ++i)
+        defs.push_back(sample((i % 90) / 10, i % 10, static_cast<std::uint8_t>(i)));
     Bytes data = recordsBytes(defs);
     data.insert(data.end(), 13, 0x5A); // and a short tail
     writeRaw(dir / "big.kdl", data);
@@ -146,7 +157,8 @@ TEST(KdlFile, LargeFileIsReadInPiecesAcrossRecordBoundaries) {
     }
 }
 
-TEST(KdlFile, ShortTailIsIgnored) {
+TEST(KdlFile, ShortTailIsIgnored)
+{
     KeyDefinitionTable table;
     Bytes data = recordsBytes({sample(0, 3, 0xD1)});
     const auto tail = sample(0, 4, 0xD2);
@@ -159,7 +171,8 @@ TEST(KdlFile, ShortTailIsIgnored) {
     EXPECT_EQ(table[3], sample(0, 3, 0xD1));
 }
 
-TEST(KdlFile, EmptyPathMissingFileAndEmptyFile) {
+TEST(KdlFile, EmptyPathMissingFileAndEmptyFile)
+{
     TempFolder dir;
     KeyDefinitionTable table;
     const auto before = table.serialise();
@@ -171,10 +184,12 @@ TEST(KdlFile, EmptyPathMissingFileAndEmptyFile) {
     EXPECT_TRUE(r.ok());
     EXPECT_EQ(r.recordsRead, 0);
     EXPECT_EQ(table.serialise(), before);
-    for (bool pending : table.sendPending) EXPECT_FALSE(pending);
+    for (bool pending : table.sendPending)
+        EXPECT_FALSE(pending);
 }
 
-TEST(KdlFile, ReadOnlyFileLoadsAndKeepsItsPermissions) {
+TEST(KdlFile, ReadOnlyFileLoadsAndKeepsItsPermissions)
+{
     TempFolder dir;
     const auto path = dir / "ro.kdl";
     writeRaw(path, recordsBytes({sample(3, 3, 0xE1)}));
@@ -183,12 +198,13 @@ TEST(KdlFile, ReadOnlyFileLoadsAndKeepsItsPermissions) {
     const auto r = readKdlFile(path, table);
     EXPECT_TRUE(r.ok()) << r.message;
     EXPECT_EQ(table[33], sample(3, 3, 0xE1));
-    struct stat st {};
+    struct stat st { };
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0444u);
 }
 
-TEST(KdlFile, SavingOverALongerFileLeavesNoTail) {
+TEST(KdlFile, SavingOverALongerFileLeavesNoTail)
+{
     TempFolder dir;
     const auto path = dir / "long.kdl";
     // An old file with 92 records: the extra two would load as stale records.
@@ -209,14 +225,15 @@ TEST(KdlFile, SavingOverALongerFileLeavesNoTail) {
     EXPECT_EQ(loaded[66], initialDefinition(66));
 }
 
-TEST(KdlFile, SaveKeepsModeAndLeavesNoTemporaryFiles) {
+TEST(KdlFile, SaveKeepsModeAndLeavesNoTemporaryFiles)
+{
     TempFolder dir;
     const auto path = dir / "mode.kdl";
     writeRaw(path, Bytes(10, 0));
     ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
     KeyDefinitionTable table;
     ASSERT_TRUE(writeKdlFile(path, table).ok());
-    struct stat st {};
+    struct stat st { };
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     int files = 0;
@@ -227,7 +244,8 @@ TEST(KdlFile, SaveKeepsModeAndLeavesNoTemporaryFiles) {
     EXPECT_EQ(files, 1);
 }
 
-TEST(KdlFile, SavingThroughALinkReplacesTheFileItNames) {
+TEST(KdlFile, SavingThroughALinkReplacesTheFileItNames)
+{
     TempFolder dir;
     const auto real = dir / "real.kdl";
     const auto link = dir / "link.kdl";
@@ -239,7 +257,8 @@ TEST(KdlFile, SavingThroughALinkReplacesTheFileItNames) {
     EXPECT_EQ(readAll(real), table.serialise());
 }
 
-TEST(KdlFile, FailedSaveKeepsThePreviousFile) {
+TEST(KdlFile, FailedSaveKeepsThePreviousFile)
+{
     TempFolder dir;
     KeyDefinitionTable table;
     // A read-only file is not replaced.
@@ -268,7 +287,8 @@ TEST(KdlFile, FailedSaveKeepsThePreviousFile) {
     }
 }
 
-TEST(KdlFile, WriteFailingPartWayKeepsTheWholeOldFile) {
+TEST(KdlFile, WriteFailingPartWayKeepsTheWholeOldFile)
+{
     // The disk fills up while the new file is written (a file size limit
     // stands in for it, in a child process so nothing else is limited).
     TempFolder dir;
@@ -280,7 +300,9 @@ TEST(KdlFile, WriteFailingPartWayKeepsTheWholeOldFile) {
     ASSERT_GE(child, 0);
     if (child == 0) {
         std::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit limit {4000, 4000};
+        struct rlimit limit {
+            4000, 4000
+        };
         ::setrlimit(RLIMIT_FSIZE, &limit);
         KeyDefinitionTable table;
         const auto w = writeKdlFile(path, table);
@@ -299,7 +321,8 @@ TEST(KdlFile, WriteFailingPartWayKeepsTheWholeOldFile) {
     EXPECT_EQ(files, 1); // the temporary file is gone
 }
 
-TEST(KdlFile, SaveAsExtensionRule) {
+TEST(KdlFile, SaveAsExtensionRule)
+{
     EXPECT_EQ(withKdlExtension("keys"), "keys.kdl");
     EXPECT_EQ(withKdlExtension("keys.kdl"), "keys.kdl");
     EXPECT_EQ(withKdlExtension("KEYS.KDL"), "KEYS.KDL");

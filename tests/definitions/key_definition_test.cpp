@@ -11,13 +11,15 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes iota(std::size_t n, std::uint8_t first = 1) {
+Bytes iota(std::size_t n, std::uint8_t first = 1)
+{
     Bytes b(n);
     std::iota(b.begin(), b.end(), first);
     return b;
 }
 
-TEST(KeyDefinitionRecord, FieldOffsetsMatchTheWireRecord) {
+TEST(KeyDefinitionRecord, FieldOffsetsMatchTheWireRecord)
+{
     // A record as the panel sends it: every byte distinct, so each accessor
     // must read from exactly its own offset.
     Bytes wire(kDefinitionSize);
@@ -46,7 +48,8 @@ TEST(KeyDefinitionRecord, FieldOffsetsMatchTheWireRecord) {
     EXPECT_EQ(Bytes(def.raw().begin(), def.raw().end()), wire);
 }
 
-TEST(KeyDefinitionRecord, FromBytesAndOverwrite) {
+TEST(KeyDefinitionRecord, FromBytesAndOverwrite)
+{
     const auto shortDef = KeyDefinition::fromBytes(Bytes{0xF0, 0x15});
     EXPECT_EQ(shortDef.bytes[0], 0xF0);
     EXPECT_EQ(shortDef.bytes[1], 0x15);
@@ -64,7 +67,8 @@ TEST(KeyDefinitionRecord, FromBytesAndOverwrite) {
     EXPECT_EQ(def.bytes[113], 0x22);
 }
 
-TEST(KeyDefinitionTable, StartUpInitialisation) {
+TEST(KeyDefinitionTable, StartUpInitialisation)
+{
     KeyDefinitionTable table;
     table[3].bytes.fill(0x55);
     table.sendPending[3] = true;
@@ -87,7 +91,8 @@ TEST(KeyDefinitionTable, StartUpInitialisation) {
     EXPECT_EQ(table.serialise().size(), 10260u);
 }
 
-TEST(KeyDefinitionTable, PlaceByOwnBankAndPosition) {
+TEST(KeyDefinitionTable, PlaceByOwnBankAndPosition)
+{
     KeyDefinitionTable table;
     auto def = initialDefinition(0);
     def.setBank(2);
@@ -105,7 +110,8 @@ TEST(KeyDefinitionTable, PlaceByOwnBankAndPosition) {
     EXPECT_EQ(table.serialise(), before);
 }
 
-TEST(KeyDefinitionTable, ProgramWideTableLivesForTheRun) {
+TEST(KeyDefinitionTable, ProgramWideTableLivesForTheRun)
+{
     auto& a = definitionTable();
     auto& b = definitionTable();
     EXPECT_EQ(&a, &b);
@@ -113,7 +119,8 @@ TEST(KeyDefinitionTable, ProgramWideTableLivesForTheRun) {
     EXPECT_EQ(a[88].bank(), 8);
 }
 
-TEST(KeyDefinitionFlags, Operations) {
+TEST(KeyDefinitionFlags, Operations)
+{
     EXPECT_TRUE(flagsLatched(0x01));
     EXPECT_FALSE(flagsLatched(0xFE));
     EXPECT_EQ(flagsDisplayType(0x00), DisplayType::Text);
@@ -134,7 +141,8 @@ TEST(KeyDefinitionFlags, Operations) {
     EXPECT_EQ(flagsWithLatched(0x19, false), 0x18);
 }
 
-TEST(KeyDefinitionFlags, ColourChangeKeepsTheChecksumKind) {
+TEST(KeyDefinitionFlags, ColourChangeKeepsTheChecksumKind)
+{
     KeyDefinition def = initialDefinition(5);
     def.setChecksumKind(ChecksumKind::Sony);
     def.setDisplayType(DisplayType::RomIcon);
@@ -149,9 +157,12 @@ TEST(KeyDefinitionFlags, ColourChangeKeepsTheChecksumKind) {
     EXPECT_EQ(def.bytes[kd::offColor], 6);
 }
 
-TEST(KeyDefinitionCaptions, AllCaptions) {
-    const char* colours[] = {"Dark Green", "Bright Green", "Dark Red", "Bright Red", "Dark Orange", "Bright Orange", "Red Orange", "Off"};
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(ledColorCaption(static_cast<LedColor>(i)), colours[i]);
+TEST(KeyDefinitionCaptions, AllCaptions)
+{
+    const char* colours[] = {"Dark Green",  "Bright Green",  "Dark Red",   "Bright Red",
+                             "Dark Orange", "Bright Orange", "Red Orange", "Off"};
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(ledColorCaption(static_cast<LedColor>(i)), colours[i]);
     EXPECT_EQ(ledColorCaption(static_cast<LedColor>(8)), "");
     EXPECT_EQ(displayTypeCaption(DisplayType::Text), "Text");
     EXPECT_EQ(displayTypeCaption(DisplayType::RamIcon), "RAM Icon");
@@ -162,7 +173,8 @@ TEST(KeyDefinitionCaptions, AllCaptions) {
     EXPECT_EQ(checksumKindCaption(ChecksumKind::Vdcp), "VDCP (Louth) Checksum");
 }
 
-TEST(KeyDefinitionLabels, TextPaddingAndLines) {
+TEST(KeyDefinitionLabels, TextPaddingAndLines)
+{
     KeyDefinition def = initialDefinition(0);
     def.setLabelText(true, "PLAY  REC");
     const Bytes expected{'P', 'L', 'A', 'Y', ' ', ' ', 'R', 'E', 'C', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
@@ -178,7 +190,8 @@ TEST(KeyDefinitionLabels, TextPaddingAndLines) {
     EXPECT_EQ(def.bytes[kd::flags], 0);
 }
 
-TEST(KeyDefinitionLabels, IconAndLargeCharacterLabels) {
+TEST(KeyDefinitionLabels, IconAndLargeCharacterLabels)
+{
     KeyDefinition def = initialDefinition(0);
     def.setLabelText(true, "XXXXXXXXXXXXXXXXXX");
     def.setIconLabel(true, 0); // shown to the user as icon 1
@@ -201,7 +214,8 @@ TEST(KeyDefinitionLabels, IconAndLargeCharacterLabels) {
     EXPECT_EQ(largeAsciiEntryFor(128), std::nullopt);
 }
 
-TEST(KeyDefinitionCaptions, ButtonNumber) {
+TEST(KeyDefinitionCaptions, ButtonNumber)
+{
     EXPECT_EQ(buttonNumberCaption(0), "1");
     EXPECT_EQ(buttonNumberCaption(12), "3");
     EXPECT_EQ(buttonNumberCaption(79), "10");
@@ -214,7 +228,8 @@ TEST(KeyDefinitionCaptions, ButtonNumber) {
     EXPECT_EQ(buttonNumberCaption(-1), "");
 }
 
-TEST(KeyDefinitionMessages, NormalAndLongLayouts) {
+TEST(KeyDefinitionMessages, NormalAndLongLayouts)
+{
     KeyDefinition def = initialDefinition(0);
     def.setOffMessage(Bytes{0x09, 0x08});
     def.setOnMessage(Bytes{0x20, 0x01});
@@ -246,8 +261,10 @@ TEST(KeyDefinitionMessages, NormalAndLongLayouts) {
     // A keyboard macro with fewer keys clears the rest of both fields.
     def.setLongOnMessage(Bytes{0x00, 0x61});
     EXPECT_EQ(def.onLength(), 2);
-    for (std::size_t i = 2; i < 31; ++i) EXPECT_EQ(def.onMessageField()[i], 0);
-    for (std::size_t i = 0; i < 31; ++i) EXPECT_EQ(def.offMessageField()[i], 0);
+    for (std::size_t i = 2; i < 31; ++i)
+        EXPECT_EQ(def.onMessageField()[i], 0);
+    for (std::size_t i = 0; i < 31; ++i)
+        EXPECT_EQ(def.offMessageField()[i], 0);
 
     // Garbage lengths from a file never read past the record.
     def.setOnLength(200);
@@ -256,7 +273,8 @@ TEST(KeyDefinitionMessages, NormalAndLongLayouts) {
     EXPECT_EQ(def.offMessage().size(), 31u);
 }
 
-TEST(KeyDefinitionNormalise, ControlsWithoutLcd) {
+TEST(KeyDefinitionNormalise, ControlsWithoutLcd)
+{
     KeyDefinition def = initialDefinition(84);
     def.setOnColor(LedColor::BrightGreen);
     def.setOffColor(LedColor::DarkRed);
@@ -292,7 +310,8 @@ TEST(KeyDefinitionNormalise, ControlsWithoutLcd) {
     EXPECT_EQ(knob.onColor(), LedColor::Off);
 }
 
-TEST(ControlMapping, LcdFacesAndFrames) {
+TEST(ControlMapping, LcdFacesAndFrames)
+{
     EXPECT_EQ(definitionSlotFor(610, false, 0), (DefinitionSlot{0, 0, 0}));
     EXPECT_EQ(definitionSlotFor(620, false, 1), (DefinitionSlot{2, 1, 12})); // button 3 of bank 2
     EXPECT_EQ(definitionSlotFor(655, true, 7), (DefinitionSlot{9, 7, 79}));
@@ -308,11 +327,13 @@ TEST(ControlMapping, LcdFacesAndFrames) {
     EXPECT_EQ(definitionSlotFor(612, false, 0), std::nullopt);
     EXPECT_EQ(definitionSlotFor(660, false, 0), std::nullopt);
     EXPECT_EQ(definitionSlotFor(820, false, 0), std::nullopt);
-    for (int id = 500; id <= 535; id += 5) EXPECT_EQ(definitionSlotFor(id, false, 0), std::nullopt) << id;
+    for (int id = 500; id <= 535; id += 5)
+        EXPECT_EQ(definitionSlotFor(id, false, 0), std::nullopt) << id;
     EXPECT_EQ(definitionSlotFor(560, false, 0), std::nullopt);
 }
 
-TEST(ControlMapping, FunctionKeysAndKnob) {
+TEST(ControlMapping, FunctionKeysAndKnob)
+{
     EXPECT_EQ(definitionSlotFor(540, false, 3), (DefinitionSlot{0, 8, 80}));
     EXPECT_EQ(definitionSlotFor(555, false, 3), (DefinitionSlot{3, 8, 83}));
     EXPECT_EQ(definitionSlotFor(540, true, 3), (DefinitionSlot{4, 8, 84}));
@@ -325,7 +346,8 @@ TEST(ControlMapping, FunctionKeysAndKnob) {
     EXPECT_EQ(definitionIndexFor(545, false, 42), 81);
 }
 
-TEST(ControlMapping, BankFromTheEditor) {
+TEST(ControlMapping, BankFromTheEditor)
+{
     setEditorBankSource([] { return 6; });
     EXPECT_EQ(definitionSlotFor(625, false), (DefinitionSlot{3, 6, 63}));
     EXPECT_EQ(definitionIndexFor(550, true), 86);
@@ -335,7 +357,8 @@ TEST(ControlMapping, BankFromTheEditor) {
 
 // ---- checksum rule for copies stored into the panel ----
 
-KeyDefinition withMessages(const Bytes& on, const Bytes& off, ChecksumKind kind) {
+KeyDefinition withMessages(const Bytes& on, const Bytes& off, ChecksumKind kind)
+{
     KeyDefinition def = initialDefinition(12);
     def.setOnMessage(on);
     def.setOffMessage(off);
@@ -343,7 +366,8 @@ KeyDefinition withMessages(const Bytes& on, const Bytes& off, ChecksumKind kind)
     return def;
 }
 
-TEST(PanelChecksum, SonyOnShortMessagesAndRoundTrip) {
+TEST(PanelChecksum, SonyOnShortMessagesAndRoundTrip)
+{
     const auto def = withMessages({0x01, 0x02}, {0x20, 0x01}, ChecksumKind::Sony);
     const auto copy = panelCopy(def);
     EXPECT_EQ(copy.onLength(), 3);
@@ -365,7 +389,8 @@ TEST(PanelChecksum, SonyOnShortMessagesAndRoundTrip) {
     EXPECT_EQ(back.onLength(), 2);
 }
 
-TEST(PanelChecksum, VdcpAndEmptyMessages) {
+TEST(PanelChecksum, VdcpAndEmptyMessages)
+{
     const auto def = withMessages({0x02, 0x03, 0x30, 0x05}, {}, ChecksumKind::Vdcp);
     const auto copy = panelCopy(def);
     EXPECT_EQ(copy.onMessage(), (Bytes{0x02, 0x03, 0x30, 0x05, 0xCB}));
@@ -382,7 +407,8 @@ TEST(PanelChecksum, VdcpAndEmptyMessages) {
     EXPECT_EQ(noneBack, none);
 }
 
-TEST(PanelChecksum, ThirtyByteMessagesFillTheirField) {
+TEST(PanelChecksum, ThirtyByteMessagesFillTheirField)
+{
     const auto def = withMessages(iota(30), iota(30, 0x40), ChecksumKind::Sony);
     const auto copy = panelCopy(def);
     EXPECT_EQ(copy.onLength(), 31);
@@ -394,7 +420,8 @@ TEST(PanelChecksum, ThirtyByteMessagesFillTheirField) {
     EXPECT_EQ(back, def);
 }
 
-TEST(PanelChecksum, FullOnMessageBesideAnOffMessageIsSentUnchanged) {
+TEST(PanelChecksum, FullOnMessageBesideAnOffMessageIsSentUnchanged)
+{
     // 31 bytes with an off message behind: no room, and growing the length
     // would turn the off message into part of the on message.
     Bytes on = iota(31);
@@ -409,7 +436,8 @@ TEST(PanelChecksum, FullOnMessageBesideAnOffMessageIsSentUnchanged) {
     EXPECT_EQ(back, def);
 }
 
-TEST(PanelChecksum, FullOffMessageIsSentUnchanged) {
+TEST(PanelChecksum, FullOffMessageIsSentUnchanged)
+{
     Bytes off = iota(31, 0x50);
     const auto def = withMessages({0x01}, off, ChecksumKind::Vdcp);
     const auto copy = panelCopy(def);
@@ -421,7 +449,8 @@ TEST(PanelChecksum, FullOffMessageIsSentUnchanged) {
     EXPECT_EQ(back, def);
 }
 
-TEST(PanelChecksum, ThirtyOneByteOnMessageWithoutOffMessageBecomesLong) {
+TEST(PanelChecksum, ThirtyOneByteOnMessageWithoutOffMessageBecomesLong)
+{
     const auto def = withMessages(iota(31), {}, ChecksumKind::Sony);
     const auto copy = panelCopy(def);
     EXPECT_EQ(copy.onLength(), 32);
@@ -433,7 +462,8 @@ TEST(PanelChecksum, ThirtyOneByteOnMessageWithoutOffMessageBecomesLong) {
     EXPECT_EQ(back, def);
 }
 
-TEST(PanelChecksum, LongOnMessages) {
+TEST(PanelChecksum, LongOnMessages)
+{
     KeyDefinition def = initialDefinition(3);
     def.setChecksumKind(ChecksumKind::Sony);
     def.setLongOnMessage(iota(40));
@@ -464,7 +494,8 @@ TEST(PanelChecksum, LongOnMessages) {
     EXPECT_EQ(back, def);
 }
 
-TEST(PanelChecksum, FullMessageEndingInItsChecksumReadsBackShorter) {
+TEST(PanelChecksum, FullMessageEndingInItsChecksumReadsBackShorter)
+{
     // A full message whose last byte happens to be the checksum of the bytes
     // before it reads back one byte shorter; storing that again gives the
     // panel the very same bytes.
@@ -478,7 +509,8 @@ TEST(PanelChecksum, FullMessageEndingInItsChecksumReadsBackShorter) {
     EXPECT_EQ(panelCopy(back), copy);
 }
 
-TEST(PanelChecksum, LongOnMessageBesideAnOffMessageIsLeftAlone) {
+TEST(PanelChecksum, LongOnMessageBesideAnOffMessageIsLeftAlone)
+{
     // Not a record the editor makes, but one a file can hold: the off field
     // is both continuation and off message, so neither gets a checksum, and
     // reading back touches neither.
@@ -505,7 +537,8 @@ TEST(PanelChecksum, LongOnMessageBesideAnOffMessageIsLeftAlone) {
     EXPECT_EQ(back.offMessageField()[3], on[34]);
 }
 
-TEST(PanelChecksum, EveryLayoutRoundTripsAndKeepsThePanelLengthRule) {
+TEST(PanelChecksum, EveryLayoutRoundTripsAndKeepsThePanelLengthRule)
+{
     std::uint32_t seed = 12345;
     auto next = [&seed] {
         seed = seed * 1103515245u + 12345u;
@@ -516,8 +549,10 @@ TEST(PanelChecksum, EveryLayoutRoundTripsAndKeepsThePanelLengthRule) {
         for (int onLen = 0; onLen <= 62; ++onLen) {
             for (int offLen = 0; offLen <= (onLen > 31 ? 0 : 31); ++offLen) {
                 Bytes on(static_cast<std::size_t>(onLen)), off(static_cast<std::size_t>(offLen));
-                for (auto& b : on) b = next();
-                for (auto& b : off) b = next();
+                for (auto& b : on)
+                    b = next();
+                for (auto& b : off)
+                    b = next();
                 KeyDefinition def = initialDefinition(7);
                 if (onLen > 31)
                     def.setLongOnMessage(on);
@@ -562,7 +597,8 @@ TEST(PanelChecksum, EveryLayoutRoundTripsAndKeepsThePanelLengthRule) {
     EXPECT_LT(coincidences, 8);
 }
 
-TEST(PanelChecksum, PanelRecordsWithLengthsItNeverHolds) {
+TEST(PanelChecksum, PanelRecordsWithLengthsItNeverHolds)
+{
     KeyDefinition def = initialDefinition(1);
     def.setChecksumKind(ChecksumKind::Sony);
     def.setOnLength(200);

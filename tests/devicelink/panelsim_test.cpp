@@ -186,5 +186,6 @@ TEST(PanelSimProtocol, ResynchronisesAfterNoiseAndIgnoresUnknownIndexes)
     ASSERT_EQ(icon.size(), 251u);
     EXPECT_EQ(icon[6], 'A' - 32);
     EXPECT_EQ(icon[250], 0xF7);
-    EXPECT_EQ(nibbleDecode(std::span<const std::uint8_t>(icon.data() + 10, 240)), sim.icon(IconSet::LargeAscii, 'A' - 32));
+    EXPECT_EQ(nibbleDecode(std::span<const std::uint8_t>(icon.data() + 10, 240)),
+              sim.icon(IconSet::LargeAscii, 'A' - 32));
 }

@@ -19,8 +19,16 @@ namespace {
 struct TempFile {
     std::filesystem::path dir = std::filesystem::temp_directory_path() / ("vantor-ini-" + std::to_string(getpid()));
     std::string path = (dir / "Vantor.ini").string();
-    TempFile() { std::filesystem::create_directories(dir); std::filesystem::remove(path); }
-    ~TempFile() { std::error_code ec; std::filesystem::remove_all(dir, ec); }
+    TempFile()
+    {
+        std::filesystem::create_directories(dir);
+        std::filesystem::remove(path);
+    }
+    ~TempFile()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
+    }
     std::string text() const
     {
         std::ifstream in(path);

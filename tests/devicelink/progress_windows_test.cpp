@@ -196,7 +196,7 @@ TEST_F(Windows, ProgramWideLinkFindsAndLoadsThroughTheWindows)
     // field on the main form, and what the link tells it.
     struct ProgramHost final : ToolkitLinkHost {
         std::vector<std::string> calls;
-        ProgramHost() : ToolkitLinkHost("VANTOR", 5015) {}
+        ProgramHost() : ToolkitLinkHost("VANTOR", 5015) { }
         bool libraryShowsRamIcons() override { return GN_GETCHECK("VANTOR", 580) != 0; }
         int currentIconNumber() override { return std::atoi(GN_GETTEXT("VANTOR", 600).c_str()); }
         void redrawIconLibrary() override { calls.push_back("library"); }

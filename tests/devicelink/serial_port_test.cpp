@@ -159,7 +159,8 @@ TEST(SerialPortOpen, FailureTextsNameDeviceGroupAndFix)
     EXPECT_NE(text.find("usermod -aG dialout"), std::string::npos);
     EXPECT_NE(text.find("log in again"), std::string::npos);
     OpenFailure busy{2, "/dev/ttyS1", OpenProblem::Busy, EBUSY, ""};
-    EXPECT_EQ(describeOpenFailure(busy), "COM2 (/dev/ttyS1) is in use by another program. Close that program, then rescan.");
+    EXPECT_EQ(describeOpenFailure(busy),
+              "COM2 (/dev/ttyS1) is in use by another program. Close that program, then rescan.");
 }
 
 TEST(SerialPortLine, FactorySettingsOnAPty)
@@ -391,8 +392,8 @@ TEST(ComPortMap, RealDevicesInOrderAndFillingTheFreeNumbers)
         fs::create_directories(root + "/dev");
         std::ofstream(root + "/dev/" + name) << "";
     };
-    tty("ttyS1", "0");  // no hardware behind it
-    tty("ttyS0", "4");  // a 16550A
+    tty("ttyS1", "0"); // no hardware behind it
+    tty("ttyS0", "4"); // a 16550A
     tty("ttyUSB10", nullptr);
     tty("ttyUSB2", nullptr);
     tty("ttyUSB0", nullptr);
@@ -401,9 +402,10 @@ TEST(ComPortMap, RealDevicesInOrderAndFillingTheFreeNumbers)
     fs::create_directories(root + "/dev/serial/by-id");
     fs::create_symlink("../../ttyUSB2", root + "/dev/serial/by-id/usb-FTDI_FT232R-if00-port0");
     const auto devices = discoverSerialDevices(root);
-    EXPECT_EQ(devices, (std::vector<std::string>{root + "/dev/ttyS0", root + "/dev/ttyUSB0",
-                                                 root + "/dev/serial/by-id/usb-FTDI_FT232R-if00-port0",
-                                                 root + "/dev/ttyUSB10", root + "/dev/ttyACM0"}));
+    EXPECT_EQ(devices,
+              (std::vector<std::string>{root + "/dev/ttyS0", root + "/dev/ttyUSB0",
+                                        root + "/dev/serial/by-id/usb-FTDI_FT232R-if00-port0", root + "/dev/ttyUSB10",
+                                        root + "/dev/ttyACM0"}));
 
     // COM1 names the FTDI adapter by its plain name: it is not counted again,
     // and the other devices take COM2, COM3 ... around the mapped COM4.

@@ -37,13 +37,21 @@ struct RecordingUi : LinkHost {
 
     void showSearchWindow() override { events.push_back("search"); }
     void closeSearchWindow() override { events.push_back("close-search"); }
-    void openProgress(const std::string& c) override { events.push_back("progress:" + c); progressOpen = true; }
+    void openProgress(const std::string& c) override
+    {
+        events.push_back("progress:" + c);
+        progressOpen = true;
+    }
     int showProgress(int p) override
     {
         progress.push_back(p);
         return progressOpen && p < 100 ? 1 : 0;
     }
-    void closeProgress() override { events.push_back("close-progress"); progressOpen = false; }
+    void closeProgress() override
+    {
+        events.push_back("close-progress");
+        progressOpen = false;
+    }
     std::vector<bool> cursor; // true busy, false arrow
     void busyCursor(bool busy) override { cursor.push_back(busy); }
     void message(const std::string& t, const std::string& c) override { messages.emplace_back(t, c); }
@@ -69,7 +77,8 @@ class PortEnvironment {
 public:
     PortEnvironment()
     {
-        dir_ = std::filesystem::temp_directory_path() / ("vantor-dl-" + std::to_string(getpid()) + "-" + std::to_string(counter()++));
+        dir_ = std::filesystem::temp_directory_path() /
+            ("vantor-dl-" + std::to_string(getpid()) + "-" + std::to_string(counter()++));
         std::filesystem::create_directories(dir_);
         setenv("VANTOR_COM_AUTO", "0", 1);
         setenv("VANTOR_SETTINGS_FILE", (dir_ / "Vantor.ini").c_str(), 1);

@@ -75,8 +75,8 @@ TEST(FindPanel, SkipsSilentPortsAndKeepsThePanelsPort)
     EXPECT_TRUE(l.ui.messages.empty());
     // The search window around the scan; each port closed on the way stops
     // the poll worker (closing always does).
-    EXPECT_EQ(l.ui.events, (std::vector<std::string>{"search", "stop-poll", "stop-poll", "stop-poll", "stop-poll",
-                                                      "close-search"}));
+    EXPECT_EQ(l.ui.events,
+              (std::vector<std::string>{"search", "stop-poll", "stop-poll", "stop-poll", "stop-poll", "close-search"}));
     // Trace: open, probe and reply of each port, in hex trace text.
     ASSERT_GE(l.ui.debugLines.size(), 15u);
     EXPECT_EQ(l.ui.debugLines[1], "Sending - F0 15 2C 7F 00 00 ");
@@ -183,12 +183,11 @@ TEST(ConnectPanel, FullLoadFillsTableAndStores)
     EXPECT_TRUE(l.table.sendPending[12]) << "loading leaves the send flags alone";
     // Requests: one probe, 40 + 64 + 96 icons, 90 definitions.
     EXPECT_EQ(countRequests(panel), 1u + 40 + 64 + 96 + 90);
-    EXPECT_EQ(l.ui.events, (std::vector<std::string>{"stop-poll", "search", "close-search",
-                                                      "progress:Loading ROM Icons", "close-progress",
-                                                      "progress:Loading RAM Icons", "close-progress",
-                                                      "progress:Loading Large ASCII Icons", "close-progress",
-                                                      "progress:Loading Definitions", "close-progress",
-                                                      "start-poll"}));
+    EXPECT_EQ(
+        l.ui.events,
+        (std::vector<std::string>{"stop-poll", "search", "close-search", "progress:Loading ROM Icons", "close-progress",
+                                  "progress:Loading RAM Icons", "close-progress", "progress:Loading Large ASCII Icons",
+                                  "close-progress", "progress:Loading Definitions", "close-progress", "start-poll"}));
     EXPECT_EQ(l.hookCalls, (std::vector<std::string>{"focus", "library", "refresh", "captions", "focus"}));
     // Progress of the ROM icons: 100 * i / 39, rounded.
     ASSERT_GE(l.ui.progress.size(), 40u);

@@ -20,13 +20,15 @@ using test::TempFolder;
 using test::writeRaw;
 
 // Icon k of a test file: 120 bytes, all k + 1 except the first = k.
-IconBitmap icon(int k) {
+IconBitmap icon(int k)
+{
     IconBitmap b(120, static_cast<std::uint8_t>(k + 1));
     b[0] = static_cast<std::uint8_t>(k);
     return b;
 }
 
-Bytes fileOf(int count) {
+Bytes fileOf(int count)
+{
     Bytes out;
     for (int k = 0; k < count; ++k) {
         const auto b = icon(k);
@@ -35,23 +37,28 @@ Bytes fileOf(int count) {
     return out;
 }
 
-IconStore marked() {
+IconStore marked()
+{
     IconStore store(64);
-    for (auto& e : store) e = IconBitmap(120, 0xEE);
+    for (auto& e : store)
+        e = IconBitmap(120, 0xEE);
     return store;
 }
 
-TEST(RIconFile, FullFileLoadsAll64) {
+TEST(RIconFile, FullFileLoadsAll64)
+{
     IconStore store(64);
     const auto r = readRIconBytes(fileOf(64), store);
     EXPECT_TRUE(r.ok());
     EXPECT_EQ(r.iconsRead, 64);
     EXPECT_FALSE(r.shortLast);
     EXPECT_EQ(r.ignoredBytes, 0u);
-    for (int k = 0; k < 64; ++k) EXPECT_EQ(store[static_cast<std::size_t>(k)], icon(k)) << k;
+    for (int k = 0; k < 64; ++k)
+        EXPECT_EQ(store[static_cast<std::size_t>(k)], icon(k)) << k;
 }
 
-TEST(RIconFile, ExtraBlockAfter64IsIgnored) {
+TEST(RIconFile, ExtraBlockAfter64IsIgnored)
+{
     IconStore store = marked();
     const Bytes data = fileOf(65);
     ASSERT_EQ(data.size(), 7800u);
@@ -62,7 +69,8 @@ TEST(RIconFile, ExtraBlockAfter64IsIgnored) {
     EXPECT_EQ(store[63], icon(63));
 }
 
-TEST(RIconFile, LongFileFromDiskKeepsOnly64Bitmaps) {
+TEST(RIconFile, LongFileFromDiskKeepsOnly64Bitmaps)
+{
     TempFolder dir;
     Bytes data = fileOf(64);
     data.insert(data.end(), 40000, 0x33);
@@ -75,14 +83,16 @@ TEST(RIconFile, LongFileFromDiskKeepsOnly64Bitmaps) {
     EXPECT_EQ(store[63], icon(63));
 }
 
-TEST(RIconFile, ShortFilesChangeOnlyWhatTheyHold) {
+TEST(RIconFile, ShortFilesChangeOnlyWhatTheyHold)
+{
     IconStore store = marked();
     auto r = readRIconBytes(fileOf(2), store);
     EXPECT_EQ(r.iconsRead, 2);
     EXPECT_EQ(r.changedIndexes, (std::vector<int>{0, 1}));
     EXPECT_EQ(store[0], icon(0));
     EXPECT_EQ(store[1], icon(1));
-    for (std::size_t k = 2; k < 64; ++k) EXPECT_EQ(store[k], IconBitmap(120, 0xEE)) << k;
+    for (std::size_t k = 2; k < 64; ++k)
+        EXPECT_EQ(store[k], IconBitmap(120, 0xEE)) << k;
 
     IconStore untouched = marked();
     r = readRIconBytes(Bytes{}, untouched);
@@ -90,7 +100,8 @@ TEST(RIconFile, ShortFilesChangeOnlyWhatTheyHold) {
     EXPECT_EQ(untouched, marked());
 }
 
-TEST(RIconFile, ShortFinalBlockIsStoredAsItIs) {
+TEST(RIconFile, ShortFinalBlockIsStoredAsItIs)
+{
     IconStore store = marked();
     Bytes data = fileOf(1);
     data.insert(data.end(), {0x01, 0x02, 0x03});
@@ -101,10 +112,12 @@ TEST(RIconFile, ShortFinalBlockIsStoredAsItIs) {
     EXPECT_EQ(store[2], IconBitmap(120, 0xEE));
 }
 
-TEST(RIconFile, WriteThenReadRoundTrips) {
+TEST(RIconFile, WriteThenReadRoundTrips)
+{
     TempFolder dir;
     IconStore store(64);
-    for (int k = 0; k < 64; ++k) store[static_cast<std::size_t>(k)] = icon(k);
+    for (int k = 0; k < 64; ++k)
+        store[static_cast<std::size_t>(k)] = icon(k);
     const auto path = dir / "icons.RIcon";
     const auto w = writeRIconFile(path, store);
     ASSERT_TRUE(w.ok()) << w.message;
@@ -116,7 +129,8 @@ TEST(RIconFile, WriteThenReadRoundTrips) {
     EXPECT_EQ(loaded, store);
 }
 
-TEST(RIconFile, EmptyStoresWriteNothingAndGapsKeepLaterIconsInPlace) {
+TEST(RIconFile, EmptyStoresWriteNothingAndGapsKeepLaterIconsInPlace)
+{
     IconStore store(64);
     EXPECT_TRUE(riconBytes(store).empty());
 
@@ -142,7 +156,8 @@ TEST(RIconFile, EmptyStoresWriteNothingAndGapsKeepLaterIconsInPlace) {
     EXPECT_EQ(riconBytes(tail), (Bytes{1, 2}));
 }
 
-TEST(RIconFile, SavingOverALongerFileLeavesNoTail) {
+TEST(RIconFile, SavingOverALongerFileLeavesNoTail)
+{
     TempFolder dir;
     const auto path = dir / "old.RIcon";
     writeRaw(path, fileOf(64));
@@ -152,7 +167,8 @@ TEST(RIconFile, SavingOverALongerFileLeavesNoTail) {
     EXPECT_EQ(readAll(path), icon(9));
 }
 
-TEST(RIconFile, ReadOnlyFileLoadsAndKeepsItsMode) {
+TEST(RIconFile, ReadOnlyFileLoadsAndKeepsItsMode)
+{
     TempFolder dir;
     const auto path = dir / "ro.RIcon";
     writeRaw(path, fileOf(3));
@@ -161,7 +177,7 @@ TEST(RIconFile, ReadOnlyFileLoadsAndKeepsItsMode) {
     const auto r = readRIconFile(path, store);
     EXPECT_TRUE(r.ok()) << r.message;
     EXPECT_EQ(r.iconsRead, 3);
-    struct stat st {};
+    struct stat st { };
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0444u);
     // And it is not overwritten by a save.
@@ -169,7 +185,8 @@ TEST(RIconFile, ReadOnlyFileLoadsAndKeepsItsMode) {
     EXPECT_EQ(readAll(path), fileOf(3));
 }
 
-TEST(RIconFile, EmptyPathAndMissingFileChangeNothing) {
+TEST(RIconFile, EmptyPathAndMissingFileChangeNothing)
+{
     TempFolder dir;
     IconStore store = marked();
     EXPECT_EQ(readRIconFile("", store).error, FileError::EmptyPath);
@@ -180,7 +197,8 @@ TEST(RIconFile, EmptyPathAndMissingFileChangeNothing) {
     EXPECT_EQ(readRIconFile(dir / "icons.bin", store).iconsRead, 1);
 }
 
-TEST(RIconFile, SaveAsExtensionRule) {
+TEST(RIconFile, SaveAsExtensionRule)
+{
     EXPECT_EQ(withRIconExtension("icons"), "icons.RIcon");
     EXPECT_EQ(withRIconExtension("ICONS.RICON"), "ICONS.RICON");
     EXPECT_EQ(withRIconExtension("icons.ricon"), "icons.ricon");

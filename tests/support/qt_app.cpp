@@ -23,15 +23,19 @@ using TestApp = QGuiApplication;
 #endif
 #endif
 #ifdef VANTOR_HAS_ASAN
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig.so\n";
+}
 #endif
 
 namespace {
 class QtEnvironment : public ::testing::Environment {
 public:
-    void SetUp() override {
+    void SetUp() override
+    {
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        setenv("VANTOR_MESSAGES", "stderr", 0);  // no test ever waits on a message box
+        setenv("VANTOR_MESSAGES", "stderr", 0); // no test ever waits on a message box
         static int argc = 1;
         static char name[] = "vantor_tests";
         static char* argv[] = {name, nullptr};
@@ -39,7 +43,7 @@ public:
     }
 
 private:
-    TestApp* app_ = nullptr;  // kept until the process ends
+    TestApp* app_ = nullptr; // kept until the process ends
 };
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-}  // namespace
+} // namespace

@@ -13,25 +13,30 @@ constexpr QRgb kWhite = 0xFFFFFFFF;
 constexpr QRgb kRed = 0xFFFF0000;
 constexpr QRgb kBlue = 0xFF0000FF;
 
-QImage blank(int w, int h) {
+QImage blank(int w, int h)
+{
     QImage img(w, h, QImage::Format_RGB32);
     img.fill(kWhite);
     return img;
 }
 
-int countColour(const QImage& img, QRgb c) {
+int countColour(const QImage& img, QRgb c)
+{
     int n = 0;
     for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x) n += img.pixel(x, y) == c;
+        for (int x = 0; x < img.width(); ++x)
+            n += img.pixel(x, y) == c;
     return n;
 }
 
-TEST(DeviceContext, HorizontalLineSetsExactlyTheRowWithoutItsEndPoint) {
+TEST(DeviceContext, HorizontalLineSetsExactlyTheRowWithoutItsEndPoint)
+{
     QImage img = blank(40, 10);
     DeviceContext dc(img);
     dc.setPen(kRed);
     dc.line(0, 4, 40, 4);
-    for (int x = 0; x < 40; ++x) EXPECT_EQ(img.pixel(x, 4), kRed) << x;
+    for (int x = 0; x < 40; ++x)
+        EXPECT_EQ(img.pixel(x, 4), kRed) << x;
     EXPECT_EQ(countColour(img, kRed), 40);
     QImage img2 = blank(40, 10);
     DeviceContext dc2(img2);
@@ -43,7 +48,8 @@ TEST(DeviceContext, HorizontalLineSetsExactlyTheRowWithoutItsEndPoint) {
     EXPECT_EQ(countColour(img2, kRed), 7);
 }
 
-TEST(DeviceContext, VerticalAndDiagonalLinesAndLineToFromCurrentPosition) {
+TEST(DeviceContext, VerticalAndDiagonalLinesAndLineToFromCurrentPosition)
+{
     QImage img = blank(20, 20);
     DeviceContext dc(img);
     dc.setPen(kBlue);
@@ -54,27 +60,30 @@ TEST(DeviceContext, VerticalAndDiagonalLinesAndLineToFromCurrentPosition) {
     EXPECT_EQ(img.pixel(5, 6), kWhite);
     EXPECT_EQ(dc.currentX(), 5);
     EXPECT_EQ(dc.currentY(), 6);
-    dc.lineTo(11, 12);  // diagonal: (5,6) .. (10,11)
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(img.pixel(5 + i, 6 + i), kBlue) << i;
+    dc.lineTo(11, 12); // diagonal: (5,6) .. (10,11)
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(img.pixel(5 + i, 6 + i), kBlue) << i;
     EXPECT_EQ(img.pixel(11, 12), kWhite);
     EXPECT_EQ(countColour(img, kBlue), 12);
 }
 
-TEST(DeviceContext, WidePenStampsASquareAndClipsAtTheEdges) {
+TEST(DeviceContext, WidePenStampsASquareAndClipsAtTheEdges)
+{
     QImage img = blank(10, 10);
     DeviceContext dc(img);
     dc.setPen(kRed, 2);
-    dc.line(0, 5, 3, 5);  // points x=0..2, pen covers x-1..x, y 4..5
+    dc.line(0, 5, 3, 5); // points x=0..2, pen covers x-1..x, y 4..5
     EXPECT_EQ(countColour(img, kRed), 6);
     EXPECT_EQ(img.pixel(0, 4), kRed);
     EXPECT_EQ(img.pixel(2, 5), kRed);
     EXPECT_EQ(img.pixel(3, 5), kWhite);
     dc.setPen(kBlue, 3);
-    dc.line(-5, -5, 100, -5);  // wholly outside: nothing, no crash
+    dc.line(-5, -5, 100, -5); // wholly outside: nothing, no crash
     EXPECT_EQ(countColour(img, kBlue), 0);
 }
 
-TEST(DeviceContext, RectangleFrameLiesInsideTheBoxAndTheBrushFillsTheRest) {
+TEST(DeviceContext, RectangleFrameLiesInsideTheBoxAndTheBrushFillsTheRest)
+{
     QImage img = blank(30, 30);
     DeviceContext dc(img);
     dc.setPen(kRed);
@@ -91,14 +100,15 @@ TEST(DeviceContext, RectangleFrameLiesInsideTheBoxAndTheBrushFillsTheRest) {
     DeviceContext dc2(img2);
     dc2.setPen(kRed, 2);
     dc2.setNullBrush();
-    dc2.rectangle(12, 12, 2, 2);  // corners given the wrong way round
+    dc2.rectangle(12, 12, 2, 2); // corners given the wrong way round
     EXPECT_EQ(img2.pixel(2, 2), kRed);
     EXPECT_EQ(img2.pixel(3, 3), kRed);
     EXPECT_EQ(img2.pixel(4, 4), kWhite);
     EXPECT_EQ(countColour(img2, kRed), 100 - 36);
 }
 
-TEST(DeviceContext, FillRectAndPixelAccessClipToTheImage) {
+TEST(DeviceContext, FillRectAndPixelAccessClipToTheImage)
+{
     QImage img = blank(8, 8);
     DeviceContext dc(img);
     dc.fillRect(-3, -3, 2, 2, kRed);
@@ -111,7 +121,8 @@ TEST(DeviceContext, FillRectAndPixelAccessClipToTheImage) {
     EXPECT_EQ(countColour(img, kBlue), 1);
 }
 
-TEST(DeviceContext, EllipseIsSymmetricInsideItsBoxAndFilledByTheBrush) {
+TEST(DeviceContext, EllipseIsSymmetricInsideItsBoxAndFilledByTheBrush)
+{
     QImage img = blank(40, 30);
     DeviceContext dc(img);
     dc.setPen(kRed);
@@ -121,7 +132,8 @@ TEST(DeviceContext, EllipseIsSymmetricInsideItsBoxAndFilledByTheBrush) {
     for (int y = 0; y < 30; ++y)
         for (int x = 0; x < 40; ++x) {
             const QRgb p = img.pixel(x, y);
-            if (p == kWhite) continue;
+            if (p == kWhite)
+                continue;
             minX = std::min(minX, x);
             maxX = std::max(maxX, x);
             minY = std::min(minY, y);
@@ -134,11 +146,12 @@ TEST(DeviceContext, EllipseIsSymmetricInsideItsBoxAndFilledByTheBrush) {
     EXPECT_EQ(minY, 4);
     EXPECT_EQ(maxY, 17);
     EXPECT_EQ(img.pixel(14, 11), kBlue);
-    EXPECT_EQ(img.pixel(4, 4), kWhite);  // corner of the box is outside
+    EXPECT_EQ(img.pixel(4, 4), kWhite); // corner of the box is outside
     EXPECT_EQ(img.pixel(14, 4), kRed);
 }
 
-TEST(DeviceContext, RaisedAndSunkenEdgesUseTheFourEdgeColours) {
+TEST(DeviceContext, RaisedAndSunkenEdgesUseTheFourEdgeColours)
+{
     QImage img = blank(20, 10);
     DeviceContext dc(img);
     dc.edge(0, 0, 20, 10, true);
@@ -156,14 +169,16 @@ TEST(DeviceContext, RaisedAndSunkenEdgesUseTheFourEdgeColours) {
     EXPECT_EQ(img.pixel(18, 8), DeviceContext::kEdgeFace);
 }
 
-TEST(DeviceContext, TextIsDrawnWithoutAntialiasingAndOpaqueModeFillsItsBox) {
+TEST(DeviceContext, TextIsDrawnWithoutAntialiasingAndOpaqueModeFillsItsBox)
+{
     QImage img = blank(80, 30);
     DeviceContext dc(img);
     dc.setTextColor(kRed);
     dc.drawText(QRect(0, 0, 80, 30), Qt::AlignCenter, QStringLiteral("Ab8%"));
     std::set<QRgb> seen;
     for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 80; ++x) seen.insert(img.pixel(x, y));
+        for (int x = 0; x < 80; ++x)
+            seen.insert(img.pixel(x, y));
     EXPECT_EQ(seen, (std::set<QRgb>{kWhite, kRed}));
     EXPECT_GT(countColour(img, kRed), 10);
     QImage img2 = blank(80, 30);
@@ -177,7 +192,8 @@ TEST(DeviceContext, TextIsDrawnWithoutAntialiasingAndOpaqueModeFillsItsBox) {
     EXPECT_GT(countColour(img2, kRed), 5);
 }
 
-TEST(DeviceContext, OtherImageFormatsAreTakenAs32Bit) {
+TEST(DeviceContext, OtherImageFormatsAreTakenAs32Bit)
+{
     QImage img(4, 4, QImage::Format_RGB888);
     img.fill(Qt::white);
     DeviceContext dc(img);
@@ -186,4 +202,4 @@ TEST(DeviceContext, OtherImageFormatsAreTakenAs32Bit) {
     EXPECT_EQ(img.pixel(1, 1), kRed);
 }
 
-}  // namespace
+} // namespace

@@ -12,9 +12,10 @@ using namespace vantor::test;
 
 namespace {
 
-class Controls : public ToolkitTest {};
+class Controls : public ToolkitTest { };
 
-TEST_F(Controls, DisplayLayerShowsOneNumberedLayerAndLayerZeroAlways) {
+TEST_F(Controls, DisplayLayerShowsOneNumberedLayerAndLayerZeroAlways)
+{
     makeForm("VANTOR", [] {
         GN_SETLAYER(1);
         GN_LABEL(100, 1, 1, 5, 1, "a", "");
@@ -38,7 +39,8 @@ TEST_F(Controls, DisplayLayerShowsOneNumberedLayerAndLayerZeroAlways) {
     EXPECT_FALSE(toolkitControlWidget("VANTOR", 100)->isVisible());
 }
 
-TEST_F(Controls, ShowingAControlOfAHiddenLayerWaitsForItsLayer) {
+TEST_F(Controls, ShowingAControlOfAHiddenLayerWaitsForItsLayer)
+{
     makeForm("VANTOR", [] {
         GN_SETLAYER(1);
         GN_CHECKBOX(290, 1, 1, 8, 1, "Long", "IT");
@@ -46,7 +48,7 @@ TEST_F(Controls, ShowingAControlOfAHiddenLayerWaitsForItsLayer) {
         GN_SETLAYER(2);
         GN_LABEL(415, 1, 3, 8, 1, "page 2", "CI");
     });
-    EXPECT_EQ(GN_ISVISIBLE("VANTOR", 270), 0);  // "H": made hidden
+    EXPECT_EQ(GN_ISVISIBLE("VANTOR", 270), 0); // "H": made hidden
     GN_DISPLAYLAYER("VANTOR", 2, 32);
     GN_SHOWC("VANTOR", 290);
     EXPECT_EQ(GN_ISVISIBLE("VANTOR", 290), 0);
@@ -60,17 +62,20 @@ TEST_F(Controls, ShowingAControlOfAHiddenLayerWaitsForItsLayer) {
     EXPECT_EQ(GN_ISVISIBLE("VANTOR", 270), 1);
 }
 
-TEST_F(Controls, ShowHideEnableDisableActOnEveryIdOfTheInclusiveRange) {
+TEST_F(Controls, ShowHideEnableDisableActOnEveryIdOfTheInclusiveRange)
+{
     makeForm("VANTOR", [] {
-        for (int id = 100; id <= 125; id += 5) GN_LABEL(id, 1, (id - 100) / 5.0, 4, 1, "L", "IL");
+        for (int id = 100; id <= 125; id += 5)
+            GN_LABEL(id, 1, (id - 100) / 5.0, 4, 1, "L", "IL");
         GN_LABEL(130, 10, 1, 4, 1, "beyond", "");
         GN_LABEL(99, 10, 2, 4, 1, "before", "");
     });
     GN_HIDEC("VANTOR", 100, 125);
-    for (int id = 100; id <= 125; id += 5) EXPECT_EQ(GN_ISVISIBLE("VANTOR", id), 0) << id;
+    for (int id = 100; id <= 125; id += 5)
+        EXPECT_EQ(GN_ISVISIBLE("VANTOR", id), 0) << id;
     EXPECT_EQ(GN_ISVISIBLE("VANTOR", 130), 1);
     EXPECT_EQ(GN_ISVISIBLE("VANTOR", 99), 1);
-    GN_SHOWC("VANTOR", 104, 111);  // 105 and 110
+    GN_SHOWC("VANTOR", 104, 111); // 105 and 110
     EXPECT_EQ(GN_ISVISIBLE("VANTOR", 100), 0);
     EXPECT_EQ(GN_ISVISIBLE("VANTOR", 105), 1);
     EXPECT_EQ(GN_ISVISIBLE("VANTOR", 110), 1);
@@ -81,10 +86,11 @@ TEST_F(Controls, ShowHideEnableDisableActOnEveryIdOfTheInclusiveRange) {
     GN_ENABLEC("VANTOR", 110);
     EXPECT_EQ(GN_ISENABLED("VANTOR", 110), 1);
     EXPECT_EQ(GN_ISENABLED("VANTOR", 105), 0);
-    EXPECT_EQ(GN_ISENABLED("VANTOR", 777), 0);  // no such control
+    EXPECT_EQ(GN_ISENABLED("VANTOR", 777), 0); // no such control
 }
 
-TEST_F(Controls, RadioGroupsAreExclusiveOnClicksButSetCheckTouchesOneRadio) {
+TEST_F(Controls, RadioGroupsAreExclusiveOnClicksButSetCheckTouchesOneRadio)
+{
     makeForm("BAUDRATE", [] {
         GN_RADIO(100, 1, 1, 8, 1, "38.4 Odd", "GIT");
         GN_RADIO(105, 1, 2, 8, 1, "19.2 Odd", "IT");
@@ -98,10 +104,10 @@ TEST_F(Controls, RadioGroupsAreExclusiveOnClicksButSetCheckTouchesOneRadio) {
     EXPECT_EQ(GN_GETCHECK("BAUDRATE", 105), 1);
     EXPECT_EQ(GN_GETCHECK("BAUDRATE", 110), 1);
     EXPECT_EQ(count(105, 1), 1);
-    QTest::mouseClick(toolkitControlWidget("BAUDRATE", 105), Qt::LeftButton);  // stays ticked
+    QTest::mouseClick(toolkitControlWidget("BAUDRATE", 105), Qt::LeftButton); // stays ticked
     EXPECT_EQ(GN_GETCHECK("BAUDRATE", 105), 1);
     GN_SETCHECK("BAUDRATE", 100, 1);
-    EXPECT_EQ(GN_GETCHECK("BAUDRATE", 105), 1);  // both ticked now: the program decides
+    EXPECT_EQ(GN_GETCHECK("BAUDRATE", 105), 1); // both ticked now: the program decides
     GN_SETCHECK("BAUDRATE", 105, 0);
     EXPECT_EQ(GN_GETCHECK("BAUDRATE", 105), 0);
     GN_SENDMESSAGE("BAUDRATE", 115, 1, 0);
@@ -110,7 +116,8 @@ TEST_F(Controls, RadioGroupsAreExclusiveOnClicksButSetCheckTouchesOneRadio) {
     EXPECT_EQ(GN_GETCHECK("BAUDRATE", 100), 1);
 }
 
-TEST_F(Controls, PictureButtonsToggleOrActAsOptionGroups) {
+TEST_F(Controls, PictureButtonsToggleOrActAsOptionGroups)
+{
     makeForm("VANTOR", [] {
         GN_PICTUREBUTTON(500, 1, 1, 2.75, 1.25, "$F1B1", "GOT");
         GN_PICTUREBUTTON(505, 4, 1, 2.75, 1.25, "$F1B1", "OT");
@@ -134,7 +141,8 @@ TEST_F(Controls, PictureButtonsToggleOrActAsOptionGroups) {
     EXPECT_EQ(GN_GETCHECK("VANTOR", 540), 0);
 }
 
-TEST_F(Controls, TextFieldsLimitLengthTakeDigitsOnlyAndReportChanges) {
+TEST_F(Controls, TextFieldsLimitLengthTakeDigitsOnlyAndReportChanges)
+{
     makeForm("VANTOR", [] {
         GN_TEXTFIELD(165, 1, 1, 6.75, 1.1875, "", "EST[6]");
         GN_TEXTFIELD(600, 1, 3, 5, 1.25, "1", "CENST");
@@ -143,17 +151,18 @@ TEST_F(Controls, TextFieldsLimitLengthTakeDigitsOnlyAndReportChanges) {
     GN_SETTEXT("VANTOR", 165, "1234567");
     EXPECT_EQ(GN_GETTEXT("VANTOR", 165), "123456");
     EXPECT_EQ(count(165, 6), 1);
-    GN_SETTEXT("VANTOR", 165, "123456");  // unchanged: no event
+    GN_SETTEXT("VANTOR", 165, "123456"); // unchanged: no event
     EXPECT_EQ(count(165, 6), 1);
     GN_SETTEXT("VANTOR", 600, "");
     QTest::keyClicks(toolkitControlWidget("VANTOR", 600), "4x2");
     EXPECT_EQ(GN_GETTEXT("VANTOR", 600), "42");
     EXPECT_EQ(count(600, 6), 3);
-    GN_SETTEXT("VANTOR", 165, "caf\xE9");  // Latin-1 bytes come back as they went in
+    GN_SETTEXT("VANTOR", 165, "caf\xE9"); // Latin-1 bytes come back as they went in
     EXPECT_EQ(GN_GETTEXT("VANTOR", 165), "caf\xE9");
 }
 
-TEST_F(Controls, ComboUpDownScrollBarAndListViewKeepTheirValues) {
+TEST_F(Controls, ComboUpDownScrollBarAndListViewKeepTheirValues)
+{
     makeForm("VANTOR", [] {
         GN_COMBOBOX(245, 1, 1, 11.75, 9.5, "Dark Green|Bright Green|Dark Red|Off", "JTV");
         GN_UPDOWN(235, 14, 1, 2.125, 2, "", "T");
@@ -166,7 +175,7 @@ TEST_F(Controls, ComboUpDownScrollBarAndListViewKeepTheirValues) {
     EXPECT_EQ(GN_GETCOMBOSEL("VANTOR", 245), 3);
     GN_SETCOMBOSEL("VANTOR", 245, 4);
     EXPECT_EQ(GN_GETTEXT("VANTOR", 245), "Off");
-    GN_SETCOMBOSEL("VANTOR", 245, 9);  // out of range: unchanged
+    GN_SETCOMBOSEL("VANTOR", 245, 9); // out of range: unchanged
     EXPECT_EQ(GN_GETCOMBOSEL("VANTOR", 245), 4);
 
     GN_SETUPDOWN("VANTOR", 235, 0, 10, 0);
@@ -174,7 +183,7 @@ TEST_F(Controls, ComboUpDownScrollBarAndListViewKeepTheirValues) {
     auto* down = toolkitControlWidget("VANTOR", 235)->findChild<QToolButton*>("down");
     ASSERT_TRUE(up && down);
     events.clear();
-    down->click();  // at the minimum: nothing
+    down->click(); // at the minimum: nothing
     up->click();
     up->click();
     EXPECT_EQ(GN_GETUPDOWN("VANTOR", 235), 2);
@@ -206,8 +215,10 @@ TEST_F(Controls, ComboUpDownScrollBarAndListViewKeepTheirValues) {
     EXPECT_EQ(GN_LVGETSEL("VANTOR", 100), -1);
 }
 
-TEST_F(Controls, GeometryIsInCellsOfEightBySixteenPixels) {
-    makeForm("VANTOR", [] { GN_LABEL(195, 38.875, 5.125, 6.125, 1.0625, "1", "CS"); }, 121.25, 31.4375, "_C");
+TEST_F(Controls, GeometryIsInCellsOfEightBySixteenPixels)
+{
+    makeForm(
+        "VANTOR", [] { GN_LABEL(195, 38.875, 5.125, 6.125, 1.0625, "1", "CS"); }, 121.25, 31.4375, "_C");
     double c, r, w, h;
     ASSERT_EQ(GN_GETSIZEC("VANTOR", 195, c, r, w, h), 1);
     EXPECT_DOUBLE_EQ(c, 38.875);
@@ -224,7 +235,8 @@ TEST_F(Controls, GeometryIsInCellsOfEightBySixteenPixels) {
     EXPECT_DOUBLE_EQ(GN_CY(24), 1.5);
 }
 
-TEST_F(Controls, FormsMoveAndSizeInCellsAndRememberTheirLastPlace) {
+TEST_F(Controls, FormsMoveAndSizeInCellsAndRememberTheirLastPlace)
+{
     makeForm("DRAGFORM", nullptr, 9, 3, "T");
     GN_RESIZEFORM("DragForm", 10, 5, 9, 3, -1);
     double c, r, w, h;
@@ -245,7 +257,8 @@ TEST_F(Controls, FormsMoveAndSizeInCellsAndRememberTheirLastPlace) {
     EXPECT_EQ(w, 0);
 }
 
-TEST_F(Controls, BackgroundKindsStayBelowTheControlsOnTop) {
+TEST_F(Controls, BackgroundKindsStayBelowTheControlsOnTop)
+{
     makeForm("FINDVANTOR", [] {
         GN_LABEL(100, 0.25, 1.375, 27.5, 1.3125, "Searching for Vantor", "CI");
         GN_LABEL(595, 20, 3, 3, 5, "", "CS");
@@ -271,7 +284,8 @@ TEST_F(Controls, BackgroundKindsStayBelowTheControlsOnTop) {
     EXPECT_LT(at(100), at(610));
 }
 
-TEST_F(Controls, TooltipTextComesFromTheHandlerOfCode8) {
+TEST_F(Controls, TooltipTextComesFromTheHandlerOfCode8)
+{
     makeForm("VANTOR", [] {
         GN_LABEL(205, 1, 1, 20, 2.25, "", "ALS");
         GN_ADDTOOLTIP("VANTOR", 205);
@@ -280,9 +294,12 @@ TEST_F(Controls, TooltipTextComesFromTheHandlerOfCode8) {
         GN_LABEL(210, 1, 10, 20, 2.25, "", "ALS");
     });
     handler = [](const std::string&, int id, int code, std::intptr_t, int&) {
-        if (code != 8) return;
-        if (id == 205) GN_SETTOOLTIP("Click to edit Button On Message");
-        if (id == 370) GN_SETTOOLTIP("Left Mouse Key Down to Draw|Right Mouse Key Down to Erase");
+        if (code != 8)
+            return;
+        if (id == 205)
+            GN_SETTOOLTIP("Click to edit Button On Message");
+        if (id == 370)
+            GN_SETTOOLTIP("Left Mouse Key Down to Draw|Right Mouse Key Down to Erase");
     };
     EXPECT_EQ(toolkitTooltipText("VANTOR", 205), "Click to edit Button On Message");
     EXPECT_EQ(toolkitTooltipText("vantor", 370), "Left Mouse Key Down to Draw|Right Mouse Key Down to Erase");
@@ -296,7 +313,8 @@ TEST_F(Controls, TooltipTextComesFromTheHandlerOfCode8) {
     EXPECT_EQ(count(205, 8), 1);
 }
 
-TEST_F(Controls, SubclassedCanvasRaisesRawMessagesBeforeItsCodes) {
+TEST_F(Controls, SubclassedCanvasRaisesRawMessagesBeforeItsCodes)
+{
     makeForm("VANTOR", [] {
         GN_SUBCLASS(2);
         GN_CANVAS(370, 1, 1, 45.5, 15.25, "", "S{DIB}");
@@ -306,20 +324,22 @@ TEST_F(Controls, SubclassedCanvasRaisesRawMessagesBeforeItsCodes) {
     QWidget* c = toolkitControlWidget("VANTOR", 370);
     events.clear();
     QTest::mousePress(c, Qt::RightButton, Qt::NoModifier, QPoint(25, 17));
-    EXPECT_EQ(GN_MOUSEX(), 23);  // inside the 2-pixel border
+    EXPECT_EQ(GN_MOUSEX(), 23); // inside the 2-pixel border
     EXPECT_EQ(GN_MOUSEY(), 15);
     QTest::mouseRelease(c, Qt::RightButton, Qt::NoModifier, QPoint(25, 17));
     QTest::mousePress(c, Qt::LeftButton, Qt::NoModifier, QPoint(12, 12));
     QTest::mouseRelease(c, Qt::LeftButton, Qt::NoModifier, QPoint(12, 12));
     std::vector<std::pair<int, std::intptr_t>> seen;
     for (const auto& e : events)
-        if (e.id == 370) seen.push_back({e.code, e.code == 99 ? e.value : 0});
+        if (e.id == 370)
+            seen.push_back({e.code, e.code == 99 ? e.value : 0});
     const std::vector<std::pair<int, std::intptr_t>> want{{99, 516}, {123, 0}, {99, 517}, {95, 0},
                                                           {99, 513}, {1, 0},   {99, 514}, {90, 0}};
     EXPECT_EQ(seen, want);
     // Cancel on code 99 keeps the ordinary code from being raised.
     handler = [](const std::string&, int, int code, std::intptr_t, int& cancel) {
-        if (code == 99) cancel = 1;
+        if (code == 99)
+            cancel = 1;
     };
     events.clear();
     QTest::mousePress(c, Qt::LeftButton, Qt::NoModifier, QPoint(30, 30));
@@ -334,12 +354,13 @@ TEST_F(Controls, SubclassedCanvasRaisesRawMessagesBeforeItsCodes) {
     EXPECT_EQ(codes("VANTOR", 365), (std::vector<int>{1, 90}));
 }
 
-TEST_F(Controls, CanvasMouseMovesRaise120WithThePosition) {
+TEST_F(Controls, CanvasMouseMovesRaise120WithThePosition)
+{
     makeForm("VANTOR", [] { GN_CANVAS(370, 1, 1, 20, 5, "", ""); });
     QWidget* c = toolkitControlWidget("VANTOR", 370);
     events.clear();
-    QMouseEvent move(QEvent::MouseMove, QPointF(33, 21), c->mapToGlobal(QPointF(33, 21)), Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(33, 21), c->mapToGlobal(QPointF(33, 21)), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(c, &move);
     EXPECT_EQ(count(370, 120), 1);
     EXPECT_EQ(GN_MOUSEX(), 33);
@@ -350,7 +371,8 @@ TEST_F(Controls, CanvasMouseMovesRaise120WithThePosition) {
     GN_ALLOWMOUSEMOVEEVENTS(1);
 }
 
-TEST_F(Controls, PicturesRaiseCode1AndCode2AndMissingPicturesStayEmpty) {
+TEST_F(Controls, PicturesRaiseCode1AndCode2AndMissingPicturesStayEmpty)
+{
     makeForm("VANTOR", [] {
         GN_PICTURE(570, 4.5, 25, 2.375, 2.375, "$ROTRIGHT", "A");
         GN_PICTURE(571, 10, 10, 2, 2, "$NO_SUCH_PICTURE", "");
@@ -365,7 +387,8 @@ TEST_F(Controls, PicturesRaiseCode1AndCode2AndMissingPicturesStayEmpty) {
     EXPECT_EQ(GN_LOADPICTURE("$NO_SUCH_PICTURE"), 0);
 }
 
-TEST_F(Controls, OwnerButtonClicksAndRightReleases) {
+TEST_F(Controls, OwnerButtonClicksAndRightReleases)
+{
     makeForm("VANTOR", [] { GN_OWNERBUTTON(335, 1, 1, 14.625, 1.375, "'On' Message (Hex)", "T"); });
     QWidget* b = toolkitControlWidget("VANTOR", 335);
     events.clear();
@@ -378,8 +401,9 @@ TEST_F(Controls, OwnerButtonClicksAndRightReleases) {
     EXPECT_EQ(GN_GETTEXT("VANTOR", 335), "'On' Message");
 }
 
-TEST_F(Controls, MakingAControlTwiceOrWithoutAFormFails) {
-    EXPECT_EQ(GN_LABEL(1, 0, 0, 1, 1, "", ""), 0);  // no form yet
+TEST_F(Controls, MakingAControlTwiceOrWithoutAFormFails)
+{
+    EXPECT_EQ(GN_LABEL(1, 0, 0, 1, 1, "", ""), 0); // no form yet
     makeForm("VANTOR", [] {
         EXPECT_NE(GN_LABEL(100, 0, 0, 1, 1, "a", ""), 0);
         EXPECT_EQ(GN_LABEL(100, 0, 0, 1, 1, "b", ""), 0);
@@ -390,9 +414,11 @@ TEST_F(Controls, MakingAControlTwiceOrWithoutAFormFails) {
     EXPECT_NE(GN_HANDLE("VANTOR", 105), 0);
 }
 
-TEST_F(Controls, HandlersMayUnloadTheirOwnFormFromAnyEvent) {
+TEST_F(Controls, HandlersMayUnloadTheirOwnFormFromAnyEvent)
+{
     handler = [](const std::string& form, int, int code, std::intptr_t, int& cancel) {
-        if (code == 300 || code == 320 || code == 99 || code == 6 || code == 407) GN_UNLOADFORM(form);
+        if (code == 300 || code == 320 || code == 99 || code == 6 || code == 407)
+            GN_UNLOADFORM(form);
         cancel = 0;
     };
     makeForm("A", [] { GN_OWNERBUTTON(100, 0, 0, 8, 2, "x", ""); });
@@ -420,4 +446,4 @@ TEST_F(Controls, HandlersMayUnloadTheirOwnFormFromAnyEvent) {
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-}  // namespace
+} // namespace

@@ -14,9 +14,10 @@ using namespace vantor::test;
 
 namespace {
 
-class Forms : public ToolkitTest {};
+class Forms : public ToolkitTest { };
 
-TEST_F(Forms, LoadingThenDesignThenControlsMadeThenShown) {
+TEST_F(Forms, LoadingThenDesignThenControlsMadeThenShown)
+{
     int controlsSeenAtDesign = -1;
     GN_ALLOWLOADINGEVENT(2);
     const auto h = makeForm("MAIN", [&] {
@@ -31,7 +32,8 @@ TEST_F(Forms, LoadingThenDesignThenControlsMadeThenShown) {
     EXPECT_EQ(GN_GETTEXT("MAIN", 0), "MAIN title");
 }
 
-TEST_F(Forms, LoadingEventOnlyWhenRequestedAndOnlyOnce) {
+TEST_F(Forms, LoadingEventOnlyWhenRequestedAndOnlyOnce)
+{
     makeForm("A", nullptr);
     EXPECT_EQ(codes("A", 0), (std::vector<int>{-1, 87, 86}));
     GN_ALLOWLOADINGEVENT(2);
@@ -41,11 +43,13 @@ TEST_F(Forms, LoadingEventOnlyWhenRequestedAndOnlyOnce) {
     EXPECT_EQ(codes("C", 0).front(), -1);
 }
 
-TEST_F(Forms, CloseRequestCanBeRefusedWithCancel) {
+TEST_F(Forms, CloseRequestCanBeRefusedWithCancel)
+{
     bool refuse = true;
     makeForm("MAIN", nullptr);
     handler = [&](const std::string&, int id, int code, std::intptr_t, int& cancel) {
-        if (id == 0 && code == 0 && refuse) cancel = 1;
+        if (id == 0 && code == 0 && refuse)
+            cancel = 1;
     };
     toolkitFormWidget("MAIN")->close();
     EXPECT_EQ(count(0, 0), 1);
@@ -57,7 +61,8 @@ TEST_F(Forms, CloseRequestCanBeRefusedWithCancel) {
     EXPECT_EQ(toolkitFormWidget("MAIN"), nullptr);
 }
 
-TEST_F(Forms, UnloadDoesNotRaiseACloseRequestAndNamesAreCaseBlind) {
+TEST_F(Forms, UnloadDoesNotRaiseACloseRequestAndNamesAreCaseBlind)
+{
     makeForm("DRAGFORM", [] { GN_CANVAS(100, 0, 0, 9, 3, "", "{DIB}{24}"); });
     EXPECT_NE(GN_HANDLE("DragForm"), 0);
     EXPECT_NE(GN_HANDLE("dragform", 100), 0);
@@ -68,10 +73,11 @@ TEST_F(Forms, UnloadDoesNotRaiseACloseRequestAndNamesAreCaseBlind) {
     GN_UNLOADFORM("DragForm");
     EXPECT_EQ(GN_HANDLE("DRAGFORM"), 0);
     EXPECT_TRUE(events.empty());
-    GN_UNLOADFORM("DragForm");  // already gone: nothing
+    GN_UNLOADFORM("DragForm"); // already gone: nothing
 }
 
-TEST_F(Forms, EventsCarryTheFormNameAsGiven) {
+TEST_F(Forms, EventsCarryTheFormNameAsGiven)
+{
     makeForm("Vantor", [] { GN_BUTTON(100, 1, 1, 5, 2, "Go", ""); });
     GN_SENDMESSAGE("VANTOR", 100, 1, 7);
     ASSERT_FALSE(events.empty());
@@ -79,7 +85,8 @@ TEST_F(Forms, EventsCarryTheFormNameAsGiven) {
     EXPECT_EQ(events.back().value, 7);
 }
 
-TEST_F(Forms, MakingAnOpenFormAgainDoesNothing) {
+TEST_F(Forms, MakingAnOpenFormAgainDoesNothing)
+{
     makeForm("ONE", nullptr);
     events.clear();
     EXPECT_EQ(GN_FORM("one", "", "again", 0, 0, 10, 10, ""), 0);
@@ -87,11 +94,14 @@ TEST_F(Forms, MakingAnOpenFormAgainDoesNothing) {
     EXPECT_EQ(GN_GETTEXT("ONE", 0), "ONE title");
 }
 
-TEST_F(Forms, ModalFormReturnsOnlyAfterItIsUnloaded) {
+TEST_F(Forms, ModalFormReturnsOnlyAfterItIsUnloaded)
+{
     makeForm("MAIN", nullptr);
     handler = [](const std::string& form, int id, int code, std::intptr_t, int&) {
-        if (form == "BAUDRATE" && id == 0 && code == 86) GN_POSTEVENT("BAUDRATE", 160, 0);
-        if (form == "BAUDRATE" && id == 160 && code == 410) GN_UNLOADFORM("BAUDRATE");
+        if (form == "BAUDRATE" && id == 0 && code == 86)
+            GN_POSTEVENT("BAUDRATE", 160, 0);
+        if (form == "BAUDRATE" && id == 160 && code == 410)
+            GN_UNLOADFORM("BAUDRATE");
     };
     made_.push_back("BAUDRATE");
     events.clear();
@@ -102,7 +112,8 @@ TEST_F(Forms, ModalFormReturnsOnlyAfterItIsUnloaded) {
     EXPECT_EQ(codes("BAUDRATE", 160), (std::vector<int>{410}));
 }
 
-TEST_F(Forms, ClosingTheOwnerClosesOwnedForms) {
+TEST_F(Forms, ClosingTheOwnerClosesOwnedForms)
+{
     makeForm("MAIN", nullptr);
     makeForm("PROGBAR", nullptr, 20, 5, "CDT", "MAIN");
     EXPECT_NE(GN_HANDLE("PROGBAR"), 0);
@@ -110,7 +121,8 @@ TEST_F(Forms, ClosingTheOwnerClosesOwnedForms) {
     EXPECT_EQ(GN_HANDLE("PROGBAR"), 0);
 }
 
-TEST_F(Forms, PostedEventsRunAfterTheCurrentHandlerInOrder) {
+TEST_F(Forms, PostedEventsRunAfterTheCurrentHandlerInOrder)
+{
     makeForm("MAIN", [] { GN_BUTTON(100, 1, 1, 5, 2, "Go", ""); });
     std::vector<std::string> log;
     handler = [&](const std::string&, int id, int code, std::intptr_t value, int&) {
@@ -120,7 +132,8 @@ TEST_F(Forms, PostedEventsRunAfterTheCurrentHandlerInOrder) {
             GN_POSTEVENT("Main", 5020, 13);
             log.push_back("click done");
         }
-        if (code == 410) log.push_back(std::to_string(id) + ":" + std::to_string(value));
+        if (code == 410)
+            log.push_back(std::to_string(id) + ":" + std::to_string(value));
     };
     GN_SENDMESSAGE("MAIN", 100, 1, 0);
     EXPECT_EQ(log, (std::vector<std::string>{"click done"}));
@@ -128,7 +141,8 @@ TEST_F(Forms, PostedEventsRunAfterTheCurrentHandlerInOrder) {
     EXPECT_EQ(log, (std::vector<std::string>{"click done", "5020:11", "5021:12", "5020:13"}));
 }
 
-TEST_F(Forms, PostedEventForAFormThatIsGoneIsDropped) {
+TEST_F(Forms, PostedEventForAFormThatIsGoneIsDropped)
+{
     makeForm("GONE", nullptr);
     GN_POSTEVENT("GONE", 5, 1);
     GN_UNLOADFORM("GONE");
@@ -137,7 +151,8 @@ TEST_F(Forms, PostedEventForAFormThatIsGoneIsDropped) {
     EXPECT_TRUE(events.empty());
 }
 
-TEST_F(Forms, WorkerTicksOnTheGuiThreadUntilClosed) {
+TEST_F(Forms, WorkerTicksOnTheGuiThreadUntilClosed)
+{
     makeForm("VANTOR", nullptr);
     const auto gui = std::this_thread::get_id();
     int ticks = 0;
@@ -149,17 +164,18 @@ TEST_F(Forms, WorkerTicksOnTheGuiThreadUntilClosed) {
         }
     };
     GN_STARTTHREAD("Vantor", 5015, 5);
-    GN_STARTTHREAD("VANTOR", 5015, 5);  // one timer only
+    GN_STARTTHREAD("VANTOR", 5015, 5); // one timer only
     EXPECT_TRUE(waitFor([&] { return ticks >= 3; }));
     EXPECT_FALSE(otherThread);
     GN_CLOSETHREAD("vantor", 5015);
     const int stopped = ticks;
     QTest::qWait(60);
     EXPECT_EQ(ticks, stopped);
-    GN_CLOSETHREAD("vantor", 5015);  // not running: nothing
+    GN_CLOSETHREAD("vantor", 5015); // not running: nothing
 }
 
-TEST_F(Forms, WorkerStopsWithItsForm) {
+TEST_F(Forms, WorkerStopsWithItsForm)
+{
     makeForm("VANTOR", nullptr);
     int ticks = 0;
     handler = [&](const std::string&, int, int code, std::intptr_t, int&) { ticks += code == 407; };
@@ -171,7 +187,8 @@ TEST_F(Forms, WorkerStopsWithItsForm) {
     EXPECT_EQ(ticks, before);
 }
 
-TEST_F(Forms, AcceleratorsRaiseCodeOneWithTheirIds) {
+TEST_F(Forms, AcceleratorsRaiseCodeOneWithTheirIds)
+{
     makeForm("VANTOR", [] { GN_TEXTFIELD(600, 1, 1, 5, 1.25, "1", "CENST"); });
     GN_DEFACCEL("VANTOR", "^Z, 5010|^S, 5020|Up, 5025|Down, 5030|^Up, 5035|^Down, 5040|^Left, 5045|^Right, 5044");
     QWidget* w = toolkitFormWidget("VANTOR");
@@ -187,12 +204,14 @@ TEST_F(Forms, AcceleratorsRaiseCodeOneWithTheirIds) {
     QTest::keyClick(w, Qt::Key_Right, Qt::ControlModifier);
     std::vector<int> ids;
     for (const auto& e : events)
-        if (e.code == 1) ids.push_back(e.id);
+        if (e.code == 1)
+            ids.push_back(e.id);
     EXPECT_EQ(ids, (std::vector<int>{5010, 5020, 5025, 5030, 5035, 5040, 5045, 5044}));
     EXPECT_EQ(GN_GETTEXT("VANTOR", 600), "1");
 }
 
-TEST_F(Forms, DialogAcceleratorsTakeTheirKeysFromTheFields) {
+TEST_F(Forms, DialogAcceleratorsTakeTheirKeysFromTheFields)
+{
     makeForm("MSGFORM", [] { GN_TEXTFIELD(120, 1, 1, 10, 1.25, "abc", ""); });
     GN_DEFACCEL("MSGFORM", "Left, 5005|Back, 5005|Del, 5005|RETURN, 160|ESC, 2");
     QWidget* field = toolkitControlWidget("MSGFORM", 120);
@@ -216,14 +235,16 @@ TEST_F(Forms, DialogAcceleratorsTakeTheirKeysFromTheFields) {
     EXPECT_EQ(count(5005, 1), 0);
 }
 
-TEST_F(Forms, CharacterKeysRaiseCode32AndCancelSwallowsThem) {
+TEST_F(Forms, CharacterKeysRaiseCode32AndCancelSwallowsThem)
+{
     makeForm("MSGFORM", [] {
         GN_TEXTFIELD(120, 1, 1, 10, 1.25, "", "");
         GN_LABEL(135, 1, 3, 10, 1, "", "");
     });
     bool swallow = true;
     handler = [&](const std::string&, int, int code, std::intptr_t, int& cancel) {
-        if (code == 32 && swallow) cancel = 1;
+        if (code == 32 && swallow)
+            cancel = 1;
     };
     QWidget* field = toolkitControlWidget("MSGFORM", 120);
     QTest::keyClicks(field, "a7");
@@ -231,7 +252,8 @@ TEST_F(Forms, CharacterKeysRaiseCode32AndCancelSwallowsThem) {
     ASSERT_EQ(count(120, 32), 2);
     std::vector<std::intptr_t> values;
     for (const auto& e : events)
-        if (e.code == 32) values.push_back(e.value);
+        if (e.code == 32)
+            values.push_back(e.value);
     EXPECT_EQ(values, (std::vector<std::intptr_t>{'a', '7'}));
     // A key on a control that does not take keys is raised once, with its id.
     events.clear();
@@ -248,7 +270,8 @@ TEST_F(Forms, CharacterKeysRaiseCode32AndCancelSwallowsThem) {
     GN_ALLOWKEYEVENTS(2);
 }
 
-TEST_F(Forms, MenusAreBuiltFiledTickedDisabledAndPicked) {
+TEST_F(Forms, MenusAreBuiltFiledTickedDisabledAndPicked)
+{
     GN_DEFMAINMENU(9000, "&Files", "");
     makeForm("VANTOR", [] {
         const std::intptr_t bar = GN_GETMENU("VANTOR", 0);
@@ -277,7 +300,7 @@ TEST_F(Forms, MenusAreBuiltFiledTickedDisabledAndPicked) {
     EXPECT_EQ(menuItemChecked(9110), 1);
     EXPECT_EQ(menuItemEnabled(9115), 0);
     events.clear();
-    triggerMenuItem(9115);  // disabled: nothing
+    triggerMenuItem(9115); // disabled: nothing
     triggerMenuItem(9105);
     triggerMenuItem(9055);
     EXPECT_EQ(count(9115, 1), 0);
@@ -293,7 +316,8 @@ TEST_F(Forms, MenusAreBuiltFiledTickedDisabledAndPicked) {
 // The program's main form with its bar, one hung and one filed pop-up; `revert` names item 9010.
 class MenuForms : public ToolkitTest {
 protected:
-    void make(const std::string& name, const std::string& revert) {
+    void make(const std::string& name, const std::string& revert)
+    {
         GN_DEFMAINMENU(9000, "&Files", "");
         makeForm(name, [name, revert] {
             const std::intptr_t bar = GN_GETMENU(name, 0);
@@ -303,14 +327,15 @@ protected:
             GN_SETSUBMENU(bar, 9000, files);
             GN_ADDMENUITEM(files, 9010, 0, revert, "");
             GN_ADDMENUITEM(files, 9055, 0, "E&xit", "");
-            const std::intptr_t popup = GN_DEFSUBMENU(9300, "&Copy", "");  // filed, never hung
+            const std::intptr_t popup = GN_DEFSUBMENU(9300, "&Copy", ""); // filed, never hung
             GN_SAVEMENU(name, 4, popup);
-            GN_DEFSUBMENU(9310, "&Paste", "");  // neither filed nor hung
+            GN_DEFSUBMENU(9310, "&Paste", ""); // neither filed nor hung
         });
     }
 };
 
-TEST_F(MenuForms, UnloadingAFormDropsItsMenusAndTheFormMadeAgainHasOnlyItsOwn) {
+TEST_F(MenuForms, UnloadingAFormDropsItsMenusAndTheFormMadeAgainHasOnlyItsOwn)
+{
     make("VANTOR", "&Revert");
     EXPECT_EQ(menuItemCaption(9010), "&Revert");
     GN_SETMENUITEM(GN_GETMENU("VANTOR", 1), 9010, "", "X");
@@ -329,7 +354,7 @@ TEST_F(MenuForms, UnloadingAFormDropsItsMenusAndTheFormMadeAgainHasOnlyItsOwn) {
 
     make("Vantor", "&Revert Keys");
     EXPECT_EQ(menuItemCaption(9010), "&Revert Keys");
-    EXPECT_EQ(menuItemChecked(9010), 0);  // the new item, not the ticked old one
+    EXPECT_EQ(menuItemChecked(9010), 0); // the new item, not the ticked old one
     EXPECT_EQ(menuItemCaption(9300), "&Copy");
     EXPECT_EQ(menuItemCaption(9310), "&Paste");
     events.clear();
@@ -344,11 +369,13 @@ TEST_F(MenuForms, UnloadingAFormDropsItsMenusAndTheFormMadeAgainHasOnlyItsOwn) {
     ASSERT_EQ(bar->actions().size(), 1);
     ASSERT_NE(bar->actions()[0]->menu(), nullptr);
     QStringList captions;
-    for (QAction* a : bar->actions()[0]->menu()->actions()) captions << a->text();
+    for (QAction* a : bar->actions()[0]->menu()->actions())
+        captions << a->text();
     EXPECT_EQ(captions, (QStringList{"&Load Keys", "&Revert Keys", "E&xit"}));
 }
 
-TEST_F(MenuForms, AFormUnloadedByItsOwnMenuPickLeavesNoItemBehind) {
+TEST_F(MenuForms, AFormUnloadedByItsOwnMenuPickLeavesNoItemBehind)
+{
     make("VANTOR", "&Revert");
     int picks = 0;
     handler = [&](const std::string&, int id, int code, std::intptr_t, int&) {
@@ -368,7 +395,8 @@ TEST_F(MenuForms, AFormUnloadedByItsOwnMenuPickLeavesNoItemBehind) {
 }
 
 // A bar made for a form that is never made stays for the next form.
-TEST_F(MenuForms, ABarMadeBeforeItsFormOutlivesAnUnrelatedUnload) {
+TEST_F(MenuForms, ABarMadeBeforeItsFormOutlivesAnUnrelatedUnload)
+{
     makeForm("OTHER", [] {});
     GN_DEFMAINMENU(9400, "&Tools", "");
     GN_UNLOADFORM("OTHER");
@@ -383,42 +411,52 @@ TEST_F(MenuForms, ABarMadeBeforeItsFormOutlivesAnUnrelatedUnload) {
 
 // The run loop, driven through GN_GUIRUN itself.
 std::vector<std::string> g_runLog;
-void runInit() {
+void runInit()
+{
     g_runLog.push_back("init " + GN_COMMANDLINE());
     GN_ALLOWLOADINGEVENT(2);
     GN_FORM("VANTOR", "", "Main", 0, 0, 20, 10, "_C");
     g_runLog.push_back("form returned");
 }
-void runEvents(const std::string& form, int id, int code, std::intptr_t, int& cancel) {
+void runEvents(const std::string& form, int id, int code, std::intptr_t, int& cancel)
+{
     g_runLog.push_back(form + " " + std::to_string(id) + " " + std::to_string(code));
-    if (code == 86) GN_POSTEVENT(form, 9055, 0);
+    if (code == 86)
+        GN_POSTEVENT(form, 9055, 0);
     if (code == 410 && id == 9055) {
         GN_DEBUGFORM("Debug");
-        toolkitFormWidget(form)->close();  // close request, answered below
+        toolkitFormWidget(form)->close(); // close request, answered below
     }
     if (code == 0) {
         cancel = 0;
         GN_UNLOADFORM("debug");
     }
 }
-void runDesign(const std::string& form) { g_runLog.push_back("design " + form); }
+void runDesign(const std::string& form)
+{
+    g_runLog.push_back("design " + form);
+}
 
-TEST_F(Forms, GuiRunCallsInitAndEndsWhenNoFormIsLeft) {
+TEST_F(Forms, GuiRunCallsInitAndEndsWhenNoFormIsLeft)
+{
     char a0[] = "vantor";
     char a1[] = "debug";
     char a2[] = "NOVT";
     char* argv[] = {a0, a1, a2, nullptr};
     g_runLog.clear();
     EXPECT_EQ(GN_GUIRUN(3, argv, runInit, runEvents, runDesign), 0);
-    EXPECT_EQ(g_runLog, (std::vector<std::string>{"init debug NOVT", "VANTOR 0 85", "design VANTOR", "VANTOR 0 87",
-                                                  "VANTOR 0 86", "form returned", "VANTOR 9055 410", "VANTOR 0 0"}));
+    EXPECT_EQ(g_runLog,
+              (std::vector<std::string>{"init debug NOVT", "VANTOR 0 85", "design VANTOR", "VANTOR 0 87", "VANTOR 0 86",
+                                        "form returned", "VANTOR 9055 410", "VANTOR 0 0"}));
     EXPECT_EQ(toolkitFormCount(), 0);
     EXPECT_EQ(GN_HANDLE("Debug"), 0);
     GN_SETROUTINES(eventProc, designProc);
 }
 
-void noForm() {}
-TEST_F(Forms, GuiRunWithoutAnyFormReturnsAtOnce) {
+void noForm()
+{ }
+TEST_F(Forms, GuiRunWithoutAnyFormReturnsAtOnce)
+{
     char a0[] = "vantor";
     char* argv[] = {a0, nullptr};
     EXPECT_EQ(GN_GUIRUN(1, argv, noForm, runEvents, runDesign), 0);
@@ -426,4 +464,4 @@ TEST_F(Forms, GuiRunWithoutAnyFormReturnsAtOnce) {
     GN_SETROUTINES(eventProc, designProc);
 }
 
-}  // namespace
+} // namespace

@@ -21,50 +21,57 @@ namespace {
 class Look : public ToolkitTest {
 protected:
     // The client area of a form as the user sees it.
-    static QImage clientPicture(const std::string& form) {
+    static QImage clientPicture(const std::string& form)
+    {
         return toolkitControlWidget(form, 0)->grab().toImage().convertToFormat(QImage::Format_RGB32);
     }
     // A control as it shows on its form (transparent parts show what lies below).
-    static QImage controlPicture(const std::string& form, int id) {
+    static QImage controlPicture(const std::string& form, int id)
+    {
         return clientPicture(form).copy(toolkitControlWidget(form, id)->geometry());
     }
     static QRgb rgb(const QImage& img, int x, int y) { return img.pixel(x, y) & 0xFFFFFFu; }
     // Pixels of one colour in the rectangle (x, y, w, h).
-    static int countColour(const QImage& img, QRect r, QRgb c) {
+    static int countColour(const QImage& img, QRect r, QRgb c)
+    {
         int n = 0;
         r = r.intersected(img.rect());
         for (int y = r.top(); y <= r.bottom(); ++y)
-            for (int x = r.left(); x <= r.right(); ++x) n += rgb(img, x, y) == c;
+            for (int x = r.left(); x <= r.right(); ++x)
+                n += rgb(img, x, y) == c;
         return n;
     }
     // Pixels that differ from one colour in the rectangle.
-    static int countOther(const QImage& img, QRect r, QRgb c) {
+    static int countOther(const QImage& img, QRect r, QRgb c)
+    {
         r = r.intersected(img.rect());
         return r.width() * r.height() - countColour(img, r, c);
     }
 };
 
-constexpr QRgb kNavy = 0x000080;    // colour 1, the form behind the keys
-constexpr QRgb kGrey = 0xC0C0C0;    // colour 7
-constexpr QRgb kDisabled = 0xA0A0A0;  // colour 16
+constexpr QRgb kNavy = 0x000080;     // colour 1, the form behind the keys
+constexpr QRgb kGrey = 0xC0C0C0;     // colour 7
+constexpr QRgb kDisabled = 0xA0A0A0; // colour 16
 
-TEST_F(Look, PictureButtonsShowTheirPictureCentredOnWhatLiesBelowThem) {
+TEST_F(Look, PictureButtonsShowTheirPictureCentredOnWhatLiesBelowThem)
+{
     const QImage key = QImage(":/pictures/F1B1.png").convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(key.size(), QSize(19, 17));
     GN_COLOR(0, 1);
     makeForm("PANEL", [] {
-        GN_PICTUREBUTTON(500, 1, 1, 2.75, 1.25, "$F1B1", "GOT");      // 22 x 20 pixels
+        GN_PICTUREBUTTON(500, 1, 1, 2.75, 1.25, "$F1B1", "GOT"); // 22 x 20 pixels
         GN_PICTUREBUTTON(560, 5, 1, 2.75, 1.25, "$F1B1", "TX");
         GN_PICTUREBUTTON(540, 9, 1, 2.75, 1.25, "$F1B1", "OTD");
-        GN_PICTUREBUTTON(545, 13, 1, 2.75, 1.25, "$ICONKEY", "T");    // 66 x 54: larger than the button
+        GN_PICTUREBUTTON(545, 13, 1, 2.75, 1.25, "$ICONKEY", "T"); // 66 x 54: larger than the button
     });
     const QImage page = clientPicture("PANEL");
-    const QRect up(8 + 1, 16 + 1, 19, 17);  // 1 pixel of margin left and top, 2 right and bottom
+    const QRect up(8 + 1, 16 + 1, 19, 17); // 1 pixel of margin left and top, 2 right and bottom
     for (int y = 0; y < 20; ++y)
         for (int x = 0; x < 22; ++x) {
             const QPoint at(8 + x, 16 + y);
             if (up.contains(at))
-                ASSERT_EQ(rgb(page, at.x(), at.y()), key.pixel(at.x() - up.x(), at.y() - up.y()) & 0xFFFFFFu) << x << "," << y;
+                ASSERT_EQ(rgb(page, at.x(), at.y()), key.pixel(at.x() - up.x(), at.y() - up.y()) & 0xFFFFFFu)
+                    << x << "," << y;
             else
                 ASSERT_EQ(rgb(page, at.x(), at.y()), kNavy) << "margin " << x << "," << y;
         }
@@ -72,7 +79,7 @@ TEST_F(Look, PictureButtonsShowTheirPictureCentredOnWhatLiesBelowThem) {
     GN_SETCHECK("PANEL", 560, 1);
     const QImage down = clientPicture("PANEL");
     EXPECT_EQ(rgb(down, 40 + 2 + 8, 16 + 2 + 8), key.pixel(8, 8) & 0xFFFFFFu);
-    EXPECT_EQ(rgb(down, 40, 16), 0x808080u);  // outer edge, top-left
+    EXPECT_EQ(rgb(down, 40, 16), 0x808080u); // outer edge, top-left
     EXPECT_EQ(countColour(down, QRect(40, 16, 22, 20), kGrey), 0);
     // Disabled: dimmed picture, the margin stays the form's.
     EXPECT_EQ(countOther(page, QRect(72, 16, 22, 1), kNavy), 0);
@@ -85,9 +92,10 @@ TEST_F(Look, PictureButtonsShowTheirPictureCentredOnWhatLiesBelowThem) {
     GN_COLOR(-1, -1);
 }
 
-TEST_F(Look, AutosizedPicturesTakeTheSizeOfTheirPicture) {
+TEST_F(Look, AutosizedPicturesTakeTheSizeOfTheirPicture)
+{
     makeForm("PICS", [] {
-        GN_PICTURE(565, 1, 1, 5, 5, "$ROTLEFT", "A");   // 13 x 37 pixels
+        GN_PICTURE(565, 1, 1, 5, 5, "$ROTLEFT", "A"); // 13 x 37 pixels
         GN_PICTURE(570, 8, 1, 5, 5, "$ROTLEFT", "");
         GN_PICTURE(575, 14, 1, 5, 5, "$NOSUCHPICTURE", "A");
     });
@@ -100,7 +108,7 @@ TEST_F(Look, AutosizedPicturesTakeTheSizeOfTheirPicture) {
     GN_GETSIZEC("PICS", 570, col, row, w, h);
     EXPECT_EQ(w, 5);
     EXPECT_EQ(h, 5);
-    GN_GETSIZEC("PICS", 575, col, row, w, h);  // nothing to take the size of
+    GN_GETSIZEC("PICS", 575, col, row, w, h); // nothing to take the size of
     EXPECT_EQ(w, 5);
     // A new picture brings its own size.
     GN_SETPICTURE("PICS", 565, GN_LOADPICTURE("$ICONKEY"));
@@ -112,7 +120,8 @@ TEST_F(Look, AutosizedPicturesTakeTheSizeOfTheirPicture) {
     EXPECT_EQ(w, 19 / 8.0);
 }
 
-TEST_F(Look, CheckBoxesAndRadiosShowTheirCaptionEnabledOrDisabled) {
+TEST_F(Look, CheckBoxesAndRadiosShowTheirCaptionEnabledOrDisabled)
+{
     GN_COLOR(0, 7);
     makeForm("EDITOR", [] {
         GN_CHECKBOX(460, 1, 1, 11.625, 1.125, "Fill Shape", "IT");
@@ -144,8 +153,8 @@ TEST_F(Look, CheckBoxesAndRadiosShowTheirCaptionEnabledOrDisabled) {
     EXPECT_EQ(marks(440), 0);
     GN_SETCHECK("EDITOR", 460, 1);
     GN_SETCHECK("EDITOR", 440, 1);
-    EXPECT_EQ(marks(460), 21);  // seven columns of three pixels
-    EXPECT_EQ(marks(440), 12);  // the 4-pixel dot with its corners cut
+    EXPECT_EQ(marks(460), 21); // seven columns of three pixels
+    EXPECT_EQ(marks(440), 12); // the 4-pixel dot with its corners cut
     // A click anywhere on the caption ticks the box.
     events.clear();
     QTest::mouseClick(toolkitControlWidget("EDITOR", 460), Qt::LeftButton, {}, QPoint(80, 8));
@@ -154,11 +163,12 @@ TEST_F(Look, CheckBoxesAndRadiosShowTheirCaptionEnabledOrDisabled) {
     GN_COLOR(-1, -1);
 }
 
-TEST_F(Look, RadiosAndCheckBoxesInTheFormColourAreTransparent) {
+TEST_F(Look, RadiosAndCheckBoxesInTheFormColourAreTransparent)
+{
     GN_COLOR(0, 7);
     makeForm("FRAMES", [] {
         GN_COLOR(12, -1);
-        GN_SHAPE(900, 0, 0, 30, 6, "", "");  // red under everything
+        GN_SHAPE(900, 0, 0, 30, 6, "", ""); // red under everything
         GN_COLOR(0, 7);
         GN_RADIO(585, 1, 1, 9.25, 1.1875, "Large ASCII", "GT");
         GN_CHECKBOX(590, 1, 3, 9.25, 1.1875, "Long", "T");
@@ -178,7 +188,8 @@ TEST_F(Look, RadiosAndCheckBoxesInTheFormColourAreTransparent) {
     GN_COLOR(-1, -1);
 }
 
-TEST_F(Look, TheDialogFontFitsTheCaptionsOfEightPixelCells) {
+TEST_F(Look, TheDialogFontFitsTheCaptionsOfEightPixelCells)
+{
     GN_COLOR(0, 7);
     makeForm("FONTS", [] {
         GN_RADIO(265, 0, 0, 30, 1.1875, "Large ASCII", "T");
@@ -189,7 +200,10 @@ TEST_F(Look, TheDialogFontFitsTheCaptionsOfEightPixelCells) {
     });
     // Drawn as wide as they like, the captions end inside the cells the main form gives
     // them: 9.25, 9.125, 8.5 and 13.875 cells.
-    const struct { int id; int pixels; } fits[] = {{265, 74}, {215, 73}, {395, 68}, {290, 111}};
+    const struct {
+        int id;
+        int pixels;
+    } fits[] = {{265, 74}, {215, 73}, {395, 68}, {290, 111}};
     for (const auto& f : fits) {
         const QImage img = controlPicture("FONTS", f.id);
         EXPECT_EQ(countOther(img, QRect(f.pixels, 0, img.width(), img.height()), kGrey), 0) << f.id;
@@ -209,12 +223,14 @@ TEST_F(Look, TheDialogFontFitsTheCaptionsOfEightPixelCells) {
     GN_COLOR(-1, -1);
 }
 
-TEST_F(Look, WebdingsDigitsShowAsTriangles) {
+TEST_F(Look, WebdingsDigitsShowAsTriangles)
+{
     GN_DEFFONT(9, "Webdings", 24, "L+SV");
-    GN_DEFFONT(10, "Verdana", 24, "");  // the same face and size without the symbols
+    GN_DEFFONT(10, "Verdana", 24, ""); // the same face and size without the symbols
     GN_COLOR(0, 7);
     makeForm("SYMBOLS", [] {
-        const char* triangles[] = {"\xE2\x97\x80", "\xE2\x96\xB6", "\xE2\x96\xB2", "\xE2\x96\xBC"};  // left right up down
+        const char* triangles[] = {"\xE2\x97\x80", "\xE2\x96\xB6", "\xE2\x96\xB2",
+                                   "\xE2\x96\xBC"}; // left right up down
         const char* digits[] = {"3", "4", "5", "6"};
         for (int i = 0; i < 4; ++i) {
             GN_USEFONT(9);
@@ -224,7 +240,7 @@ TEST_F(Look, WebdingsDigitsShowAsTriangles) {
             GN_LABEL(490 + i, 4 * i, 6, 3, 2, digits[i], "IL");
         }
         GN_USEFONT(9);
-        GN_LABEL(500, 0, 9, 6, 2, "AB", "IL");  // letters without a symbol stay letters
+        GN_LABEL(500, 0, 9, 6, 2, "AB", "IL"); // letters without a symbol stay letters
         GN_USEFONT(10);
         GN_LABEL(501, 0, 12, 6, 2, "AB", "IL");
         GN_USEFONT(-1);
@@ -264,11 +280,12 @@ TEST_F(Look, WebdingsDigitsShowAsTriangles) {
     GN_COLOR(-1, -1);
 }
 
-TEST_F(Look, FramesRunTheirTopLineThroughTheCaptionAndStayOpenInside) {
+TEST_F(Look, FramesRunTheirTopLineThroughTheCaptionAndStayOpenInside)
+{
     GN_COLOR(0, 7);
     makeForm("GROUPS", [] {
         GN_COLOR(12, -1);
-        GN_SHAPE(900, 2, 3, 4, 1, "", "");  // red, inside the frame
+        GN_SHAPE(900, 2, 3, 4, 1, "", ""); // red, inside the frame
         GN_COLOR(0, 7);
         GN_FRAME(300, 1, 1, 20, 6, "Selected Button", "");
     });
@@ -277,19 +294,20 @@ TEST_F(Look, FramesRunTheirTopLineThroughTheCaptionAndStayOpenInside) {
     const int top = QFontMetrics(toolkitControlWidget("GROUPS", 300)->font()).height() / 2;
     const QFontMetrics fm(toolkitControlWidget("GROUPS", 300)->font());
     const int captionEnd = 6 + fm.horizontalAdvance("Selected Button") + 4;
-    EXPECT_EQ(rgb(img, 2, top), 0x808080u);                 // left of the caption
+    EXPECT_EQ(rgb(img, 2, top), 0x808080u); // left of the caption
     EXPECT_EQ(rgb(img, 2, top + 1), 0xFFFFFFu);
-    EXPECT_EQ(rgb(img, captionEnd + 4, top), 0x808080u);    // right of it
-    EXPECT_EQ(countColour(img, QRect(7, top, captionEnd - 8, 2), 0x808080), 0);  // none through the words
+    EXPECT_EQ(rgb(img, captionEnd + 4, top), 0x808080u);                        // right of it
+    EXPECT_EQ(countColour(img, QRect(7, top, captionEnd - 8, 2), 0x808080), 0); // none through the words
     EXPECT_GT(countColour(img, QRect(6, 0, captionEnd - 6, fm.height()), 0x000000), 20);
     EXPECT_EQ(rgb(img, 0, 40), 0x808080u);
     EXPECT_EQ(rgb(img, 159, 40), 0xFFFFFFu);
     EXPECT_EQ(rgb(img, 80, 95), 0xFFFFFFu);
-    EXPECT_EQ(rgb(page, 3 * 8, 3 * 16 + 4), 0xFF0000u);  // inside: what lies below
+    EXPECT_EQ(rgb(page, 3 * 8, 3 * 16 + 4), 0xFF0000u); // inside: what lies below
     GN_COLOR(-1, -1);
 }
 
-TEST_F(Look, TextFieldsSitInASunkenEdgeWithTheirTextInside) {
+TEST_F(Look, TextFieldsSitInASunkenEdgeWithTheirTextInside)
+{
     GN_COLOR(0, 7);
     makeForm("FIELDS", [] {
         GN_COLOR(0, -1);
@@ -305,7 +323,7 @@ TEST_F(Look, TextFieldsSitInASunkenEdgeWithTheirTextInside) {
     EXPECT_EQ(rgb(empty, 1, 1), 0x404040u);
     EXPECT_EQ(rgb(empty, 51, 19), 0xFFFFFFu);
     EXPECT_EQ(rgb(empty, 50, 18), 0xDFDFDFu);
-    EXPECT_EQ(countOther(empty, QRect(8, 2, 42, 16), 0xFFFFFF), 0);  // right of the caret: white
+    EXPECT_EQ(countOther(empty, QRect(8, 2, 42, 16), 0xFFFFFF), 0); // right of the caret: white
     // A long text stays inside the edge.
     const QImage full = controlPicture("FIELDS", 170);
     EXPECT_GT(countColour(full, QRect(2, 2, 48, 16), 0x000000), 40);
@@ -319,7 +337,8 @@ TEST_F(Look, TextFieldsSitInASunkenEdgeWithTheirTextInside) {
     GN_COLOR(-1, -1);
 }
 
-TEST_F(Look, ComboBoxesShowTheirEntryInAFieldWithAnArrowButton) {
+TEST_F(Look, ComboBoxesShowTheirEntryInAFieldWithAnArrowButton)
+{
     GN_COLOR(0, 7);
     makeForm("COMBOS", [] {
         GN_COLOR(0, -1);
@@ -329,18 +348,18 @@ TEST_F(Look, ComboBoxesShowTheirEntryInAFieldWithAnArrowButton) {
     QWidget* w = toolkitControlWidget("COMBOS", 235);
     ASSERT_EQ(w->size(), QSize(92, 22));
     QImage img = controlPicture("COMBOS", 235);
-    EXPECT_EQ(rgb(img, 0, 0), 0x808080u);   // sunken field
+    EXPECT_EQ(rgb(img, 0, 0), 0x808080u); // sunken field
     EXPECT_EQ(rgb(img, 91, 21), 0xFFFFFFu);
-    EXPECT_EQ(rgb(img, 74, 2), 0xFFFFFFu);  // raised button: 16 pixels at the right inside the field
+    EXPECT_EQ(rgb(img, 74, 2), 0xFFFFFFu); // raised button: 16 pixels at the right inside the field
     EXPECT_EQ(rgb(img, 89, 19), 0x404040u);
     EXPECT_EQ(rgb(img, 77, 5), 0xC0C0C0u);
-    EXPECT_EQ(countColour(img, QRect(74, 2, 16, 18), 0x000000), 7 + 5 + 3 + 1);  // the arrow
+    EXPECT_EQ(countColour(img, QRect(74, 2, 16, 18), 0x000000), 7 + 5 + 3 + 1); // the arrow
     const int entryInk = countColour(img, QRect(3, 3, 70, 16), 0x000000);
     EXPECT_GT(entryInk, 30);
-    EXPECT_EQ(countOther(img, QRect(3, 3, 70, 16), 0xFFFFFF) , entryInk);
+    EXPECT_EQ(countOther(img, QRect(3, 3, 70, 16), 0xFFFFFF), entryInk);
     GN_SETCOMBOSEL("COMBOS", 235, 3);
     img = controlPicture("COMBOS", 235);
-    EXPECT_LT(countColour(img, QRect(3, 3, 70, 16), 0x000000), entryInk);  // "Off" is shorter
+    EXPECT_LT(countColour(img, QRect(3, 3, 70, 16), 0x000000), entryInk); // "Off" is shorter
     // With the focus the entry is highlighted; disabled the field is grey with grey ink.
     toolkitFormWidget("COMBOS")->activateWindow();
     GN_SETFOCUS("COMBOS", 235);
@@ -354,11 +373,12 @@ TEST_F(Look, ComboBoxesShowTheirEntryInAFieldWithAnArrowButton) {
     GN_COLOR(-1, -1);
 }
 
-TEST_F(Look, UpDownArrowsAndScrollBarsAreRaisedButtonsOnTheirTrack) {
+TEST_F(Look, UpDownArrowsAndScrollBarsAreRaisedButtonsOnTheirTrack)
+{
     GN_COLOR(0, 7);
     makeForm("ARROWS", [] {
-        GN_UPDOWN(235, 1, 1, 2.125, 2, "", "T");            // 17 x 32: two buttons of 16 rows
-        GN_VSCROLLBAR(590, 5, 1, 2.25, 15.125, "", "");     // 18 x 242
+        GN_UPDOWN(235, 1, 1, 2.125, 2, "", "T");        // 17 x 32: two buttons of 16 rows
+        GN_VSCROLLBAR(590, 5, 1, 2.25, 15.125, "", ""); // 18 x 242
     });
     QWidget* updown = toolkitControlWidget("ARROWS", 235);
     auto* up = updown->findChild<QToolButton*>("up");
@@ -374,7 +394,8 @@ TEST_F(Look, UpDownArrowsAndScrollBarsAreRaisedButtonsOnTheirTrack) {
     int widest = -1, widestCount = 0;
     for (int y = 0; y < 16; ++y) {
         const int n = countColour(img, QRect(0, y, 17, 1), 0x000000);
-        if (n > widestCount) widest = y, widestCount = n;
+        if (n > widestCount)
+            widest = y, widestCount = n;
     }
     EXPECT_EQ(widestCount, 5);
     EXPECT_GT(widest, 0);
@@ -388,7 +409,7 @@ TEST_F(Look, UpDownArrowsAndScrollBarsAreRaisedButtonsOnTheirTrack) {
     GN_SETVSCROLL("ARROWS", 590, 0, 40, 0, 1);
     const QImage bar = controlPicture("ARROWS", 590);
     ASSERT_EQ(bar.size(), QSize(18, 242));
-    EXPECT_EQ(rgb(bar, 0, 0), 0xFFFFFFu);                      // the raised up button
+    EXPECT_EQ(rgb(bar, 0, 0), 0xFFFFFFu); // the raised up button
     EXPECT_EQ(countColour(bar, QRect(0, 0, 18, 12), 0x000000), 7 + 5 + 3 + 1);
     EXPECT_EQ(countColour(bar, QRect(0, 230, 18, 12), 0x000000), 7 + 5 + 3 + 1);
     // Low on the track: white and grey pixels in turn.
@@ -398,13 +419,14 @@ TEST_F(Look, UpDownArrowsAndScrollBarsAreRaisedButtonsOnTheirTrack) {
     GN_COLOR(-1, -1);
 }
 
-TEST_F(Look, PushButtonsAreRaisedFacesThatSinkWhileHeld) {
+TEST_F(Look, PushButtonsAreRaisedFacesThatSinkWhileHeld)
+{
     GN_COLOR(0, 7);
     makeForm("BUTTONS", [] {
         GN_COLOR(0, -1);
-        GN_BUTTON(300, 1, 1, 8, 1.5, "Clear", "T");      // 64 x 24
+        GN_BUTTON(300, 1, 1, 8, 1.5, "Clear", "T"); // 64 x 24
         GN_BUTTON(305, 1, 3, 8, 1.5, "Clear", "TD");
-        GN_OWNERBUTTON(310, 1, 5, 8, 1.5, "Clear", "T");  // the program draws nothing
+        GN_OWNERBUTTON(310, 1, 5, 8, 1.5, "Clear", "T"); // the program draws nothing
     });
     const QImage up = controlPicture("BUTTONS", 300);
     ASSERT_EQ(up.size(), QSize(64, 24));
@@ -414,7 +436,7 @@ TEST_F(Look, PushButtonsAreRaisedFacesThatSinkWhileHeld) {
     EXPECT_EQ(rgb(up, 5, 5), kGrey);
     const int ink = countColour(up, QRect(2, 2, 60, 20), 0x000000);
     EXPECT_GT(ink, 30);
-    EXPECT_EQ(controlPicture("BUTTONS", 310), up);  // the owner-drawn button's own look
+    EXPECT_EQ(controlPicture("BUTTONS", 310), up); // the owner-drawn button's own look
     const QImage off = controlPicture("BUTTONS", 305);
     EXPECT_EQ(countColour(off, QRect(2, 2, 60, 20), 0x000000), 0);
     EXPECT_GT(countColour(off, QRect(2, 2, 60, 20), kDisabled), 30);
@@ -428,7 +450,8 @@ TEST_F(Look, PushButtonsAreRaisedFacesThatSinkWhileHeld) {
     GN_COLOR(-1, -1);
 }
 
-TEST_F(Look, TheSelectedTabOpensIntoItsPage) {
+TEST_F(Look, TheSelectedTabOpensIntoItsPage)
+{
     GN_COLOR(0, 7);
     makeForm("TABS", [] { GN_TABCONTROL(835, 1, 1, 40, 10, "Button Assignment|Icon Editor", ""); });
     QWidget* w = toolkitControlWidget("TABS", 835);
@@ -446,10 +469,12 @@ TEST_F(Look, TheSelectedTabOpensIntoItsPage) {
     GN_COLOR(-1, -1);
 }
 
-TEST_F(Look, TheWindowPictureHoldsTheMenuBarAboveTheClientArea) {
+TEST_F(Look, TheWindowPictureHoldsTheMenuBarAboveTheClientArea)
+{
     GN_DEFMAINMENU(9000, "&Files", "");
     GN_COLOR(0, 2);
-    makeForm("VANTOR", [] { GN_ADDMENUITEM(GN_GETMENU("VANTOR", 0), 9100, 0, "&Setup", ""); }, 20, 4);
+    makeForm(
+        "VANTOR", [] { GN_ADDMENUITEM(GN_GETMENU("VANTOR", 0), 9100, 0, "&Setup", ""); }, 20, 4);
     GN_COLOR(-1, -1);
     auto* bar = toolkitFormWidget("VANTOR")->findChild<QMenuBar*>();
     ASSERT_NE(bar, nullptr);
@@ -461,7 +486,7 @@ TEST_F(Look, TheWindowPictureHoldsTheMenuBarAboveTheClientArea) {
     ASSERT_GT(barHeight, 10);
     ASSERT_EQ(img.size(), QSize(160, barHeight + 64));
     EXPECT_EQ(img.copy(0, 0, 160, barHeight), bar->grab().toImage().convertToFormat(QImage::Format_RGB32));
-    EXPECT_EQ(countOther(img, QRect(0, barHeight, 160, 64), 0x008000), 0);  // the client area, dark green
+    EXPECT_EQ(countOther(img, QRect(0, barHeight, 160, 64), 0x008000), 0); // the client area, dark green
     // The bar and its pop-ups speak the dialog font, crisp and black.
     EXPECT_EQ(bar->font().family(), "Liberation Sans");
     EXPECT_EQ(bar->font().pixelSize(), 11);
@@ -474,4 +499,4 @@ TEST_F(Look, TheWindowPictureHoldsTheMenuBarAboveTheClientArea) {
               60 * (barHeight - 2));
 }
 
-}  // namespace
+} // namespace

@@ -17,17 +17,20 @@ namespace {
 // The program names its maker as the caption of the boxes that give none.
 class Services : public ToolkitTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ToolkitTest::SetUp();
         setDefaultCaption("Halvern Devices");
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         setDefaultCaption("");
         ToolkitTest::TearDown();
     }
 };
 
-TEST_F(Services, EveryMessageBoxGoesThroughTheHook) {
+TEST_F(Services, EveryMessageBoxGoesThroughTheHook)
+{
     std::vector<std::pair<std::string, std::string>> seen;
     setMessageHook([&](const std::string& caption, const std::string& text) {
         seen.push_back({caption, text});
@@ -36,21 +39,22 @@ TEST_F(Services, EveryMessageBoxGoesThroughTheHook) {
     vantorMessage("Connect Computer to Vantor");
     vantor::vantorMessage("Vantor is already running", "Halvern Devices");
     EXPECT_EQ(GN_MSGBOX("Vantor", "Orbel-Lumio/Vantor/Stratiq Macro Editor{i}", "About", "OK"), 2);
-    const std::vector<std::pair<std::string, std::string>> want{
-        {"Halvern Devices", "Connect Computer to Vantor"},
-        {"Halvern Devices", "Vantor is already running"},
-        {"About", "Orbel-Lumio/Vantor/Stratiq Macro Editor"}};
+    const std::vector<std::pair<std::string, std::string>> want{{"Halvern Devices", "Connect Computer to Vantor"},
+                                                                {"Halvern Devices", "Vantor is already running"},
+                                                                {"About", "Orbel-Lumio/Vantor/Stratiq Macro Editor"}};
     EXPECT_EQ(seen, want);
 }
 
-TEST_F(Services, WithoutACaptionSetTheDefaultCaptionIsTheApplicationName) {
+TEST_F(Services, WithoutACaptionSetTheDefaultCaptionIsTheApplicationName)
+{
     setDefaultCaption("");
     EXPECT_EQ(defaultCaption(), QCoreApplication::applicationName().toStdString());
     setDefaultCaption("Maker");
     EXPECT_EQ(defaultCaption(), "Maker");
 }
 
-TEST_F(Services, WithMessagesToStderrEachBoxPrintsOneLineAndAnswersOk) {
+TEST_F(Services, WithMessagesToStderrEachBoxPrintsOneLineAndAnswersOk)
+{
     setenv("VANTOR_MESSAGES", "stderr", 1);
     testing::internal::CaptureStderr();
     vantorMessage("Cannot Exit Vantor while in 'Emulation Mode'");
@@ -65,7 +69,8 @@ TEST_F(Services, WithMessagesToStderrEachBoxPrintsOneLineAndAnswersOk) {
     EXPECT_EQ(yes, 6);
 }
 
-TEST_F(Services, FileDialogsGoThroughTheHookAndSaveAddsTheDefaultExtension) {
+TEST_F(Services, FileDialogsGoThroughTheHookAndSaveAddsTheDefaultExtension)
+{
     std::vector<GnFileDialogRequest> seen;
     std::string answer = "/tmp/keys";
     setFileDialogHook([&](const GnFileDialogRequest& r) {
@@ -89,7 +94,8 @@ TEST_F(Services, FileDialogsGoThroughTheHookAndSaveAddsTheDefaultExtension) {
     EXPECT_EQ(seen[1].props, "NZP");
 }
 
-TEST_F(Services, FileDialogsNeverBlockWithoutAHook) {
+TEST_F(Services, FileDialogsNeverBlockWithoutAHook)
+{
     setenv("VANTOR_MESSAGES", "stderr", 1);
     testing::internal::CaptureStderr();
     EXPECT_EQ(GN_OPENFILE("Vantor", "Load Ram Icons", "", "Ram Icons|*.Ricon", "Z"), "");
@@ -97,7 +103,8 @@ TEST_F(Services, FileDialogsNeverBlockWithoutAHook) {
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "[Open] Load Ram Icons\n[Save] Save Ram Icons\n");
 }
 
-TEST_F(Services, HelpOfAMissingFileIsReported) {
+TEST_F(Services, HelpOfAMissingFileIsReported)
+{
     std::vector<std::string> messages;
     setMessageHook([&](const std::string&, const std::string& text) {
         messages.push_back(text);
@@ -113,7 +120,8 @@ TEST_F(Services, HelpOfAMissingFileIsReported) {
     setHelpHook(nullptr);
 }
 
-TEST_F(Services, DebugWindowCollectsLinesAndIsAnUnloadableForm) {
+TEST_F(Services, DebugWindowCollectsLinesAndIsAnUnloadableForm)
+{
     const std::string before = debugWindowText();
     GN_DPRINT("kept while closed");
     GN_DEBUGFORM("Debug");
@@ -121,16 +129,18 @@ TEST_F(Services, DebugWindowCollectsLinesAndIsAnUnloadableForm) {
     EXPECT_NE(GN_HANDLE("DEBUG"), 0);
     GN_DPRINT("Sending - F0 15 2C 7F 00 00 ");
     GN_DPRINT("checking \\\\.\\COM3  Error: 0");
-    EXPECT_EQ(debugWindowText(), before + "kept while closed\nSending - F0 15 2C 7F 00 00 \nchecking \\\\.\\COM3  Error: 0\n");
+    EXPECT_EQ(debugWindowText(),
+              before + "kept while closed\nSending - F0 15 2C 7F 00 00 \nchecking \\\\.\\COM3  Error: 0\n");
     makeForm("VANTOR", nullptr);
-    EXPECT_EQ(toolkitFormCount(), forms + 1);  // the debug window itself keeps no run alive
+    EXPECT_EQ(toolkitFormCount(), forms + 1); // the debug window itself keeps no run alive
     GN_UNLOADFORM("debug");
     EXPECT_EQ(GN_HANDLE("Debug"), 0);
     GN_DPRINT("after");
     EXPECT_EQ(debugWindowText().substr(debugWindowText().size() - 6), "after\n");
 }
 
-TEST_F(Services, PathTextIsTheFolderPartWithItsSeparator) {
+TEST_F(Services, PathTextIsTheFolderPartWithItsSeparator)
+{
     EXPECT_EQ(GN_GETPATHTEXT("/opt/vantor/bin/vantor"), "/opt/vantor/bin/");
     EXPECT_EQ(GN_GETPATHTEXT("C:\\Program Files\\Vantor\\Vantor.exe"), "C:\\Program Files\\Vantor\\");
     EXPECT_EQ(GN_GETPATHTEXT("keys.kdl"), "");
@@ -142,7 +152,8 @@ TEST_F(Services, PathTextIsTheFolderPartWithItsSeparator) {
     EXPECT_NE(app.find("toolkit_tests"), std::string::npos);
 }
 
-TEST_F(Services, ScreenDepthOfAWindowAndTheTestOverride) {
+TEST_F(Services, ScreenDepthOfAWindowAndTheTestOverride)
+{
     makeForm("VANTOR", nullptr);
     const std::intptr_t h = GN_HANDLE("VANTOR");
     EXPECT_EQ(GN_SCREENDEPTH(0), 0);
@@ -154,10 +165,11 @@ TEST_F(Services, ScreenDepthOfAWindowAndTheTestOverride) {
     GN_UNLOADFORM("VANTOR");
     GN_DOEVENTS();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(GN_SCREENDEPTH(h), 0);  // the window is gone
+    EXPECT_EQ(GN_SCREENDEPTH(h), 0); // the window is gone
 }
 
-TEST_F(Services, BusyCursorAndArrowCursor) {
+TEST_F(Services, BusyCursorAndArrowCursor)
+{
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     GN_SETBUSYCURSOR();
     GN_SETBUSYCURSOR();
@@ -169,26 +181,32 @@ TEST_F(Services, BusyCursorAndArrowCursor) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-TEST_F(Services, MouseCaptureGoesToTheWindowOfTheHandle) {
-    makeForm("PROGBAR", [] { GN_CANVAS(100, 0, 2, 20, 2, "", "S"); }, 20, 6, "CDT");
+TEST_F(Services, MouseCaptureGoesToTheWindowOfTheHandle)
+{
+    makeForm(
+        "PROGBAR", [] { GN_CANVAS(100, 0, 2, 20, 2, "", "S"); }, 20, 6, "CDT");
     GN_SETCAPTUREEX(GN_HANDLE("PROGBAR", 100));
     EXPECT_EQ(QWidget::mouseGrabber(), toolkitControlWidget("PROGBAR", 100));
     GN_RELEASECAPTURE();
     EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
     GN_SETCAPTUREEX(GN_HANDLE("PROGBAR"));
     EXPECT_EQ(QWidget::mouseGrabber(), toolkitFormWidget("PROGBAR"));
-    GN_UNLOADFORM("PROGBAR");  // unloading releases it
+    GN_UNLOADFORM("PROGBAR"); // unloading releases it
     EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
-    GN_SETCAPTUREEX(0);  // unknown handle: nothing
+    GN_SETCAPTUREEX(0); // unknown handle: nothing
     EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
 }
 
-TEST_F(Services, FormLevelMouseEventsWhileTheFormHoldsTheCapture) {
-    makeForm("DRAGFORM", [] {
-        GN_SUBCLASS(2);
-        GN_CANVAS(100, 0, 0, 9, 3, "", "{DIB}{24}");
-        GN_SUBCLASS(0);
-    }, 9, 3, "T");
+TEST_F(Services, FormLevelMouseEventsWhileTheFormHoldsTheCapture)
+{
+    makeForm(
+        "DRAGFORM",
+        [] {
+            GN_SUBCLASS(2);
+            GN_CANVAS(100, 0, 0, 9, 3, "", "{DIB}{24}");
+            GN_SUBCLASS(0);
+        },
+        9, 3, "T");
     QWidget* win = toolkitFormWidget("DRAGFORM");
     GN_SETCAPTUREEX(GN_HANDLE("DragForm"));
     events.clear();
@@ -201,8 +219,10 @@ TEST_F(Services, FormLevelMouseEventsWhileTheFormHoldsTheCapture) {
     GN_RELEASECAPTURE();
 }
 
-TEST_F(Services, PointerPositionRelativeToAFormOrControl) {
-    makeForm("VANTOR", [] { GN_CANVAS(370, 2, 1, 10, 5, "", "S"); }, 40, 20);
+TEST_F(Services, PointerPositionRelativeToAFormOrControl)
+{
+    makeForm(
+        "VANTOR", [] { GN_CANVAS(370, 2, 1, 10, 5, "", "S"); }, 40, 20);
     QWidget* client = toolkitControlWidget("VANTOR", 0);
     QCursor::setPos(client->mapToGlobal(QPoint(50, 40)));
     int x = -1, y = -1;
@@ -210,17 +230,21 @@ TEST_F(Services, PointerPositionRelativeToAFormOrControl) {
     EXPECT_EQ(x, 50);
     EXPECT_EQ(y, 40);
     ASSERT_EQ(GN_GETMOUSEPOS("vantor", 370, x, y), 1);
-    EXPECT_EQ(x, 50 - 16 - 2);  // a bordered canvas counts from its pixels
+    EXPECT_EQ(x, 50 - 16 - 2); // a bordered canvas counts from its pixels
     EXPECT_EQ(y, 40 - 16 - 2);
     EXPECT_EQ(GN_GETMOUSEPOS("NOFORM", 0, x, y), 0);
     EXPECT_EQ(x, 0);
 }
 
-TEST_F(Services, LayeredFormTakesItsLevelAndKeyColour) {
-    makeForm("DRAGFORM", [] {
-        GN_COLOR(15, 7);
-        GN_CANVAS(100, 0, 0, 9, 3, "", "{DIB}{24}");
-    }, 9, 3, "T");
+TEST_F(Services, LayeredFormTakesItsLevelAndKeyColour)
+{
+    makeForm(
+        "DRAGFORM",
+        [] {
+            GN_COLOR(15, 7);
+            GN_CANVAS(100, 0, 0, 9, 3, "", "{DIB}{24}");
+        },
+        9, 3, "T");
     GN_SETFORMATTREX("DragForm", 0x00C0C0C0, 80, "AT");
     EXPECT_DOUBLE_EQ(toolkitFormWidget("DRAGFORM")->windowOpacity(), 0.8);
     GN_STARTDRAW("DRAGFORM", 100, 0, 0, "");
@@ -229,10 +253,11 @@ TEST_F(Services, LayeredFormTakesItsLevelAndKeyColour) {
     GN_ENDDRAW();
     const QRegion mask = toolkitFormWidget("DRAGFORM")->mask();
     EXPECT_TRUE(mask.contains(QPoint(1, 1)));
-    EXPECT_FALSE(mask.contains(QPoint(10, 10)));  // colour 7 is the key colour
+    EXPECT_FALSE(mask.contains(QPoint(10, 10))); // colour 7 is the key colour
 }
 
-TEST_F(Services, PicturesComeFromTheResourcesByAnyCaseOfTheirName) {
+TEST_F(Services, PicturesComeFromTheResourcesByAnyCaseOfTheirName)
+{
     vantor::initResources();
     const std::intptr_t a = GN_LOADPICTURE("$VANTOR5");
     const std::intptr_t b = GN_LOADPICTURE("$vantor5");
@@ -241,7 +266,8 @@ TEST_F(Services, PicturesComeFromTheResourcesByAnyCaseOfTheirName) {
     EXPECT_NE(GN_LOADICON("$program"), 0);
     EXPECT_EQ(GN_LOADPICTURE("$NOTHING"), 0);
     EXPECT_EQ(GN_LOADPICTURE(""), 0);
-    makeForm("VANTOR", [] { GN_PICTURE(820, 0, 0, 116.75, 9.875, "$VANTOR5", ""); }, 120, 12);
+    makeForm(
+        "VANTOR", [] { GN_PICTURE(820, 0, 0, 116.75, 9.875, "$VANTOR5", ""); }, 120, 12);
     GN_SETFORMICON("VANTOR", GN_LOADICON("$program"));
     EXPECT_FALSE(toolkitFormWidget("VANTOR")->windowIcon().isNull());
     const QImage img = toolkitControlWidget("VANTOR", 820)->grab().toImage();
@@ -250,7 +276,8 @@ TEST_F(Services, PicturesComeFromTheResourcesByAnyCaseOfTheirName) {
     EXPECT_EQ(img.pixel(100, 50) & 0xFFFFFF, src.pixel(100, 50) & 0xFFFFFF);
 }
 
-TEST_F(Services, FontsAreDefinedFreedAndUsedByControls) {
+TEST_F(Services, FontsAreDefinedFreedAndUsedByControls)
+{
     GN_DEFFONT(6, "Tahoma", 18, "L+V");
     GN_DEFFONT(7, "Arial", 12, "BV");
     makeForm("VANTOR", [] {
@@ -269,4 +296,4 @@ TEST_F(Services, FontsAreDefinedFreedAndUsedByControls) {
     GN_FREEFONT(7);
 }
 
-}  // namespace
+} // namespace

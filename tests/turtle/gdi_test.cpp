@@ -9,9 +9,10 @@ using namespace vantor::test;
 namespace {
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
-}  // namespace
+} // namespace
 
-TEST(Gdi, BoxesExcludeRightAndBottomAndLinesTheirEndPoint) {
+TEST(Gdi, BoxesExcludeRightAndBottomAndLinesTheirEndPoint)
+{
     Canvas c(20, 20);
     HGDIOBJ brush = SelectObject(c.dc(), GetStockObject(NULL_BRUSH));
     Rectangle(c.dc(), 2, 3, 7, 9);
@@ -19,7 +20,7 @@ TEST(Gdi, BoxesExcludeRightAndBottomAndLinesTheirEndPoint) {
     EXPECT_EQ(c.at(6, 8), kBlack);
     EXPECT_EQ(c.at(7, 8), kWhite);
     EXPECT_EQ(c.at(6, 9), kWhite);
-    EXPECT_EQ(c.at(4, 5), kWhite);  // null brush: hollow
+    EXPECT_EQ(c.at(4, 5), kWhite); // null brush: hollow
     EXPECT_EQ(c.count(kBlack), 2 * 5 + 2 * 4);
     SelectObject(c.dc(), brush);
     c.clear(kWhite);
@@ -31,11 +32,12 @@ TEST(Gdi, BoxesExcludeRightAndBottomAndLinesTheirEndPoint) {
     GetCurrentPositionEx(c.dc(), &p);
     EXPECT_EQ(p.x, 10);
     LineTo(c.dc(), 10, 10);
-    EXPECT_EQ(c.at(10, 0), kBlack);  // the next line starts there
+    EXPECT_EQ(c.at(10, 0), kBlack); // the next line starts there
     EXPECT_EQ(c.at(10, 10), kWhite);
 }
 
-TEST(Gdi, RasterOperationsTouchEachPixelOnce) {
+TEST(Gdi, RasterOperationsTouchEachPixelOnce)
+{
     Canvas c(10, 10, RGB(0x12, 0x34, 0x56));
     HPEN pen = CreatePen(PS_SOLID, 3, RGB(0xFF, 0, 0xFF));
     HGDIOBJ old = SelectObject(c.dc(), pen);
@@ -45,7 +47,7 @@ TEST(Gdi, RasterOperationsTouchEachPixelOnce) {
     EXPECT_EQ(c.at(4, 5), RGB(0x12 ^ 0xFF, 0x34, 0x56 ^ 0xFF));
     MoveToEx(c.dc(), 1, 5, nullptr);
     LineTo(c.dc(), 8, 5);
-    EXPECT_EQ(c.count(RGB(0x12, 0x34, 0x56)), 100);  // XOR twice restores everything
+    EXPECT_EQ(c.count(RGB(0x12, 0x34, 0x56)), 100); // XOR twice restores everything
     SetROP2(c.dc(), R2_NOT);
     Rectangle(c.dc(), 0, 0, 10, 10);
     EXPECT_EQ(c.count(RGB(0xED, 0xCB, 0xA9)), 100);
@@ -53,30 +55,33 @@ TEST(Gdi, RasterOperationsTouchEachPixelOnce) {
     DeleteObject(pen);
 }
 
-TEST(Gdi, ArcsRunCounterClockwiseFromStartToEnd) {
+TEST(Gdi, ArcsRunCounterClockwiseFromStartToEnd)
+{
     Canvas c(40, 40);
-    Arc(c.dc(), 0, 0, 40, 40, 40, 20, 0, 20);  // right to left through the top
+    Arc(c.dc(), 0, 0, 40, 40, 40, 20, 0, 20); // right to left through the top
     EXPECT_EQ(c.at(20, 0), kBlack);
     EXPECT_EQ(c.at(20, 39), kWhite);
     c.clear(kWhite);
-    Arc(c.dc(), 0, 0, 40, 40, 0, 20, 40, 20);  // left to right through the bottom
+    Arc(c.dc(), 0, 0, 40, 40, 0, 20, 40, 20); // left to right through the bottom
     EXPECT_EQ(c.at(20, 39), kBlack);
     EXPECT_EQ(c.at(20, 0), kWhite);
 }
 
-TEST(Gdi, HatchBrushesAndBackgroundModes) {
+TEST(Gdi, HatchBrushesAndBackgroundModes)
+{
     Canvas c(16, 16, RGB(1, 2, 3));
     HBRUSH hatch = CreateHatchBrush(HS_HORIZONTAL, RGB(255, 0, 0));
     HGDIOBJ old = SelectObject(c.dc(), hatch);
     SetBkColor(c.dc(), RGB(0, 0, 255));
     PatBlt(c.dc(), 0, 0, 16, 16, PATCOPY);
-    EXPECT_EQ(c.count(RGB(255, 0, 0)), 32);  // two rows of the 8 x 8 pattern
+    EXPECT_EQ(c.count(RGB(255, 0, 0)), 32); // two rows of the 8 x 8 pattern
     EXPECT_EQ(c.count(RGB(0, 0, 255)), 224);
     SelectObject(c.dc(), old);
     DeleteObject(hatch);
 }
 
-TEST(Gdi, BlockTransfersClipAgainstBothBitmaps) {
+TEST(Gdi, BlockTransfersClipAgainstBothBitmaps)
+{
     Canvas src(10, 10, RGB(9, 9, 9));
     Canvas dst(10, 10);
     EXPECT_TRUE(BitBlt(dst.dc(), 5, 5, 100, 100, src.dc(), 0, 0, SRCCOPY));
@@ -86,7 +91,8 @@ TEST(Gdi, BlockTransfersClipAgainstBothBitmaps) {
     EXPECT_EQ(dst.at(2, 0), kWhite);
 }
 
-TEST(Gdi, FontsMeasureLargerWhenTheyGrow) {
+TEST(Gdi, FontsMeasureLargerWhenTheyGrow)
+{
     Canvas c(10, 10);
     SIZE small, large;
     HFONT a = CreateFontA(-10, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 1, 0, "Arial");
@@ -113,19 +119,20 @@ TEST(Gdi, FontsMeasureLargerWhenTheyGrow) {
     DeleteObject(b);
 }
 
-TEST(Gdi, ObjectsInUseStayAndStaleHandlesFindNothing) {
+TEST(Gdi, ObjectsInUseStayAndStaleHandlesFindNothing)
+{
     Canvas c(4, 4);
     HPEN pen = CreatePen(PS_DASH, 1, 0);
     HGDIOBJ old = SelectObject(c.dc(), pen);
-    EXPECT_FALSE(DeleteObject(pen));  // selected
+    EXPECT_FALSE(DeleteObject(pen)); // selected
     SelectObject(c.dc(), old);
     EXPECT_TRUE(DeleteObject(pen));
     EXPECT_FALSE(IsGdiObject(pen));
-    HPEN other = CreatePen(PS_SOLID, 1, 0);  // may reuse the slot, never the handle
+    HPEN other = CreatePen(PS_SOLID, 1, 0); // may reuse the slot, never the handle
     EXPECT_NE(other, pen);
     EXPECT_EQ(SelectObject(c.dc(), pen), 0u);
     EXPECT_TRUE(DeleteObject(other));
-    EXPECT_TRUE(DeleteObject(GetStockObject(WHITE_BRUSH)));  // stock: stays
+    EXPECT_TRUE(DeleteObject(GetStockObject(WHITE_BRUSH))); // stock: stays
     EXPECT_TRUE(IsGdiObject(GetStockObject(WHITE_BRUSH)));
     EXPECT_EQ(CreatePen(9, 1, 0), 0u);
     EXPECT_EQ(GetPixel(c.dc(), 4, 0), CLR_INVALID);

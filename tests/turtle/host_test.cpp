@@ -16,23 +16,28 @@
 namespace {
 
 std::function<void(const std::string&)> g_design;
-void noEvents(const std::string&, int, int, std::intptr_t, int&) {}
-void design(const std::string& form) {
-    if (g_design) g_design(form);
+void noEvents(const std::string&, int, int, std::intptr_t, int&)
+{ }
+void design(const std::string& form)
+{
+    if (g_design)
+        g_design(form);
 }
 
 class TurtleHost : public ::testing::Test {
 protected:
     void SetUp() override { GN_SETROUTINES(noEvents, design); }
-    void TearDown() override {
+    void TearDown() override
+    {
         GN_UNLOADFORM("FINDVANTOR");
         g_design = nullptr;
     }
 };
 
-}  // namespace
+} // namespace
 
-TEST_F(TurtleHost, FormBackgroundShowsTheGreyGradient) {
+TEST_F(TurtleHost, FormBackgroundShowsTheGreyGradient)
+{
     g_design = [](const std::string&) {
         GN_TURTLEPICTURE(105, 0, 0, 41, 12, "V1;U1;G20,30,3;", "");
         GN_LABEL(100, 0.25, 1.375, 27.5, 1.3125, "Searching for Vantor", "");
@@ -45,11 +50,12 @@ TEST_F(TurtleHost, FormBackgroundShowsTheGreyGradient) {
     QImage image = picture->picture();
     ASSERT_EQ(image.size(), picture->size());
     ASSERT_GT(image.height(), 1);
-    EXPECT_EQ(image.pixel(0, image.height() - 1) & 0xFFFFFF, 0x9C9C9Cu);  // entry 20
-    EXPECT_EQ(image.pixel(image.width() - 1, 0) & 0xFFFFFF, 0xEEEEEEu);   // entry 30
+    EXPECT_EQ(image.pixel(0, image.height() - 1) & 0xFFFFFF, 0x9C9C9Cu); // entry 20
+    EXPECT_EQ(image.pixel(image.width() - 1, 0) & 0xFFFFFF, 0xEEEEEEu);  // entry 30
     // The grab of the widget shows the same picture.
     QImage shown = picture->grab().toImage();
-    if (const char* shot = std::getenv("VANTOR_TURTLE_SHOT")) toolkitFormWidget("FINDVANTOR")->grab().save(shot);
+    if (const char* shot = std::getenv("VANTOR_TURTLE_SHOT"))
+        toolkitFormWidget("FINDVANTOR")->grab().save(shot);
     EXPECT_EQ(shown.pixel(5, shown.height() - 1) & 0xFFFFFF, 0x9C9C9Cu);
     // The label made afterwards stays above the picture.
     QWidget* label = toolkitControlWidget("FINDVANTOR", 100);
@@ -58,7 +64,8 @@ TEST_F(TurtleHost, FormBackgroundShowsTheGreyGradient) {
     EXPECT_EQ(client->childAt(label->geometry().center()), label);
 }
 
-TEST_F(TurtleHost, ClicksResizesAndRejectedTexts) {
+TEST_F(TurtleHost, ClicksResizesAndRejectedTexts)
+{
     g_design = [](const std::string&) { GN_TURTLEPICTURE(105, 0, 0, 41, 12, "V1;U1;G20,30,3;", ""); };
     ASSERT_NE(GN_FORM("FINDVANTOR", "", "Searching", 0, 0, 42, 13, ""), 0);
     auto* picture = dynamic_cast<TurtlePicture*>(toolkitControlWidget("FINDVANTOR", 105));
@@ -76,7 +83,7 @@ TEST_F(TurtleHost, ClicksResizesAndRejectedTexts) {
     EXPECT_EQ(image.pixel(100, 50) & 0xFFFFFF, 0xFFFFFFu);
     picture->setCommands("Q");
     EXPECT_EQ(picture->lastNotification(), 9999);
-    EXPECT_EQ(picture->picture().pixel(3, 3) & 0xFFFFFF, 0x0000FFu);  // what was drawn stays
+    EXPECT_EQ(picture->picture().pixel(3, 3) & 0xFFFFFF, 0x0000FFu); // what was drawn stays
     // Text set through the toolkit reaches the control as well.
     GN_SETTEXT("FINDVANTOR", 105, "F1;");
     EXPECT_EQ(picture->picture().pixel(3, 3) & 0xFFFFFF, 0xFFFF00u);

@@ -19,47 +19,56 @@ using namespace vantor::win;
 
 namespace {
 
-void* library() {
+void* library()
+{
     static void* handle = dlopen(TURTLEGFX_PATH, RTLD_NOW | RTLD_LOCAL);
     return handle;
 }
 
-TurtleHostApi& api() {
+TurtleHostApi& api()
+{
     static TurtleHostApi a;
     static bool filled = false;
     if (!filled) {
         auto libMain = reinterpret_cast<LibMainFn>(dlsym(library(), "LIBMAIN"));
-        if (libMain && libMain(0, DLL_PROCESS_ATTACH, &a) == 1) filled = true;
+        if (libMain && libMain(0, DLL_PROCESS_ATTACH, &a) == 1)
+            filled = true;
     }
     return a;
 }
 
 std::vector<int> g_codes;
-LRESULT hostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_COMMAND) g_codes.push_back(HIWORD(wParam));
+LRESULT hostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_COMMAND)
+        g_codes.push_back(HIWORD(wParam));
     return api().defWindowProcA(hwnd, msg, wParam, lParam);
 }
 
-int run(const std::string& args) {
+int run(const std::string& args)
+{
     std::string cmd = std::string("'") + TURTLE_RENDER_PATH + "' " + args + " 2>/dev/null";
     int status = std::system(cmd.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::string readFile(const std::string& path) {
+std::string readFile(const std::string& path)
+{
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-}  // namespace
+} // namespace
 
-TEST(TurtleLibrary, ExportsExactlyItsThreeEntryPoints) {
+TEST(TurtleLibrary, ExportsExactlyItsThreeEntryPoints)
+{
     ASSERT_NE(library(), nullptr) << dlerror();
     EXPECT_NE(dlsym(library(), "LIBMAIN"), nullptr);
     EXPECT_NE(dlsym(library(), "CONTROLCLASSWNDPROC"), nullptr);
     EXPECT_NE(dlsym(library(), "RENDERTURTLE"), nullptr);
     // Nothing else is reachable, our own calls included.
-    if (std::system("command -v nm >/dev/null 2>&1") != 0) GTEST_SKIP() << "nm is not installed";
+    if (std::system("command -v nm >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "nm is not installed";
     FILE* p = popen(("nm -D --defined-only '" + std::string(TURTLEGFX_PATH) + "'").c_str(), "r");
     ASSERT_NE(p, nullptr);
     std::vector<std::string> names;
@@ -72,12 +81,14 @@ TEST(TurtleLibrary, ExportsExactlyItsThreeEntryPoints) {
     pclose(p);
     std::vector<std::string> exported;
     for (auto& n : names)
-        if (n.rfind("_", 0) != 0 && n != "") exported.push_back(n);  // leave out tool-chain symbols
+        if (n.rfind("_", 0) != 0 && n != "")
+            exported.push_back(n); // leave out tool-chain symbols
     std::sort(exported.begin(), exported.end());
     EXPECT_EQ(exported, (std::vector<std::string>{"CONTROLCLASSWNDPROC", "LIBMAIN", "RENDERTURTLE"}));
 }
 
-TEST(TurtleLibrary, HostMakesAControlOfTheRegisteredClass) {
+TEST(TurtleLibrary, HostMakesAControlOfTheRegisteredClass)
+{
     TurtleHostApi& a = api();
     ASSERT_NE(a.createWindowExA, nullptr);
     WNDCLASSA wc;
@@ -85,8 +96,8 @@ TEST(TurtleLibrary, HostMakesAControlOfTheRegisteredClass) {
     wc.lpszClassName = "LIBRARY_TEST_HOST";
     ASSERT_NE(a.registerClassA(&wc), 0);
     HWND host = a.createWindowExA(0, "LIBRARY_TEST_HOST", "", 0, 0, 0, 300, 200, 0, 0, 0, nullptr);
-    HWND t = a.createWindowExA(0, "GANTRY40_TURTLE_32", "V1;U1;G20,30,3;", WS_CHILD | WS_VISIBLE, 0, 0,
-                               300, 200, host, HMENU(350), a.getModuleHandleA(nullptr), nullptr);
+    HWND t = a.createWindowExA(0, "GANTRY40_TURTLE_32", "V1;U1;G20,30,3;", WS_CHILD | WS_VISIBLE, 0, 0, 300, 200, host,
+                               HMENU(350), a.getModuleHandleA(nullptr), nullptr);
     ASSERT_TRUE(a.isWindow(t));
     a.updateWindow(t);
     int w = 0, h = 0;
@@ -94,8 +105,8 @@ TEST(TurtleLibrary, HostMakesAControlOfTheRegisteredClass) {
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(w, 300);
     EXPECT_EQ(h, 200);
-    EXPECT_EQ(s[199 * 300 + 5] & 0xFFFFFF, 0x9C9C9Cu);  // 156 grey at the bottom
-    EXPECT_EQ(s[0] & 0xFFFFFF, 0xEEEEEEu);              // 238 at the top
+    EXPECT_EQ(s[199 * 300 + 5] & 0xFFFFFF, 0x9C9C9Cu); // 156 grey at the bottom
+    EXPECT_EQ(s[0] & 0xFFFFFF, 0xEEEEEEu);             // 238 at the top
     // The exported window procedure is the class's own.
     auto proc = reinterpret_cast<ControlWndProcFn>(dlsym(library(), "CONTROLCLASSWNDPROC"));
     a.sendMessageA(t, WM_LBUTTONDOWN, 0, MAKELPARAM(149, 10));
@@ -107,7 +118,8 @@ TEST(TurtleLibrary, HostMakesAControlOfTheRegisteredClass) {
     EXPECT_FALSE(a.isWindow(t));
 }
 
-TEST(TurtleLibrary, RenderTurtleDrawsIntoAnyDeviceContext) {
+TEST(TurtleLibrary, RenderTurtleDrawsIntoAnyDeviceContext)
+{
     TurtleHostApi& a = api();
     ASSERT_NE(a.createCompatibleDC, nullptr);
     auto render = reinterpret_cast<RenderTurtleFn>(dlsym(library(), "RENDERTURTLE"));
@@ -119,7 +131,7 @@ TEST(TurtleLibrary, RenderTurtleDrawsIntoAnyDeviceContext) {
     BSTR text = a.sysAllocStringByteLen(bytes, sizeof bytes - 1);
     LONG flag = -1;
     render(text, dc, 0, 0, 39, 29, &flag);
-    EXPECT_EQ(flag, 1);  // the zero byte is no command
+    EXPECT_EQ(flag, 1); // the zero byte is no command
     int w, h;
     uint32_t* bits = a.bitmapBits(bmp, &w, &h);
     EXPECT_EQ(bits[0] & 0xFFFFFF, 0xFFFFFFu);
@@ -129,14 +141,15 @@ TEST(TurtleLibrary, RenderTurtleDrawsIntoAnyDeviceContext) {
     EXPECT_EQ(flag, 0);
     EXPECT_EQ(bits[16 * 40 + 15] & 0xFFFFFF, 0x00FF00u);
     a.sysFreeString(text);
-    render(nullptr, dc, 0, 0, 39, 29, &flag);  // no text: nothing to do
+    render(nullptr, dc, 0, 0, 39, 29, &flag); // no text: nothing to do
     EXPECT_EQ(flag, 0);
     a.selectObject(dc, old);
     a.deleteObject(bmp);
     a.deleteDC(dc);
 }
 
-TEST(TurtleRenderTool, WritesEachFormatAndReportsByExitCode) {
+TEST(TurtleRenderTool, WritesEachFormatAndReportsByExitCode)
+{
     std::string dir = ::testing::TempDir();
     EXPECT_EQ(run("'p3;d10,10;' '" + dir + "t.ppm'"), 0);
     std::string ppm = readFile(dir + "t.ppm");

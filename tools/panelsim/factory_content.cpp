@@ -80,7 +80,7 @@ struct Pic {
                 const double px = x + 0.5, py = y + 0.5;
                 const double d1 = side(px, py, ax, ay, bx, by), d2 = side(px, py, bx, by, cx, cy),
                              d3 = side(px, py, cx, cy, ax, ay);
-                const bool neg = d1 < 0 || d2 < 0 || d3 < 0, pos = d1 > 0 || d2 > 0 || d3 > 0;
+                const bool neg = d1 < 0 || d2 < 0 || d3<0, pos = d1> 0 || d2 > 0 || d3 > 0;
                 if (!(neg && pos))
                     set(x, y);
             }
@@ -99,62 +99,224 @@ IconBitmap drawRomIcon(int n)
 {
     Pic p;
     switch (n) {
-    case 0: p.tri(11, 3, 11, 21, 27, 12); break;                          // play
-    case 1: p.box(10, 4, 25, 19); break;                                  // stop
-    case 2: p.box(10, 4, 15, 19); p.box(20, 4, 25, 19); break;            // pause
-    case 3: p.disc(17.5, 11.5, 8); break;                                 // record
-    case 4: p.tri(18, 4, 18, 20, 6, 12); p.tri(30, 4, 30, 20, 18, 12); break;   // rewind
-    case 5: p.tri(6, 4, 6, 20, 18, 12); p.tri(18, 4, 18, 20, 30, 12); break;    // fast forward
-    case 6: p.box(5, 4, 7, 20); p.tri(19, 4, 19, 20, 8, 12); p.tri(30, 4, 30, 20, 19, 12); break; // previous
-    case 7: p.tri(6, 4, 6, 20, 17, 12); p.tri(17, 4, 17, 20, 28, 12); p.box(29, 4, 31, 20); break; // next
-    case 8: p.tri(8, 14, 28, 14, 18, 3); p.box(8, 17, 27, 20); break;    // eject
-    case 9: p.ring(18, 12, 9, 2.2); p.disc(26, 6, 3.5, false); p.tri(22, 2, 31, 4, 26, 10); break; // loop
-    case 10: p.tri(18, 2, 7, 13, 29, 13); p.box(14, 13, 21, 21); break;   // arrow up
-    case 11: p.tri(18, 22, 7, 11, 29, 11); p.box(14, 2, 21, 11); break;   // arrow down
-    case 12: p.tri(4, 12, 16, 2, 16, 22); p.box(16, 8, 31, 15); break;    // arrow left
-    case 13: p.tri(32, 12, 20, 2, 20, 22); p.box(4, 8, 20, 15); break;    // arrow right
-    case 14: p.ring(19, 12, 7, 1.6); p.ring(19, 12, 11.5, 1.6);           // speaker
-        for (int y = 0; y < kIconHeight; ++y) for (int x = 0; x <= 21; ++x) p.clear(x, y);
-        p.box(6, 8, 11, 15); p.tri(11, 8, 20, 2, 20, 21); break;
-    case 15: p.box(4, 8, 9, 15); p.tri(9, 8, 18, 2, 18, 21); p.line(22, 7, 31, 16, 2); p.line(22, 16, 31, 7, 2); break; // mute
-    case 16: p.disc(12, 18, 4); p.box(15, 3, 16, 18); p.line(16, 3, 24, 7, 2); p.line(16, 6, 24, 10, 2); break; // note
-    case 17: p.disc(18, 9, 6.5); p.box(12, 9, 24, 17); p.box(8, 17, 28, 18); p.disc(18, 21, 2); break; // bell
-    case 18: p.ring(18, 12, 10, 2); p.line(18, 12, 18, 5, 2); p.line(18, 12, 23, 15, 2); break; // clock
-    case 19: p.line(7, 12, 14, 19, 3); p.line(14, 19, 28, 4, 3); break;   // check
-    case 20: p.line(9, 4, 26, 19, 3); p.line(9, 19, 26, 4, 3); break;     // cross
-    case 21: p.box(16, 3, 20, 20); p.box(8, 10, 28, 13); break;           // plus
-    case 22: p.box(8, 10, 28, 13); break;                                 // minus
-    case 23: p.tri(18, 1, 13, 16, 23, 16); p.tri(6, 8, 30, 8, 18, 17); p.tri(13, 14, 9, 22, 18, 16); p.tri(23, 14, 27, 22, 18, 16); break; // star
-    case 24: p.disc(13, 8, 5.5); p.disc(23, 8, 5.5); p.tri(7.6, 10, 28.4, 10, 18, 21); break; // heart
-    case 25: // house with a door
+    case 0: p.tri(11, 3, 11, 21, 27, 12); break; // play
+    case 1: p.box(10, 4, 25, 19); break;         // stop
+    case 2:
+        p.box(10, 4, 15, 19);
+        p.box(20, 4, 25, 19);
+        break;                            // pause
+    case 3: p.disc(17.5, 11.5, 8); break; // record
+    case 4:
+        p.tri(18, 4, 18, 20, 6, 12);
+        p.tri(30, 4, 30, 20, 18, 12);
+        break; // rewind
+    case 5:
+        p.tri(6, 4, 6, 20, 18, 12);
+        p.tri(18, 4, 18, 20, 30, 12);
+        break; // fast forward
+    case 6:
+        p.box(5, 4, 7, 20);
+        p.tri(19, 4, 19, 20, 8, 12);
+        p.tri(30, 4, 30, 20, 19, 12);
+        break; // previous
+    case 7:
+        p.tri(6, 4, 6, 20, 17, 12);
+        p.tri(17, 4, 17, 20, 28, 12);
+        p.box(29, 4, 31, 20);
+        break; // next
+    case 8:
+        p.tri(8, 14, 28, 14, 18, 3);
+        p.box(8, 17, 27, 20);
+        break; // eject
+    case 9:
+        p.ring(18, 12, 9, 2.2);
+        p.disc(26, 6, 3.5, false);
+        p.tri(22, 2, 31, 4, 26, 10);
+        break; // loop
+    case 10:
+        p.tri(18, 2, 7, 13, 29, 13);
+        p.box(14, 13, 21, 21);
+        break; // arrow up
+    case 11:
+        p.tri(18, 22, 7, 11, 29, 11);
+        p.box(14, 2, 21, 11);
+        break; // arrow down
+    case 12:
+        p.tri(4, 12, 16, 2, 16, 22);
+        p.box(16, 8, 31, 15);
+        break; // arrow left
+    case 13:
+        p.tri(32, 12, 20, 2, 20, 22);
+        p.box(4, 8, 20, 15);
+        break; // arrow right
+    case 14:
+        p.ring(19, 12, 7, 1.6);
+        p.ring(19, 12, 11.5, 1.6); // speaker
+        for (int y = 0; y < kIconHeight; ++y)
+            for (int x = 0; x <= 21; ++x)
+                p.clear(x, y);
+        p.box(6, 8, 11, 15);
+        p.tri(11, 8, 20, 2, 20, 21);
+        break;
+    case 15:
+        p.box(4, 8, 9, 15);
+        p.tri(9, 8, 18, 2, 18, 21);
+        p.line(22, 7, 31, 16, 2);
+        p.line(22, 16, 31, 7, 2);
+        break; // mute
+    case 16:
+        p.disc(12, 18, 4);
+        p.box(15, 3, 16, 18);
+        p.line(16, 3, 24, 7, 2);
+        p.line(16, 6, 24, 10, 2);
+        break; // note
+    case 17:
+        p.disc(18, 9, 6.5);
+        p.box(12, 9, 24, 17);
+        p.box(8, 17, 28, 18);
+        p.disc(18, 21, 2);
+        break; // bell
+    case 18:
+        p.ring(18, 12, 10, 2);
+        p.line(18, 12, 18, 5, 2);
+        p.line(18, 12, 23, 15, 2);
+        break; // clock
+    case 19:
+        p.line(7, 12, 14, 19, 3);
+        p.line(14, 19, 28, 4, 3);
+        break; // check
+    case 20:
+        p.line(9, 4, 26, 19, 3);
+        p.line(9, 19, 26, 4, 3);
+        break; // cross
+    case 21:
+        p.box(16, 3, 20, 20);
+        p.box(8, 10, 28, 13);
+        break;                            // plus
+    case 22: p.box(8, 10, 28, 13); break; // minus
+    case 23:
+        p.tri(18, 1, 13, 16, 23, 16);
+        p.tri(6, 8, 30, 8, 18, 17);
+        p.tri(13, 14, 9, 22, 18, 16);
+        p.tri(23, 14, 27, 22, 18, 16);
+        break; // star
+    case 24:
+        p.disc(13, 8, 5.5);
+        p.disc(23, 8, 5.5);
+        p.tri(7.6, 10, 28.4, 10, 18, 21);
+        break; // heart
+    case 25:   // house with a door
         p.tri(18, 2, 5, 12, 31, 12);
         p.box(8, 12, 27, 21);
         for (int y = 15; y <= 21; ++y)
             for (int x = 15; x <= 20; ++x)
                 p.clear(x, y);
         break;
-    case 26: p.ring(18, 9, 6, 2); p.box(10, 10, 25, 21); p.disc(18, 14, 1.5, false); p.g.at(18, 17) = 0; p.g.at(18, 16) = 0; break; // lock
-    case 27: p.frame(5, 7, 28, 17); p.frame(6, 8, 27, 16); p.box(29, 10, 31, 14); p.box(8, 10, 20, 14); break; // battery
-    case 28: p.box(6, 17, 9, 20); p.box(12, 13, 15, 20); p.box(18, 9, 21, 20); p.box(24, 4, 27, 20); break; // signal bars
-    case 29: p.box(5, 7, 30, 20); p.box(12, 4, 20, 7); p.disc(17.5, 13.5, 5, false); p.disc(17.5, 13.5, 3); break; // camera
-    case 30: p.box(6, 2, 29, 21); for (int y = 3; y < 21; y += 4) { p.box(7, y, 8, y + 1); p.box(27, y, 28, y + 1); p.g.at(7,y)=0; }
-        for (int y = 3; y < 21; y += 4) { for (int x = 7; x <= 8; ++x) { p.clear(x, y); p.clear(x, y + 1); } for (int x = 27; x <= 28; ++x) { p.clear(x, y); p.clear(x, y + 1); } }
-        p.frame(11, 4, 24, 19); break;                                   // film strip
-    case 31: p.frame(4, 3, 31, 17); p.frame(5, 4, 30, 16); p.box(15, 18, 20, 19); p.box(10, 20, 25, 21); break; // monitor
-    case 32: p.disc(18, 6, 4.5); p.disc(18, 11, 4.5); p.box(14, 6, 22, 11); // microphone
-        p.ring(18, 11, 7.5, 1.6); for (int y = 0; y <= 10; ++y) for (int x = 0; x < 36; ++x) if (x < 13 || x > 23) p.clear(x, y);
-        p.box(17, 18, 18, 20); p.box(12, 21, 23, 22); break;
-    case 33: p.ring(18, 14, 11, 2); for (int y = 14; y < 24; ++y) for (int x = 0; x < 36; ++x) p.clear(x, y);
-        p.box(6, 13, 10, 21); p.box(26, 13, 30, 21); break;              // headphones
-    case 34: p.disc(18, 9, 7); p.box(14, 15, 21, 17); p.box(15, 19, 20, 20); p.disc(18, 9, 4, false); break; // bulb
-    case 35: for (int k = 0; k < 8; ++k) { const double a = k * M_PI / 4; p.disc(18 + 8 * std::cos(a), 12 + 8 * std::sin(a), 2.5); }
-        p.disc(18, 12, 8); p.disc(18, 12, 3.5, false); break;            // gear
-    case 36: p.disc(18, 12, 5); for (int k = 0; k < 8; ++k) { const double a = k * M_PI / 4;
-            p.line(int(18 + 7.5 * std::cos(a)), int(12 + 7.5 * std::sin(a)), int(18 + 10.5 * std::cos(a)), int(12 + 10.5 * std::sin(a)), 2); } break; // sun
-    case 37: p.disc(16, 12, 9); p.disc(21, 9, 8, false); break;          // moon
-    case 38: p.ring(18, 13, 9, 2.2); p.box(15, 0, 20, 6); p.box(17, 1, 18, 12); for (int y = 0; y <= 1; ++y) for (int x = 15; x <= 20; ++x) p.clear(x, y);
-        break;                                                           // power
-    default: p.glyph('?'); break;                                        // 39: help
+    case 26:
+        p.ring(18, 9, 6, 2);
+        p.box(10, 10, 25, 21);
+        p.disc(18, 14, 1.5, false);
+        p.g.at(18, 17) = 0;
+        p.g.at(18, 16) = 0;
+        break; // lock
+    case 27:
+        p.frame(5, 7, 28, 17);
+        p.frame(6, 8, 27, 16);
+        p.box(29, 10, 31, 14);
+        p.box(8, 10, 20, 14);
+        break; // battery
+    case 28:
+        p.box(6, 17, 9, 20);
+        p.box(12, 13, 15, 20);
+        p.box(18, 9, 21, 20);
+        p.box(24, 4, 27, 20);
+        break; // signal bars
+    case 29:
+        p.box(5, 7, 30, 20);
+        p.box(12, 4, 20, 7);
+        p.disc(17.5, 13.5, 5, false);
+        p.disc(17.5, 13.5, 3);
+        break; // camera
+    case 30:
+        p.box(6, 2, 29, 21);
+        for (int y = 3; y < 21; y += 4) {
+            p.box(7, y, 8, y + 1);
+            p.box(27, y, 28, y + 1);
+            p.g.at(7, y) = 0;
+        }
+        for (int y = 3; y < 21; y += 4) {
+            for (int x = 7; x <= 8; ++x) {
+                p.clear(x, y);
+                p.clear(x, y + 1);
+            }
+            for (int x = 27; x <= 28; ++x) {
+                p.clear(x, y);
+                p.clear(x, y + 1);
+            }
+        }
+        p.frame(11, 4, 24, 19);
+        break; // film strip
+    case 31:
+        p.frame(4, 3, 31, 17);
+        p.frame(5, 4, 30, 16);
+        p.box(15, 18, 20, 19);
+        p.box(10, 20, 25, 21);
+        break; // monitor
+    case 32:
+        p.disc(18, 6, 4.5);
+        p.disc(18, 11, 4.5);
+        p.box(14, 6, 22, 11); // microphone
+        p.ring(18, 11, 7.5, 1.6);
+        for (int y = 0; y <= 10; ++y)
+            for (int x = 0; x < 36; ++x)
+                if (x < 13 || x > 23)
+                    p.clear(x, y);
+        p.box(17, 18, 18, 20);
+        p.box(12, 21, 23, 22);
+        break;
+    case 33:
+        p.ring(18, 14, 11, 2);
+        for (int y = 14; y < 24; ++y)
+            for (int x = 0; x < 36; ++x)
+                p.clear(x, y);
+        p.box(6, 13, 10, 21);
+        p.box(26, 13, 30, 21);
+        break; // headphones
+    case 34:
+        p.disc(18, 9, 7);
+        p.box(14, 15, 21, 17);
+        p.box(15, 19, 20, 20);
+        p.disc(18, 9, 4, false);
+        break; // bulb
+    case 35:
+        for (int k = 0; k < 8; ++k) {
+            const double a = k * M_PI / 4;
+            p.disc(18 + 8 * std::cos(a), 12 + 8 * std::sin(a), 2.5);
+        }
+        p.disc(18, 12, 8);
+        p.disc(18, 12, 3.5, false);
+        break; // gear
+    case 36:
+        p.disc(18, 12, 5);
+        for (int k = 0; k < 8; ++k) {
+            const double a = k * M_PI / 4;
+            p.line(int(18 + 7.5 * std::cos(a)), int(12 + 7.5 * std::sin(a)), int(18 + 10.5 * std::cos(a)),
+                   int(12 + 10.5 * std::sin(a)), 2);
+        }
+        break; // sun
+    case 37:
+        p.disc(16, 12, 9);
+        p.disc(21, 9, 8, false);
+        break; // moon
+    case 38:
+        p.ring(18, 13, 9, 2.2);
+        p.box(15, 0, 20, 6);
+        p.box(17, 1, 18, 12);
+        for (int y = 0; y <= 1; ++y)
+            for (int x = 15; x <= 20; ++x)
+                p.clear(x, y);
+        break;                    // power
+    default: p.glyph('?'); break; // 39: help
     }
     return packIcon(p.g);
 }
@@ -251,7 +413,8 @@ std::array<KeyDefinition, kDefinitionCount> factoryDefinitions()
         const SonyCommand* cmd = cmds.empty() ? nullptr : &cmds[static_cast<std::size_t>(i) % cmds.size()];
         if (bank == 0 && cmds.size() >= 10) {
             // Bank 1: the transport keys, as a tape machine's front panel.
-            static const char* wanted[10] = {"play", "stop", "rew", "fast", "rec", "eject", "standby on", "jog", "shuttle", "still"};
+            static const char* wanted[10] = {"play",  "stop",       "rew", "fast",    "rec",
+                                             "eject", "standby on", "jog", "shuttle", "still"};
             if (const SonyCommand* c = findCommand(cmds, wanted[pos]))
                 cmd = c;
         }

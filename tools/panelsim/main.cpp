@@ -27,7 +27,10 @@
 namespace {
 
 std::atomic<bool> quitFlag{false};
-void onSignal(int) { quitFlag = true; }
+void onSignal(int)
+{
+    quitFlag = true;
+}
 
 void usage()
 {

@@ -39,8 +39,14 @@ std::string hex(const Bytes& b, std::size_t max = 16)
     return s;
 }
 
-std::string kdlPath(const std::string& dir) { return dir + "/panel.kdl"; }
-std::string riconPath(const std::string& dir) { return dir + "/panel.RIcon"; }
+std::string kdlPath(const std::string& dir)
+{
+    return dir + "/panel.kdl";
+}
+std::string riconPath(const std::string& dir)
+{
+    return dir + "/panel.RIcon";
+}
 
 Bytes iconDataMessage(int number, const IconBitmap& bitmap)
 {
@@ -120,7 +126,7 @@ bool PanelSim::start(std::string* error)
     }
     fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
     if (!opt_.linkPath.empty()) {
-        struct stat st{};
+        struct stat st { };
         if (lstat(opt_.linkPath.c_str(), &st) == 0) {
             if (!S_ISLNK(st.st_mode)) {
                 errno = EEXIST;
@@ -155,7 +161,7 @@ void PanelSim::stop()
     if (!opt_.stateDir.empty())
         saveState();
     if (!opt_.linkPath.empty()) {
-        struct stat st{};
+        struct stat st { };
         char target[256] = {};
         if (lstat(opt_.linkPath.c_str(), &st) == 0 && S_ISLNK(st.st_mode) &&
             readlink(opt_.linkPath.c_str(), target, sizeof target - 1) > 0 && slavePath_ == target)
@@ -182,7 +188,8 @@ void PanelSim::run()
             }
         }
         pollfd p{master_, static_cast<short>(holdInput_.load() ? 0 : POLLIN), 0};
-        timespec ts{static_cast<time_t>(waitUs / 1e6), static_cast<long>(static_cast<long long>(waitUs * 1000) % 1000000000LL)};
+        timespec ts{static_cast<time_t>(waitUs / 1e6),
+                    static_cast<long>(static_cast<long long>(waitUs * 1000) % 1000000000LL)};
         const int rc = ppoll(&p, 1, &ts, nullptr);
         if (rc > 0 && (p.revents & POLLIN)) {
             const ssize_t n = ::read(master_, buf, sizeof buf);
@@ -296,7 +303,8 @@ void PanelSim::handleMessage(const Bytes& msg, double doneUs)
             ++requestsTaken_;
             const int index = definitionIndex(msg[5], msg[4]);
             if (index < kDefinitionCount)
-                answer.assign(defs_[static_cast<std::size_t>(index)].bytes.begin(), defs_[static_cast<std::size_t>(index)].bytes.end());
+                answer.assign(defs_[static_cast<std::size_t>(index)].bytes.begin(),
+                              defs_[static_cast<std::size_t>(index)].bytes.end());
         } else if (msg[3] == 0x7F && msg.size() == 7) {
             ++requestsTaken_;
             const int set = msg[4], idx = msg[5];
@@ -342,10 +350,8 @@ void PanelSim::queueAnswer(Bytes bytes, double notBeforeUs, bool isAnswer)
         return;
     if (isAnswer) {
         switch (opt_.fault) {
-        case Fault::None:
-            break;
-        case Fault::Silent:
-            return;
+        case Fault::None: break;
+        case Fault::Silent: return;
         case Fault::Short:
             bytes.resize(std::min(bytes.size(), static_cast<std::size_t>(std::max(0, opt_.faultCount))));
             break;
@@ -581,9 +587,9 @@ std::string PanelSim::command(const std::string& line)
         std::string name;
         int n = 0;
         in >> name >> n;
-        static const std::pair<const char*, Fault> names[] = {{"none", Fault::None}, {"silent", Fault::Silent},
-            {"short", Fault::Short}, {"garbage", Fault::Garbage}, {"stall-after", Fault::StallAfter},
-            {"hangup-after", Fault::HangupAfter}};
+        static const std::pair<const char*, Fault> names[] = {
+            {"none", Fault::None},       {"silent", Fault::Silent},          {"short", Fault::Short},
+            {"garbage", Fault::Garbage}, {"stall-after", Fault::StallAfter}, {"hangup-after", Fault::HangupAfter}};
         for (const auto& [text, f] : names)
             if (name == text) {
                 setFault(f, n);

@@ -32,18 +32,21 @@ enum class Fault {
 };
 
 struct SimOptions {
-    bool fast = false;        // no wire pacing
-    std::string linkPath;     // a symbolic link to the pty's device, made at start
-    std::string stateDir;     // load at start, save after every store
+    bool fast = false;    // no wire pacing
+    std::string linkPath; // a symbolic link to the pty's device, made at start
+    std::string stateDir; // load at start, save after every store
     Fault fault = Fault::None;
     int faultCount = 0;
-    int baud = 38400;         // wire pacing: 1 start + 8 data + parity + 1 stop bits
+    int baud = 38400;                            // wire pacing: 1 start + 8 data + parity + 1 stop bits
     std::function<void(const std::string&)> log; // one line per message in or out
 };
 
 // Bits per byte on the line and the time a byte takes.
 inline constexpr int kBitsPerByte = 11;
-inline double byteMicros(int baud) { return 1e6 * kBitsPerByte / baud; }
+inline double byteMicros(int baud)
+{
+    return 1e6 * kBitsPerByte / baud;
+}
 
 class PanelSim {
 public:

@@ -18,51 +18,67 @@ using namespace vantor::win;
 
 namespace {
 
-int usage(const char* message) {
-    std::fprintf(stderr, "turtle-render: %s\n"
-                         "usage: turtle-render [--size WxH] [--background RRGGBB] TEXT OUT.png|.ppm|.bmp\n",
+int usage(const char* message)
+{
+    std::fprintf(stderr,
+                 "turtle-render: %s\n"
+                 "usage: turtle-render [--size WxH] [--background RRGGBB] TEXT OUT.png|.ppm|.bmp\n",
                  message);
     return 2;
 }
 
-bool parseSize(const std::string& s, int& w, int& h) {
+bool parseSize(const std::string& s, int& w, int& h)
+{
     size_t x = s.find_first_of("xX");
-    if (x == std::string::npos || x == 0 || x + 1 >= s.size()) return false;
+    if (x == std::string::npos || x == 0 || x + 1 >= s.size())
+        return false;
     char* end = nullptr;
     long a = std::strtol(s.c_str(), &end, 10);
-    if (end != s.c_str() + x) return false;
+    if (end != s.c_str() + x)
+        return false;
     long b = std::strtol(s.c_str() + x + 1, &end, 10);
-    if (*end) return false;
-    if (a < 1 || b < 1 || a > 16384 || b > 16384) return false;
+    if (*end)
+        return false;
+    if (a < 1 || b < 1 || a > 16384 || b > 16384)
+        return false;
     w = int(a);
     h = int(b);
     return true;
 }
 
-bool parseColour(const std::string& s, COLORREF& c) {
-    if (s.size() != 6 || s.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) return false;
+bool parseColour(const std::string& s, COLORREF& c)
+{
+    if (s.size() != 6 || s.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+        return false;
     unsigned long v = std::strtoul(s.c_str(), nullptr, 16);
     c = RGB(int((v >> 16) & 0xFF), int((v >> 8) & 0xFF), int(v & 0xFF));
     return true;
 }
 
-const char* formatFor(const std::string& path) {
+const char* formatFor(const std::string& path)
+{
     auto ends = [&path](const char* ext) {
         size_t n = std::strlen(ext);
-        if (path.size() <= n) return false;
+        if (path.size() <= n)
+            return false;
         std::string tail = path.substr(path.size() - n);
-        for (char& ch : tail) ch = char(std::tolower(static_cast<unsigned char>(ch)));
+        for (char& ch : tail)
+            ch = char(std::tolower(static_cast<unsigned char>(ch)));
         return tail == ext;
     };
-    if (ends(".png")) return "PNG";
-    if (ends(".ppm")) return "PPM";
-    if (ends(".bmp")) return "BMP";
+    if (ends(".png"))
+        return "PNG";
+    if (ends(".ppm"))
+        return "PPM";
+    if (ends(".bmp"))
+        return "BMP";
     return nullptr;
 }
 
-}  // namespace
+} // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     int width = 300, height = 200;
     COLORREF background = RGB(255, 255, 255);
     std::string positional[2];
@@ -70,24 +86,29 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--size") {
-            if (++i >= argc || !parseSize(argv[i], width, height)) return usage("--size needs WxH (1..16384)");
+            if (++i >= argc || !parseSize(argv[i], width, height))
+                return usage("--size needs WxH (1..16384)");
         } else if (a == "--background") {
-            if (++i >= argc || !parseColour(argv[i], background)) return usage("--background needs RRGGBB");
+            if (++i >= argc || !parseColour(argv[i], background))
+                return usage("--background needs RRGGBB");
         } else if (a == "--help" || a == "-h") {
             return usage("renders turtle commands into an image");
         } else if (a.size() > 2 && a.rfind("--", 0) == 0) {
             return usage("unknown option");
         } else {
-            if (count == 2) return usage("too many arguments");
+            if (count == 2)
+                return usage("too many arguments");
             positional[count++] = a;
         }
     }
-    if (count != 2) return usage("TEXT and OUT are needed");
+    if (count != 2)
+        return usage("TEXT and OUT are needed");
     const char* format = formatFor(positional[1]);
-    if (!format) return usage("OUT must end in .png, .ppm or .bmp");
+    if (!format)
+        return usage("OUT must end in .png, .ppm or .bmp");
 
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QGuiApplication app(argc, argv);  // fonts for text
+    QGuiApplication app(argc, argv); // fonts for text
 
     HDC dc = CreateCompatibleDC(0);
     HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
