@@ -5,6 +5,7 @@
 #include "definitions/dialogs/message_entry.h"
 
 #include "definitions/key_definition.h"
+#include "definitions/message_text.h"
 #include "shell/app_state.h"
 #include "toolkit/event_codes.h"
 #include "toolkit/gantry.h"
@@ -116,9 +117,10 @@ void click(int id)
         tickChoices();
         showViews();
     } else if (id == msgid::ok) {
-        // A byte still being typed counts as one more.
+        // A byte still being typed counts as one more; the caller gets the
+        // message in the hex text the editor shows ("3" pending as "03 ").
         shellFlags().definitionsChanged = 1;
-        close(entry().hexView());
+        close(bytesToHexText(hexTextToBytes(entry().hexView())));
     } else if (id == kCancel) {
         cancelled();
         GN_UNLOADFORM(kMessageForm);
