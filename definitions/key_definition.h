@@ -6,7 +6,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -254,46 +253,6 @@ public:
 
 // The program-wide table, alive for the whole run (initialised on first use).
 KeyDefinitionTable& definitionTable();
-
-// ---- control-to-definition mapping ----
-// Control ids of the panel picture on the main window.
-namespace panelid {
-inline constexpr int bankKeyFirst = 500;  // 500..535, banks 1..8: no definition
-inline constexpr int functionKeyF1 = 540; // 540, 545, 550, 555
-inline constexpr int shiftToggle = 560;
-inline constexpr int knob = 565; // 565, 570: Knob
-inline constexpr int knobAlt = 570;
-inline constexpr int knobB = 566; // 566, 571: Knob B
-inline constexpr int knobBAlt = 571;
-inline constexpr int faceOnFirst = 610;      // 610..655 on look (top row)
-inline constexpr int frameTopFirst = 665;    // 665..710 frames of the top row
-inline constexpr int faceOffFirst = 715;     // 715..760 off look (bottom row)
-inline constexpr int frameBottomFirst = 770; // 770..815 frames of the bottom row
-} // namespace panelid
-
-struct DefinitionSlot {
-    int position = 0;
-    int bank = 0;
-    int index = 0;
-    friend bool operator==(const DefinitionSlot&, const DefinitionSlot&) = default;
-};
-
-// Variant with the bank given by the caller (0-based, i.e. the editor's "Bank"
-// value less one; used for the LCD faces and frames only, must be 0..7).
-// Function keys: position (id - 540) / 5, plus 4 with Shift on, bank 8.
-// Knob: 565/570 position 8, 566/571 position 9, bank 8. Any other id (bank
-// keys, ids that are not multiples of 5 in the ranges) or an LCD id with a
-// bank outside 0..7 gives nothing.
-std::optional<DefinitionSlot> definitionSlotFor(int controlId, bool shiftOn, int bank);
-std::optional<int> definitionIndexFor(int controlId, bool shiftOn, int bank);
-
-// Variant that reads the bank shown in the editor: the bank comes from the
-// installed bank source (a callback returning the 0-based bank, i.e. the
-// "Bank" label less one). Until one is installed the bank is 0.
-using EditorBankSource = std::function<int()>;
-void setEditorBankSource(EditorBankSource source);
-std::optional<DefinitionSlot> definitionSlotFor(int controlId, bool shiftOn);
-std::optional<int> definitionIndexFor(int controlId, bool shiftOn);
 
 // ---- checksum rule for copies stored into the panel ----
 // A copy of the record as it is sent to the panel: with a checksum kind other

@@ -64,10 +64,6 @@ void loadDefinitions()
 {
     deviceLink().loadDefinitions();
 }
-void storeDefinition(int controlId, bool shiftOn, int bank)
-{
-    deviceLink().storeDefinition(controlId, shiftOn, bank);
-}
 void storeDefinitionIndex(int index)
 {
     deviceLink().storeDefinitionIndex(index);

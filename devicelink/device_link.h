@@ -32,9 +32,7 @@ void loadRomIcons();
 void loadRamIcons();
 void loadLargeAsciiIcons();
 void loadDefinitions();
-// Panel control id, Shift state and the bank 0..7 (see definitionIndexFor).
-void storeDefinition(int controlId, bool shiftOn, int bank);
-// The same for a record index 0..89.
+// Stores record 0..89 when its sendPending flag is set.
 void storeDefinitionIndex(int index);
 void storeDefinitions();
 void storeRamIcon();

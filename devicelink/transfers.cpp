@@ -355,15 +355,6 @@ void DeviceLink::loadDefinitions()
 
 // ---- stores ----
 
-void DeviceLink::storeDefinition(int controlId, bool shiftOn, int bank)
-{
-    if (!port_.isOpen())
-        return;
-    const auto index = definitionIndexFor(controlId, shiftOn, bank);
-    if (index)
-        storeDefinitionIndex(*index);
-}
-
 void DeviceLink::storeDefinitionIndex(int index)
 {
     if (!port_.isOpen() || index < 0 || index >= kDefinitionCount)
@@ -373,7 +364,9 @@ void DeviceLink::storeDefinitionIndex(int index)
     table_.sendPending[static_cast<std::size_t>(index)] = false;
     const KeyDefinition copy = panelCopy(table_[index]);
     const Bytes bytes(copy.bytes.begin(), copy.bytes.end());
-    port_.sendBytes(bytes);
+    // A record the line did not take stays marked for sending.
+    if (!port_.sendBytes(bytes))
+        table_.sendPending[static_cast<std::size_t>(index)] = true;
     outputDebugString(hexTrace(bytes));
 }
 

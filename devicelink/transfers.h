@@ -72,10 +72,8 @@ public:
     void loadRamIcons();
     void loadLargeAsciiIcons();
     void loadDefinitions();
-    // Stores one definition (control id, Shift state, bank 0..7 for the LCD
-    // keys) when its sendPending flag is set.
-    void storeDefinition(int controlId, bool shiftOn, int bank);
-    // The same for a record index 0..89 (other indexes do nothing).
+    // Stores record 0..89 when its sendPending flag is set (other indexes do
+    // nothing); a record the line does not take stays marked for sending.
     void storeDefinitionIndex(int index);
     void storeDefinitions();
     // The icon editor's drawing into RAM icon currentIconNumber.

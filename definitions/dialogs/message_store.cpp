@@ -7,6 +7,7 @@
 #include "definitions/message_text.h"
 #include "shell/app_state.h"
 #include "shell/control_ids.h"
+#include "shell/control_slots.h"
 #include "toolkit/gantry.h"
 
 #include <cstdlib>

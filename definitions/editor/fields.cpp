@@ -9,6 +9,7 @@
 #include "definitions/key_definition.h"
 #include "definitions/message_text.h"
 #include "shell/app_state.h"
+#include "shell/control_slots.h"
 #include "toolkit/event_codes.h"
 #include "toolkit/gantry.h"
 

@@ -105,7 +105,7 @@ TEST(FindPanel, FiftyByteAnswerIsNotAPanelAndTheLastPortIsClosed)
     EXPECT_EQ(l.ui.messages[0].second, "Halvern Devices");
     // The stores find no port afterwards.
     l.table.sendPending[0] = true;
-    l.link.storeDefinition(610, false, 0);
+    l.link.storeDefinitionIndex(0);
     EXPECT_TRUE(l.table.sendPending[0]);
 }
 
@@ -292,7 +292,7 @@ TEST(Stores, StoreDefinitionSendsThePanelCopyOnceAndTracesIt)
     rec.setOnMessage(on);
     rec.setChecksumKind(ChecksumKind::Sony);
     l.table.sendPending[12] = true;
-    l.link.storeDefinition(620, false, 1);
+    l.link.storeDefinitionIndex(12);
     EXPECT_FALSE(l.table.sendPending[12]);
     waitForMessages(panel, 1);
     ASSERT_EQ(panel.received().size(), 1u);
@@ -306,12 +306,13 @@ TEST(Stores, StoreDefinitionSendsThePanelCopyOnceAndTracesIt)
     EXPECT_EQ(debug[0], hexTrace(panel.received()[0]));
     EXPECT_EQ(debug[0].substr(0, 18), "F0 15 2C 7E 02 01 ");
     // Not pending any more: nothing is sent.
-    l.link.storeDefinition(620, false, 1);
+    l.link.storeDefinitionIndex(12);
     sleepMs(30);
     EXPECT_EQ(panel.received().size(), 1u);
     EXPECT_EQ(debug.size(), 1u);
-    // An id that maps to nothing does nothing.
-    l.link.storeDefinition(500, false, 0);
+    // An index that is no record does nothing.
+    l.link.storeDefinitionIndex(90);
+    l.link.storeDefinitionIndex(-1);
     setDebugOutputSink({});
     // The panel holds it.
     EXPECT_EQ(panel.definition(12), panelCopy(rec));
