@@ -1,7 +1,8 @@
 #pragma once
 // The handlers the main form routes its controls and commands to, grouped by the
-// area that owns them. Each area fills in its own file (editor_stubs.cpp,
-// icon_stubs.cpp, keyfile_stubs.cpp, modes_stubs.cpp); until then they do nothing.
+// area that owns them: the editor (editor_calls.cpp), the key and RAM icon files
+// (key_files.cpp, ram_icon_files.cpp); the icon tools (icon_stubs.cpp) and the
+// modes (modes_stubs.cpp) do nothing yet.
 #include <cstdint>
 #include <vector>
 

@@ -568,9 +568,15 @@ TEST_F(MainFormTest, ClickOnAKeyFrameReachesItsFaceAsAPostedEvent)
     GN_SENDMESSAGE(form, 710, 1, 0);
     GN_SENDMESSAGE(form, 770, 1, 0);
     GN_DOEVENTS(255);
-    ASSERT_EQ(routed.size(), 2u);
-    EXPECT_EQ(routed[0], (Routed{"panel", 655, 410}));
-    EXPECT_EQ(routed[1], (Routed{"panel", 715, 410}));
+    // The editor's own field changes of each selection are routed too; the panel
+    // picture sees the two posted face events, in order.
+    std::vector<Routed> panel;
+    for (const Routed& r : routed)
+        if (r.area == std::string("panel"))
+            panel.push_back(r);
+    ASSERT_EQ(panel.size(), 2u);
+    EXPECT_EQ(panel[0], (Routed{"panel", 655, 410}));
+    EXPECT_EQ(panel[1], (Routed{"panel", 715, 410}));
     // The highlight frames take no clicks.
     routed.clear();
     GN_SENDMESSAGE(form, 660, 1, 0);
