@@ -56,10 +56,10 @@ inline constexpr int background = 110;
 // "Long 'On' Message" is ticked.
 double messageFormWidth();
 double messageFormHeight();
-inline constexpr double keyboardFormWidth = 50;
-inline constexpr double keyboardFormHeight = 10.5;
+inline constexpr double keyboardFormWidth = 64;
+inline constexpr double keyboardFormHeight = 9;
 inline constexpr double pickerFormWidth = 42;
-inline constexpr double pickerFormHeight = 30;
+inline constexpr double pickerFormHeight = 29;
 
 // Left arrow, Backspace and Delete delete backwards; Esc is "&Cancel".
 inline const std::string kDialogAccelerators = "Left, 5005|Back, 5005|Del, 5005|ESC, 2";

@@ -31,7 +31,7 @@ struct Layout {
     double width, height, viewWidth, viewHeight;
 };
 constexpr Layout kNormal{60, 17.25, 47, 3};
-constexpr Layout kLong{96, 20.25, 83, 4};
+constexpr Layout kLong{100, 20.25, 87, 4};
 constexpr double kMargin = 1.5;
 constexpr double kButtonHeight = 1.75;
 constexpr double kModeWidth = 9;
