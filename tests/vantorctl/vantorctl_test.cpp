@@ -1,0 +1,203 @@
+// vantorctl as a script runs it: the program against the panel simulator on a
+// pseudo-terminal, its files compared byte for byte.
+#include "tests/support/temp_files.h"
+#include "tools/panelsim/panel_sim.h"
+
+#include "definitions/kdl_file.h"
+#include "definitions/message_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <sys/wait.h>
+
+namespace vantor::test {
+namespace {
+
+struct Outcome {
+    int code = -1;
+    std::string out, err;
+};
+
+std::string fileText(const fs::path& p)
+{
+    const auto b = readAll(p);
+    return std::string(b.begin(), b.end());
+}
+
+// vantorctl with these arguments (shell words), standard output and error kept.
+Outcome vantorctl(const TempFolder& tmp, const std::string& args)
+{
+    const fs::path out = tmp / "stdout.txt", err = tmp / "stderr.txt";
+    const std::string command =
+        std::string("'") + VANTORCTL + "' " + args + " >'" + out.string() + "' 2>'" + err.string() + "' </dev/null";
+    const int status = std::system(command.c_str());
+    Outcome r;
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = fileText(out);
+    r.err = fileText(err);
+    return r;
+}
+
+// A simulator on a pty reached through a link in the temp folder.
+std::unique_ptr<panelsim::PanelSim> startSim(const TempFolder& tmp, panelsim::Fault fault = panelsim::Fault::None,
+                                             int count = 0)
+{
+    panelsim::SimOptions o;
+    o.fast = true;
+    o.linkPath = (tmp / "panel-link").string();
+    o.fault = fault;
+    o.faultCount = count;
+    auto sim = std::make_unique<panelsim::PanelSim>(o);
+    std::string error;
+    EXPECT_TRUE(sim->start(&error)) << error;
+    return sim;
+}
+
+std::string port(const TempFolder& tmp)
+{
+    return "--quiet --port '" + (tmp / "panel-link").string() + "' ";
+}
+
+std::vector<std::uint8_t> iconBytes(const panelsim::PanelSim& sim, IconSet set)
+{
+    std::vector<std::uint8_t> all;
+    for (int i = 0; i < iconSetSize(set); ++i) {
+        const IconBitmap b = sim.icon(set, i);
+        all.insert(all.end(), b.begin(), b.end());
+    }
+    return all;
+}
+
+TEST(VantorctlPanel, BackupRestoreAndDiffRoundTripByteForByte)
+{
+    TempFolder tmp("vantorctl");
+    auto sim = startSim(tmp);
+    // A record with a checksummed long message, as the panel holds it.
+    KeyDefinition changed = sim->definition(12);
+    changed.setChecksumKind(ChecksumKind::Sony);
+    changed.setLabelText(true, "  New |Label |      ");
+    const std::vector<std::uint8_t> msg{0x20, 0x01, 0x44};
+    changed.setOnMessage(msg);
+    sim->setDefinition(12, panelCopy(changed));
+
+    Outcome r = vantorctl(tmp, port(tmp) + "backup '" + (tmp / "b1").string() + "'");
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    const auto kdl = readAll(tmp / "b1/panel.kdl");
+    ASSERT_EQ(kdl.size(), kKdlFileSize);
+    for (int i = 0; i < kDefinitionCount; ++i) {
+        KeyDefinition held = sim->definition(i);
+        stripPanelChecksums(held);
+        EXPECT_TRUE(std::equal(held.bytes.begin(), held.bytes.end(), kdl.begin() + i * 114)) << "record " << i;
+    }
+    EXPECT_TRUE(std::equal(changed.bytes.begin(), changed.bytes.end(), kdl.begin() + 12 * 114));
+    EXPECT_EQ(readAll(tmp / "b1/rom.icons"), iconBytes(*sim, IconSet::RomIcons));
+    EXPECT_EQ(readAll(tmp / "b1/large.icons"), iconBytes(*sim, IconSet::LargeAscii));
+    EXPECT_EQ(readAll(tmp / "b1/panel.RIcon"), iconBytes(*sim, IconSet::RamIcons));
+
+    // An edited copy: one label, one colour and one RAM icon.
+    auto edited = kdl;
+    edited[3 * 114 + kd::onLabel] = 'Z';
+    edited[40 * 114 + kd::offColor] = 5;
+    writeRaw(tmp / "edited.kdl", edited);
+    auto icons = readAll(tmp / "b1/panel.RIcon");
+    for (std::size_t k = 0; k < kIconBytes; ++k)
+        icons[7 * kIconBytes + k] = static_cast<std::uint8_t>(k);
+    writeRaw(tmp / "edited.RIcon", icons);
+
+    r = vantorctl(tmp, "diff '" + (tmp / "b1/panel.kdl").string() + "' '" + (tmp / "edited.kdl").string() + "'");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.out.find("Bank 1 Button 4\n  on label: \""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Bank 5 Button 1\n  off colour: "), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("Bank 2"), std::string::npos) << r.out;
+
+    r = vantorctl(
+        tmp, port(tmp) + "restore '" + (tmp / "edited.kdl").string() + "' '" + (tmp / "edited.RIcon").string() + "'");
+    ASSERT_EQ(r.code, 0) << r.err << r.out;
+    // Stored with the checksums put back.
+    KeyDefinition want12 = KeyDefinition::fromBytes(std::span(edited).subspan(12 * 114, 114));
+    EXPECT_EQ(sim->definition(12), panelCopy(want12));
+    EXPECT_EQ(sim->definition(12).onLength(), 4);
+
+    r = vantorctl(tmp, port(tmp) + "diff panel '" + (tmp / "edited.kdl").string() + "'");
+    EXPECT_EQ(r.code, 0) << r.out << r.err;
+    EXPECT_EQ(r.out, "");
+    r = vantorctl(tmp, port(tmp) + "diff '" + (tmp / "b1/panel.kdl").string() + "' panel");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.out.find("Bank 1 Button 4\n"), std::string::npos) << r.out;
+
+    r = vantorctl(tmp, port(tmp) + "backup '" + (tmp / "b2").string() + "'");
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(readAll(tmp / "b2/panel.kdl"), edited);
+    EXPECT_EQ(readAll(tmp / "b2/panel.RIcon"), icons);
+}
+
+TEST(VantorctlPanel, SilentMidBackupExitsThreeAndWritesNothing)
+{
+    TempFolder tmp("vantorctl");
+    auto sim = startSim(tmp, panelsim::Fault::StallAfter, 60);
+    const Outcome r = vantorctl(tmp, port(tmp) + "backup '" + (tmp / "b").string() + "'");
+    EXPECT_EQ(r.code, 3);
+    EXPECT_NE(r.err.find((tmp / "panel-link").string() + ": the panel stopped answering"), std::string::npos) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_FALSE(fs::exists(tmp / "b"));
+
+    const Outcome none = vantorctl(tmp, "--quiet --port '" + (tmp / "no-such-device").string() + "' show panel");
+    EXPECT_EQ(none.code, 3);
+    EXPECT_NE(none.err.find("no-such-device"), std::string::npos) << none.err;
+}
+
+TEST(VantorctlFiles, ShowEveryDisplayTypeAndRefuseBadArguments)
+{
+    TempFolder tmp("vantorctl");
+    KeyDefinitionTable table;
+    table[0].setDisplayType(DisplayType::Text);
+    table[0].setLabelText(true, "Line 1Line 2Line 3");
+    table[0].setOnColor(LedColor::BrightRed);
+    table[0].setLatched(true);
+    table[0].setRadioGroup(3);
+    table[1].setDisplayType(DisplayType::RamIcon);
+    table[1].setIconLabel(true, 4);
+    table[2].setDisplayType(DisplayType::RomIcon);
+    table[2].setIconLabel(false, 0);
+    table[3].setDisplayType(DisplayType::LargeAscii);
+    table[3].setLargeAsciiLabel(true, 'Q');
+    const std::vector<std::uint8_t> keys = keyboardTextToBytes("{C}x");
+    table[84].setChecksumKind(ChecksumKind::Vdcp);
+    table[84].setOnMessage(keys);
+    ASSERT_TRUE(writeKdlFile(tmp / "all.kdl", table).ok());
+
+    Outcome r = vantorctl(tmp, "show '" + (tmp / "all.kdl").string() + "'");
+    ASSERT_EQ(r.code, 0) << r.err;
+    std::vector<std::string> lines;
+    for (std::size_t at = 0, nl; (nl = r.out.find('\n', at)) != std::string::npos; at = nl + 1)
+        lines.push_back(r.out.substr(at, nl - at));
+    ASSERT_EQ(lines.size(), 90u);
+    EXPECT_EQ(lines[0].rfind("Bank 1 Button 1: Text on \"Line 1|Line 2|Line 3\" off ", 0), 0u) << lines[0];
+    EXPECT_NE(lines[0].find("LED Bright Red / Dark Green, latched yes, radio group 3"), std::string::npos);
+    EXPECT_NE(lines[1].find("RAM Icon on RAM icon 5 "), std::string::npos) << lines[1];
+    EXPECT_NE(lines[2].find("off ROM icon 1,"), std::string::npos) << lines[2];
+    EXPECT_NE(lines[3].find("Large ASCII on character \"Q\""), std::string::npos) << lines[3];
+    EXPECT_EQ(lines[84], "Shift F1: no LCD, latched no, radio group 0, VDCP (Louth) Checksum, on \"04 78\" off \"\"");
+    EXPECT_EQ(lines[89].rfind("Knob B: ", 0), 0u);
+
+    r = vantorctl(tmp, "show --keyboard '" + (tmp / "all.kdl").string() + "'");
+    EXPECT_NE(r.out.find("on \"{C}x\""), std::string::npos) << r.out;
+    r = vantorctl(tmp, "show --json '" + (tmp / "all.kdl").string() + "'");
+    EXPECT_NE(r.out.find("{\"index\": 1, \"control\": \"Bank 1 Button 2\", \"displayType\": \"RAM Icon\", "
+                         "\"onLabel\": 5,"),
+              std::string::npos)
+        << r.out.substr(0, 600);
+
+    EXPECT_EQ(vantorctl(tmp, "show").code, 2);
+    EXPECT_EQ(vantorctl(tmp, "frobnicate").code, 2);
+    writeRaw(tmp / "short.kdl", {1, 2, 3});
+    r = vantorctl(tmp, "diff '" + (tmp / "short.kdl").string() + "' '" + (tmp / "all.kdl").string() + "'");
+    EXPECT_EQ(r.code, 4);
+    EXPECT_NE(r.err.find("short.kdl: not a key definition file"), std::string::npos) << r.err;
+}
+
+} // namespace
+} // namespace vantor::test
