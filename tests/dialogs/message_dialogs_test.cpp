@@ -1,274 +1,307 @@
 // The message dialogs and the command picker opened from the editor's message
-// buttons, worked key by key and click by click, and the records that reach the
-// panel simulator afterwards, byte for byte.
-#include "dialog_test_support.h"
+// buttons on the real main form, worked key by key and click by click, and the
+// records that then reach a panel simulator, byte for byte.
+#include "../shell/shell_test_support.h"
+#include "../support/temp_files.h"
 
+#include "definitions/dialogs/message_dialogs.h"
+#include "devicelink/port_map.h"
+#include "devicelink/serial_port.h"
+#include "iconeditor/icon_bitmap.h"
+#include "shell/control_ids.h"
+#include "shell/owner_button.h"
+#include "tools/panelsim/panel_sim.h"
+
+#include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
+
+#include <chrono>
+#include <functional>
+#include <thread>
 
 namespace vantor::test {
 namespace {
 
 using namespace vantor::mainid;
+using Bytes = std::vector<std::uint8_t>;
+using Records = std::vector<Bytes>;
+Bytes raw(const KeyDefinition& d) { return Bytes(d.bytes.begin(), d.bytes.end()); }
 
-constexpr int kNoChecksum = 100, kSony = 105, kVdcp = 110, kOk = 115;
-constexpr int kDecimal = 120, kHex = 125, kAlpha = 130;
-constexpr int kDecimalView = 135, kHexView = 140, kAlphaView = 145;
-constexpr int kAlt = 100, kShift = 105, kCtrl = 110, kMacro = 120;
-constexpr int kPickerList = 100, kPickerOk = 105;
+const std::string msg = "MSGFORM", kbd = "KEYBOARDMSG", picker = "SONYCODES";
+constexpr int kNone = 100, kSony = 105, kVdcp = 110, kOk = 115, kDec = 120, kHex = 125, kAlpha = 130;
+constexpr int kDecView = 135, kHexView = 140, kAlphaView = 145, kAlt = 100, kShift = 105, kCtrl = 110;
+
+class DialogsTest : public MainFormTest {
+protected:
+    void SetUp() override
+    {
+        setenv("VANTOR_COM_AUTO", "0", 1);
+        setenv("VANTOR_SETTINGS_FILE", (dir / "Vantor.ini").c_str(), 1);
+        setenv("XDG_STATE_HOME", (dir / "state").c_str(), 1);
+        setenv("VANTOR_COM1", (dir / "com1").c_str(), 1);
+        panelsim::SimOptions options;
+        options.fast = true;
+        options.linkPath = (dir / "com1").string();
+        sim = std::make_unique<panelsim::PanelSim>(options);
+        // Button 1 of bank 1 sends 20 10, and 02 03 30 05 when released, with a Sony checksum.
+        KeyDefinition first = initialDefinition(0);
+        first.setOnMessage(Bytes{0x20, 0x10, 0x30});
+        first.setOffMessage(Bytes{0x02, 0x03, 0x30, 0x05, 0x3A});
+        first.setChecksumKind(ChecksumKind::Sony);
+        sim->setDefinition(0, first);
+        ASSERT_TRUE(sim->start());
+        forgetComPortMap();
+        definitionTable().initialise();
+        dialogs::installDialogShell({&setFormRoutines, &paintOwnerButton});
+        dialogs::registerDialogForms();
+        MainFormTest::SetUp(); // finds the panel on COM1 and loads it
+        ASSERT_EQ(serialPort().panelPort.load(), 1);
+        QTest::mouseClick(toolkitControlWidget(form, faceOnFirst), Qt::LeftButton);
+        GN_DOEVENTS(255);
+        shellFlags().definitionsChanged = 0;
+        sim->clearReceived();
+    }
+    void TearDown() override
+    {
+        MainFormTest::TearDown();
+        serialPort().closePort();
+        sim.reset();
+        forgetComPortMap();
+    }
+    std::string commandLine() const override { return ""; }
+
+    // Clicks an editor button (right: the picker) and runs `work` inside the modal
+    // dialog that opens. False when `dialog` never showed.
+    bool inDialog(const std::string& dialog, int button, const std::function<void()>& work,
+                  Qt::MouseButton mouse = Qt::LeftButton)
+    {
+        bool shown = false;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (QWidget* w = toolkitFormWidget(dialog); w && w->isVisible() && !shown) {
+                shown = true;
+                work();
+                GN_UNLOADFORM(dialog);
+            }
+        });
+        watch.start(0);
+        QTest::mouseClick(toolkitControlWidget(form, button), mouse);
+        GN_DOEVENTS(255);
+        return shown;
+    }
+    void click(const std::string& f, int id) { QTest::mouseClick(toolkitControlWidget(f, id), Qt::LeftButton); }
+    // Keys go where the user's keys go: the focused control of the dialog.
+    static QWidget* keyTarget()
+    {
+        QWidget* dialog = QApplication::activeModalWidget();
+        QWidget* focus = QApplication::focusWidget();
+        return focus && dialog && focus->window() == dialog ? focus : dialog;
+    }
+    void type(const QString& keys) { QTest::keyClicks(keyTarget(), keys); }
+    void press(Qt::Key key) { QTest::keyClick(keyTarget(), key); }
+    std::string text(const std::string& f, int id) { return GN_GETTEXT(f, id); }
+
+    // The records the panel took since the last call, once `count` arrived.
+    std::vector<Bytes> stored(std::size_t count = 1)
+    {
+        std::vector<Bytes> records;
+        for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+             records.size() < count && std::chrono::steady_clock::now() < end;) {
+            GN_DOEVENTS(255);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            records.clear();
+            for (const Bytes& m : sim->receivedStores())
+                if (m.size() == kDefinitionSize)
+                    records.push_back(m);
+        }
+        sim->clearReceived();
+        return records;
+    }
+
+    // A store runs to its end inside the posted event that makes it.
+    bool nothingStored()
+    {
+        GN_DOEVENTS(255);
+        return sim->receivedStores().empty();
+    }
+
+    TempFolder dir{"vantor-dialogs"};
+    std::unique_ptr<panelsim::PanelSim> sim;
+};
 
 TEST_F(DialogsTest, MessageFormTakesBytesKeyByKeyInEveryMode)
 {
-    const bool shown = inDialog(msgForm, [&] { click(form, onMessageButton); }, [&] {
-        // The message of the label, its Sony checksum ticked.
-        EXPECT_EQ(text(msgForm, kHexView), "20 10 ");
-        EXPECT_EQ(text(msgForm, kDecimalView), "32 16 ");
-        EXPECT_EQ(GN_GETCHECK(msgForm, kSony), 1);
-        EXPECT_EQ(GN_GETCHECK(msgForm, kNoChecksum), 0);
-        click(msgForm, kDecimal);
-        press(msgForm, Qt::Key_Backspace);
-        press(msgForm, Qt::Key_Backspace);
-        EXPECT_EQ(text(msgForm, kHexView), "");
-
-        // Decimal: 2, 5, 6 commit 25 and leave 6; Delete drops only the 6.
-        type(msgForm, "256");
-        EXPECT_EQ(text(msgForm, kDecimalView), "25 6");
-        EXPECT_EQ(text(msgForm, kHexView), "19 6");
-        press(msgForm, Qt::Key_Delete);
-        EXPECT_EQ(text(msgForm, kDecimalView), "25 ");
-        type(msgForm, "300x");
-        EXPECT_EQ(text(msgForm, kDecimalView), "25 30 0");
-        EXPECT_EQ(text(msgForm, kHexView), "19 1E 0");
-
-        // Hex: the pending 0 is committed by the change of mode; 1, 2, 3
-        // commit 12 and leave 3, shown in decimal after a blank.
-        click(msgForm, kHex);
-        EXPECT_EQ(GN_GETCHECK(msgForm, kHex), 1);
-        EXPECT_EQ(GN_GETCHECK(msgForm, kDecimal), 0);
-        type(msgForm, "12g3");
-        EXPECT_EQ(text(msgForm, kHexView), "19 1E 00 12 3");
-        EXPECT_EQ(text(msgForm, kDecimalView), "25 30 0 18  3");
-
-        // Alpha: each key is a byte at once; Left deletes backwards.
-        click(msgForm, kAlpha);
-        type(msgForm, "Hi");
-        EXPECT_EQ(text(msgForm, kHexView), "19 1E 00 12 03 48 69 ");
-        EXPECT_EQ(text(msgForm, kAlphaView).substr(5), "Hi");
-        press(msgForm, Qt::Key_Left);
-
-        click(msgForm, kVdcp);
-        EXPECT_EQ(GN_GETCHECK(msgForm, kVdcp), 1);
-        EXPECT_EQ(GN_GETCHECK(msgForm, kSony), 0);
-        // "&Ok" with a hex digit pending: it counts as one more byte.
-        click(msgForm, kHex);
-        type(msgForm, "7");
-        click(msgForm, kOk);
-    });
-    ASSERT_TRUE(shown);
+    ASSERT_TRUE(inDialog(msg, onMessageButton, [&] {
+        EXPECT_EQ(text(msg, kDecView), "32 16 ");
+        EXPECT_EQ(GN_GETCHECK(msg, kSony) + 2 * GN_GETCHECK(msg, kNone), 1);
+        click(msg, kDec);
+        press(Qt::Key_Backspace);
+        press(Qt::Key_Backspace);
+        type("256"); // 25 taken, 6 waiting; Delete drops only the 6
+        EXPECT_EQ(text(msg, kDecView) + "|" + text(msg, kHexView), "25 6|19 6");
+        press(Qt::Key_Delete);
+        type("300x");
+        EXPECT_EQ(text(msg, kDecView) + "|" + text(msg, kHexView), "25 30 0|19 1E 0");
+        click(msg, kHex); // the waiting 0 is taken as it reads
+        type("12g3");
+        EXPECT_EQ(text(msg, kDecView) + "|" + text(msg, kHexView), "25 30 0 18  3|19 1E 00 12 3");
+        EXPECT_EQ(GN_GETCHECK(msg, kHex) + 2 * GN_GETCHECK(msg, kDec), 1);
+        click(msg, kAlpha);
+        type("Hi");
+        EXPECT_EQ(text(msg, kAlphaView).substr(5) + "|" + text(msg, kHexView), "Hi|19 1E 00 12 03 48 69 ");
+        press(Qt::Key_Left);
+        click(msg, kVdcp);
+        EXPECT_EQ(GN_GETCHECK(msg, kVdcp) + 2 * GN_GETCHECK(msg, kSony), 1);
+        click(msg, kHex);
+        type("7"); // waiting at "&Ok": one more byte
+        click(msg, kOk);
+    }));
     EXPECT_EQ(text(form, onMessageLabel), "19 1E 00 12 03 48 07 ");
     EXPECT_EQ(shellFlags().definitionsChanged, 1);
-
-    // Both messages go out with the VDCP checksum: the negated sum from the third byte.
+    // Both messages with a VDCP checksum: the negated sum from the third byte on.
     KeyDefinition expected = sim->definition(0);
     expected.setChecksumKind(ChecksumKind::Vdcp);
     expected.setOnMessage(Bytes{0x19, 0x1E, 0x00, 0x12, 0x03, 0x48, 0x07, 0x9C});
     expected.setOffMessage(Bytes{0x02, 0x03, 0x30, 0x05, 0xCB});
-    EXPECT_EQ(oneStoredRecord(), raw(expected));
+    EXPECT_EQ(stored(), Records{raw(expected)});
 }
 
 TEST_F(DialogsTest, AFullListRefusesTheNextByteAndALongOnMessageTakes62)
 {
-    double normalWidth = 0, normalHeight = 0;
-    ASSERT_TRUE(inDialog(msgForm, [&] { click(form, onMessageButton); }, [&] {
-        double c, r;
-        GN_GETSIZE(msgForm, c, r, normalWidth, normalHeight);
-        click(msgForm, kNoChecksum);
-        click(msgForm, kAlpha);
-        type(msgForm, "abcdefghijklmnopqrstuvwxyzAB"); // 30 bytes
-        click(msgForm, kDecimal);
-        type(msgForm, "123");
-        EXPECT_TRUE(text(msgForm, kDecimalView).ends_with(" 65 66 123")) << text(msgForm, kDecimalView);
-        // 1234 commits 123, the 31st byte; the 4 has no room and is refused.
-        type(msgForm, "45");
-        EXPECT_EQ(text(msgForm, kHexView).substr(90), "7B ");
-        click(msgForm, kAlpha);
-        type(msgForm, "Z");
-        EXPECT_EQ(text(msgForm, kHexView).size(), 93u);
-        click(msgForm, kOk);
+    const std::string letters = "abcdefghijklmnopqrstuvwxyzAB", digits = "0123456789012345678901234567890";
+    ASSERT_TRUE(inDialog(msg, onMessageButton, [&] {
+        click(msg, kNone);
+        click(msg, kAlpha);
+        type(QString::fromStdString(letters)); // 30 bytes
+        click(msg, kDec);
+        type("12345"); // 1234 takes 123 as byte 31: the 4 and the 5 find no room
+        click(msg, kAlpha);
+        type("Z");
+        EXPECT_EQ(text(msg, kHexView).substr(84), "41 42 7B ");
+        click(msg, kOk);
     }));
     Bytes message{0x20, 0x10};
-    for (char ch : std::string("abcdefghijklmnopqrstuvwxyzAB"))
-        message.push_back(static_cast<std::uint8_t>(ch));
+    message.insert(message.end(), letters.begin(), letters.end());
     message.push_back(123);
     KeyDefinition expected = sim->definition(0);
     expected.setChecksumKind(ChecksumKind::None);
     expected.setOnMessage(message);
     expected.setOffMessage(Bytes{0x02, 0x03, 0x30, 0x05});
-    EXPECT_EQ(oneStoredRecord(), raw(expected));
+    EXPECT_EQ(stored(), Records{raw(expected)});
 
-    // "Long 'On' Message": a larger form, and 62 bytes over both fields.
+    // "Long 'On' Message" ticked (its own store taken first): a larger form, 62 bytes.
     click(form, longOnMessage);
-    storedRecords(1); // the editor's own store of the ticked box
-    ASSERT_TRUE(inDialog(msgForm, [&] { click(form, onMessageButton); }, [&] {
-        double c, r, w, h;
-        GN_GETSIZE(msgForm, c, r, w, h);
-        EXPECT_GT(w, normalWidth);
-        EXPECT_GT(h, normalHeight);
-        EXPECT_EQ(text(msgForm, kHexView).size(), 93u);
-        click(msgForm, kAlpha);
-        type(msgForm, "0123456789012345678901234567890XY"); // 31 fit, X and Y do not
-        EXPECT_EQ(text(msgForm, kHexView).size(), 62u * 3);
-        click(msgForm, kOk);
+    stored();
+    ASSERT_TRUE(inDialog(msg, onMessageButton, [&] {
+        EXPECT_GT(toolkitFormWidget(msg)->width(), 60 * 8);
+        type(QString::fromStdString(digits + "XY"));
+        EXPECT_EQ(text(msg, kHexView).size(), 62u * 3);
+        click(msg, kOk);
     }));
-    for (char ch : std::string("0123456789012345678901234567890"))
-        message.push_back(static_cast<std::uint8_t>(ch));
+    message.insert(message.end(), digits.begin(), digits.end());
     expected.setLongOnMessage(message);
-    // Ticking the box collected the editor's fields: empty text lines are blanks.
-    expected.setLabelText(true, "");
+    expected.setLabelText(true, ""); // the box's store collected the empty text lines as blanks
     expected.setLabelText(false, "");
-    EXPECT_EQ(oneStoredRecord(), raw(expected));
+    EXPECT_EQ(stored(), Records{raw(expected)});
 }
 
 TEST_F(DialogsTest, CancelEscAndTheWindowFrameLeaveMessageAndChecksumAsTheyWere)
 {
     const KeyDefinition before = definitionTable()[0];
-    const std::vector<std::function<void()>> ways = {
-        [&] { click(msgForm, 2); },
-        [&] { press(msgForm, Qt::Key_Escape); },
-        [&] { toolkitFormWidget(msgForm)->window()->close(); },
-    };
-    for (std::size_t way = 0; way < ways.size(); ++way) {
-        ASSERT_TRUE(inDialog(msgForm, [&] { click(form, onMessageButton); }, [&] {
-            click(msgForm, kVdcp);
-            click(msgForm, kHex);
-            type(msgForm, "AB12");
-            ways[way]();
-            EXPECT_EQ(toolkitFormWidget(msgForm), nullptr) << way;
-        })) << way;
-        EXPECT_EQ(text(form, onMessageLabel), "20 10 ") << way;
-        EXPECT_EQ(raw(definitionTable()[0]), raw(before)) << way;
-        EXPECT_EQ(shellFlags().definitionsChanged, 0) << way;
-        expectNothingStored();
-    }
-
-    // Opened again: the mode last left (Hex) and the record's checksum are the
-    // pressed ones; "&Ok" stores the message unchanged.
-    ASSERT_TRUE(inDialog(msgForm, [&] { click(form, onMessageButton); }, [&] {
-        EXPECT_EQ(GN_GETCHECK(msgForm, kHex), 1);
-        EXPECT_EQ(GN_GETCHECK(msgForm, kDecimal), 0);
-        EXPECT_EQ(GN_GETCHECK(msgForm, kSony), 1);
-        EXPECT_EQ(GN_GETCHECK(msgForm, kVdcp), 0);
-        click(msgForm, kOk);
+    const std::vector<std::function<void(const std::string&)>> ways = {
+        [&](const std::string& f) { click(f, 2); }, [&](const std::string&) { press(Qt::Key_Escape); },
+        [&](const std::string& f) { toolkitFormWidget(f)->window()->close(); }};
+    for (int button : {onMessageButton, offMessageButton})
+        for (const auto& cancel : ways) {
+            ASSERT_TRUE(inDialog(msg, button, [&] {
+                click(msg, kVdcp);
+                click(msg, kHex);
+                type("AB12");
+                cancel(msg);
+                EXPECT_EQ(toolkitFormWidget(msg), nullptr);
+            }));
+            EXPECT_EQ(text(form, onMessageLabel) + "|" + text(form, offMessageLabel), "20 10 |02 03 30 05 ");
+            EXPECT_EQ(raw(definitionTable()[0]), raw(before));
+            EXPECT_EQ(shellFlags().definitionsChanged, 0);
+            EXPECT_TRUE(nothingStored());
+        }
+    // Opened again: the mode last left and the record's checksum are pressed;
+    // "&Ok" stores what the panel had.
+    ASSERT_TRUE(inDialog(msg, onMessageButton, [&] {
+        EXPECT_EQ(GN_GETCHECK(msg, kHex) + 2 * GN_GETCHECK(msg, kDec), 1);
+        EXPECT_EQ(GN_GETCHECK(msg, kSony) + 2 * GN_GETCHECK(msg, kVdcp), 1);
+        click(msg, kOk);
     }));
-    EXPECT_EQ(oneStoredRecord(), raw(sim->definition(0)));
-
-    // The off message the same way.
-    ASSERT_TRUE(inDialog(msgForm, [&] { click(form, offMessageButton); }, [&] {
-        EXPECT_EQ(text(msgForm, kHexView), "02 03 30 05 ");
-        type(msgForm, "FF");
-        toolkitFormWidget(msgForm)->window()->close();
-    }));
-    EXPECT_EQ(text(form, offMessageLabel), "02 03 30 05 ");
-    expectNothingStored();
+    EXPECT_EQ(stored(), Records{raw(sim->definition(0))});
 }
 
 TEST_F(DialogsTest, KeyboardModeRecordsModifierAndKeyPairsAndOpensNoPicker)
 {
     shellFlags().keyboardMode = 1;
-    click(form, faceOnFirst);
-    settle();
-    sim->clearReceived();
-    shellFlags().definitionsChanged = 0;
-    const std::string shownBefore = text(form, onMessageLabel);
-
-    ASSERT_TRUE(inDialog(kbdForm, [&] { click(form, onMessageButton); }, [&] {
-        EXPECT_EQ(toolkitFormWidget(msgForm), nullptr);
-        EXPECT_EQ(text(kbdForm, kMacro), shownBefore);
-        click(kbdForm, kShift);
-        click(kbdForm, kCtrl);
-        type(kbdForm, "a");
-        click(kbdForm, kShift);
-        click(kbdForm, kCtrl);
-        click(kbdForm, kAlt);
-        type(kbdForm, "c");
-        EXPECT_EQ(text(kbdForm, kMacro), "{SC}a{A}c");
-        press(kbdForm, Qt::Key_Backspace);
-        click(kbdForm, kAlt);
-        type(kbdForm, "b");
-        EXPECT_EQ(text(kbdForm, kMacro), "{SC}ab");
-        click(kbdForm, kOk);
+    click(form, faceOnFirst); // shown again: the on message as keyboard text
+    GN_DOEVENTS(255);
+    ASSERT_TRUE(inDialog(kbd, onMessageButton, [&] {
+        click(kbd, kShift);
+        click(kbd, kCtrl);
+        type("a");
+        click(kbd, kShift);
+        click(kbd, kCtrl);
+        click(kbd, kAlt);
+        type("c");
+        EXPECT_EQ(text(kbd, 120), "{SC}a{A}c");
+        press(Qt::Key_Backspace);
+        click(kbd, kAlt);
+        type("b");
+        click(kbd, kOk);
     }));
     EXPECT_EQ(text(form, onMessageLabel), "{SC}ab");
-    EXPECT_EQ(shellFlags().definitionsChanged, 1);
     KeyDefinition expected = sim->definition(0);
     expected.setChecksumKind(ChecksumKind::None);
     expected.setLongOnMessage(Bytes{0x05, 0x61, 0x00, 0x62});
-    EXPECT_EQ(oneStoredRecord(), raw(expected));
+    EXPECT_EQ(stored(), Records{raw(expected)});
 
-    // At most 30 keys; "&Cancel" and the frame store nothing, not even the macro again.
-    const KeyDefinition recorded = definitionTable()[0];
-    for (int way = 0; way < 2; ++way) {
-        ASSERT_TRUE(inDialog(kbdForm, [&] { click(form, onMessageButton); }, [&] {
-            type(kbdForm, QString(31, 'x'));
-            EXPECT_EQ(text(kbdForm, kMacro), std::string(30, 'x'));
-            if (way == 0)
-                click(kbdForm, 2);
+    // 30 keys at most; "&Cancel" and the frame store nothing, not even the old macro again.
+    for (bool frame : {false, true})
+        ASSERT_TRUE(inDialog(kbd, onMessageButton, [&] {
+            type(QString(31, 'x'));
+            EXPECT_EQ(text(kbd, 120), std::string(30, 'x'));
+            if (frame)
+                toolkitFormWidget(kbd)->window()->close();
             else
-                toolkitFormWidget(kbdForm)->window()->close();
+                click(kbd, 2);
         }));
-        EXPECT_EQ(text(form, onMessageLabel), "{SC}ab");
-        EXPECT_EQ(raw(definitionTable()[0]), raw(recorded));
-        expectNothingStored();
-    }
-
-    // No command picker and no off-message dialog in keyboard mode.
-    EXPECT_FALSE(inDialog(picker, [&] { click(form, onMessageButton, Qt::RightButton); }, [] {}));
-    EXPECT_FALSE(inDialog(msgForm, [] { dialogs::openOffMessageDialog(); }, [] {}));
-    expectNothingStored();
+    EXPECT_EQ(text(form, onMessageLabel), "{SC}ab");
+    EXPECT_FALSE(inDialog(picker, onMessageButton, [] {}, Qt::RightButton));
+    dialogs::openOffMessageDialog();
+    EXPECT_TRUE(nothingStored());
 }
 
 TEST_F(DialogsTest, PickedPlayGoesOutAsItsOwnThreeBytes)
 {
-    auto pickRow = [&](int row) {
-        auto* list = static_cast<QTreeWidget*>(control(picker, kPickerList));
-        const QRect r = list->visualItemRect(list->topLevelItem(row));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
+    auto pick = [&](int row) {
+        auto* list = static_cast<QTreeWidget*>(toolkitControlWidget(picker, 100));
+        ASSERT_EQ(list->topLevelItemCount(), 27);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(row)).center());
     };
-    // "&Ok" without a row changes nothing.
-    ASSERT_TRUE(inDialog(picker, [&] { click(form, onMessageButton, Qt::RightButton); }, [&] {
-        EXPECT_EQ(GN_LVCOUNT(picker, kPickerList), 27);
-        EXPECT_EQ(GN_LVGETITEM(picker, kPickerList, 0, 0), "Local Disable");
-        EXPECT_EQ(GN_LVGETITEM(picker, kPickerList, 0, 1), "00 0C 0C ");
-        EXPECT_EQ(GN_LVGETITEM(picker, kPickerList, 26, 0), "Auto Mode On");
-        click(picker, kPickerOk);
-    }));
-    EXPECT_EQ(text(form, onMessageLabel), "20 10 ");
-    expectNothingStored();
+    ASSERT_TRUE(inDialog(picker, onMessageButton, [&] { click(picker, 105); }, Qt::RightButton));
+    ASSERT_TRUE(inDialog(picker, offMessageButton, [&] { pick(2); click(picker, 2); }, Qt::RightButton));
+    EXPECT_EQ(text(form, onMessageLabel) + "|" + text(form, offMessageLabel), "20 10 |02 03 30 05 ");
+    EXPECT_TRUE(nothingStored());
 
-    ASSERT_TRUE(inDialog(picker, [&] { click(form, onMessageButton, Qt::RightButton); }, [&] {
-        pickRow(3);
-        EXPECT_EQ(GN_LVGETITEM(picker, kPickerList, 3, 0), "Play");
-        click(picker, kPickerOk);
-    }));
-    EXPECT_EQ(text(form, onMessageLabel), "20 01 21 ");
+    ASSERT_TRUE(inDialog(picker, onMessageButton, [&] {
+        pick(3);
+        EXPECT_EQ(GN_LVGETITEM(picker, 100, 3, 0) + "|" + GN_LVGETITEM(picker, 100, 3, 1), "Play|20 01 21 ");
+        click(picker, 105);
+    }, Qt::RightButton));
+    ASSERT_TRUE(inDialog(picker, offMessageButton, [&] { pick(2); click(picker, 105); }, Qt::RightButton));
+    EXPECT_EQ(text(form, onMessageLabel) + "|" + text(form, offMessageLabel), "20 01 21 |20 00 20 ");
+    // No checksum of their own: the bytes already end in theirs.
     KeyDefinition expected = sim->definition(0);
     expected.setChecksumKind(ChecksumKind::None);
     expected.setOnMessage(Bytes{0x20, 0x01, 0x21});
-    expected.setOffMessage(Bytes{0x02, 0x03, 0x30, 0x05});
-    EXPECT_EQ(oneStoredRecord(), raw(expected));
-
-    // The off message from its button; "&Cancel" keeps it.
-    ASSERT_TRUE(inDialog(picker, [&] { click(form, offMessageButton, Qt::RightButton); }, [&] {
-        pickRow(2);
-        click(picker, 2);
-    }));
-    expectNothingStored();
-    ASSERT_TRUE(inDialog(picker, [&] { click(form, offMessageButton, Qt::RightButton); }, [&] {
-        pickRow(2);
-        click(picker, kPickerOk);
-    }));
-    EXPECT_EQ(text(form, offMessageLabel), "20 00 20 ");
     expected.setOffMessage(Bytes{0x20, 0x00, 0x20});
-    EXPECT_EQ(oneStoredRecord(), raw(expected));
+    EXPECT_EQ(stored(2).back(), raw(expected));
 }
 
 } // namespace
