@@ -5,6 +5,7 @@
 #include "definitions/dialogs/message_dialogs.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace vantor::dialogs::detail {
@@ -69,6 +70,10 @@ inline const std::string kDialogAccelerators = "Left, 5005|Back, 5005|Del, 5005|
 std::string& handOverText();
 // 255 bytes FF: the user cancelled.
 const std::string& cancelMark();
+
+// The record of the editor's selected control (selectedButton, with the Shift
+// toggle and the bank shown), or nothing.
+std::optional<int> selectedIndex();
 
 // The long on message box of the editor ("Long 'On' Message", 290) is ticked.
 bool longOnMessageTicked();

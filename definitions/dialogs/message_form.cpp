@@ -73,6 +73,9 @@ void showViews()
 void opening()
 {
     GN_DEFACCEL(kMessageForm, kDialogAccelerators);
+    // The checksum the selected definition carries is the one pressed.
+    if (const std::optional<int> index = selectedIndex())
+        setDialogChecksumKind(static_cast<int>(definitionTable()[*index].checksumKind()));
     kindAtOpening = dialogChecksumKind();
     tickChoices();
     entry().start(longOnMessageTicked() ? kMaxOnLength : kMaxOffLength);

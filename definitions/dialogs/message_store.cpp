@@ -29,6 +29,13 @@ const std::string& cancelMark()
     return mark;
 }
 
+std::optional<int> selectedIndex()
+{
+    const bool shiftOn = GN_GETCHECK(kMainForm, mainid::shiftKey) != 0;
+    const int bank = std::atoi(GN_GETTEXT(kMainForm, mainid::bankNumber).c_str()) - 1;
+    return definitionIndexFor(shellFlags().selectedButton, shiftOn, bank);
+}
+
 bool longOnMessageTicked() { return GN_GETCHECK(kMainForm, mainid::longOnMessage) != 0; }
 
 namespace {
@@ -142,9 +149,7 @@ void storeMessage(bool isOn, const std::string& text)
 {
     ShellFlags& flags = shellFlags();
     flags.isLoading = 1;
-    const bool shiftOn = GN_GETCHECK(kMainForm, mainid::shiftKey) != 0;
-    const int bank = std::atoi(GN_GETTEXT(kMainForm, mainid::bankNumber).c_str()) - 1;
-    const std::optional<int> index = definitionIndexFor(flags.selectedButton, shiftOn, bank);
+    const std::optional<int> index = selectedIndex();
     if (!index) {
         flags.isLoading = 0;
         return;
