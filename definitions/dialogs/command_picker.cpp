@@ -70,9 +70,7 @@ void commandPickerEvents(int id, int code, std::intptr_t value, int&)
             GN_SETFOCUS(kPickerForm, pickid::list);
         }
         break;
-    case gn::kOwnerDraw:
-        paintButton(kPickerForm, id, value, 0, 0, 0);
-        break;
+    case gn::kOwnerDraw: paintButton(kPickerForm, id, value, 0, 0, 0); break;
     case gn::kClick:
         if (id == pickid::ok) {
             takeSelectedRow();
@@ -81,8 +79,7 @@ void commandPickerEvents(int id, int code, std::intptr_t value, int&)
             GN_UNLOADFORM(kPickerForm);
         }
         break;
-    default:
-        break;
+    default: break;
     }
 }
 

@@ -21,15 +21,15 @@ inline constexpr int kButtonFont = 4;
 inline constexpr int kPressedStyle = 6; // the pressed look of the choice buttons
 
 // Ids of the dialogs.
-inline constexpr int kCancel = 2;       // "&Cancel" on every dialog
+inline constexpr int kCancel = 2;        // "&Cancel" on every dialog
 inline constexpr int kDeleteBack = 5005; // accelerators Left, Backspace, Delete
 
 namespace msgid {
-inline constexpr int noChecksum = 100;  // 100, 105, 110: checksum kind 0, 1, 2
+inline constexpr int noChecksum = 100; // 100, 105, 110: checksum kind 0, 1, 2
 inline constexpr int sonyChecksum = 105;
 inline constexpr int vdcpChecksum = 110;
 inline constexpr int ok = 115;
-inline constexpr int decimal = 120;     // 120, 125, 130: entry mode 0, 1, 2
+inline constexpr int decimal = 120; // 120, 125, 130: entry mode 0, 1, 2
 inline constexpr int hex = 125;
 inline constexpr int alpha = 130;
 inline constexpr int decimalView = 135;
@@ -43,7 +43,7 @@ inline constexpr int alt = 100;
 inline constexpr int shift = 105;
 inline constexpr int ctrl = 110;
 inline constexpr int ok = 115;
-inline constexpr int macro = 120;       // the macro as keyboard text
+inline constexpr int macro = 120; // the macro as keyboard text
 inline constexpr int background = 125;
 } // namespace kbdid
 

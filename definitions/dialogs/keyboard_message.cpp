@@ -25,7 +25,10 @@ std::vector<std::uint8_t>& keys()
     return list;
 }
 
-bool ticked(int id) { return GN_GETCHECK(kKeyboardForm, id) != 0; }
+bool ticked(int id)
+{
+    return GN_GETCHECK(kKeyboardForm, id) != 0;
+}
 
 void showMacro()
 {
@@ -112,19 +115,14 @@ void keyboardMessageEvents(int id, int code, std::intptr_t value, int& cancelFla
         if (id == 0)
             handOverText() = cancelMark(); // the toolkit closes the form
         break;
-    case gn::kOwnerDraw:
-        paintButton(kKeyboardForm, id, value, 0, 0, 0);
-        break;
+    case gn::kOwnerDraw: paintButton(kKeyboardForm, id, value, 0, 0, 0); break;
     case gn::kCharKey:
         // The key goes into the macro, not into the field.
         addKey(static_cast<unsigned char>(value));
         cancelFlag = 1;
         break;
-    case gn::kClick:
-        click(id);
-        break;
-    default:
-        break;
+    case gn::kClick: click(id); break;
+    default: break;
     }
 }
 

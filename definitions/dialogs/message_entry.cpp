@@ -8,7 +8,10 @@ namespace vantor::dialogs {
 
 namespace {
 
-bool isHexDigit(unsigned char ch) { return std::isdigit(ch) || (ch >= 'A' && ch <= 'F'); }
+bool isHexDigit(unsigned char ch)
+{
+    return std::isdigit(ch) || (ch >= 'A' && ch <= 'F');
+}
 
 // Decimal digits read as a number; anything above 255 reads as 256.
 unsigned decimalValue(const std::string& digits)
@@ -22,7 +25,10 @@ unsigned decimalValue(const std::string& digits)
     return value;
 }
 
-unsigned hexValue(const std::string& digits) { return static_cast<unsigned>(std::stoul(digits, nullptr, 16)); }
+unsigned hexValue(const std::string& digits)
+{
+    return static_cast<unsigned>(std::stoul(digits, nullptr, 16));
+}
 
 std::string hexDigits(unsigned value)
 {

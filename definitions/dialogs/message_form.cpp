@@ -39,7 +39,10 @@ constexpr double kViewColumn = kMargin + kModeWidth + 1;
 constexpr double kFirstViewRow = 4;
 constexpr double kOkWidth = 9.5;
 
-const Layout& layout() { return longOnMessageTicked() ? kLong : kNormal; }
+const Layout& layout()
+{
+    return longOnMessageTicked() ? kLong : kNormal;
+}
 
 constexpr int kChecksumButtons[3] = {msgid::noChecksum, msgid::sonyChecksum, msgid::vdcpChecksum};
 constexpr int kModeButtons[3] = {msgid::decimal, msgid::hex, msgid::alpha};
@@ -132,8 +135,14 @@ void click(int id)
 
 } // namespace
 
-double detail::messageFormWidth() { return layout().width; }
-double detail::messageFormHeight() { return layout().height; }
+double detail::messageFormWidth()
+{
+    return layout().width;
+}
+double detail::messageFormHeight()
+{
+    return layout().height;
+}
 
 void messageFormDesign()
 {
@@ -178,20 +187,15 @@ void messageFormEvents(int id, int code, std::intptr_t value, int& cancelFlag)
         if (id == 0)
             cancelled(); // the toolkit closes the form
         break;
-    case gn::kOwnerDraw:
-        paint(id, value);
-        break;
+    case gn::kOwnerDraw: paint(id, value); break;
     case gn::kCharKey:
         // Every character key is entry, wherever the focus is.
         entry().key(static_cast<unsigned char>(value));
         showViews();
         cancelFlag = 1;
         break;
-    case gn::kClick:
-        click(id);
-        break;
-    default:
-        break;
+    case gn::kClick: click(id); break;
+    default: break;
     }
 }
 

@@ -36,7 +36,10 @@ std::optional<int> selectedIndex()
     return definitionIndexFor(shellFlags().selectedButton, shiftOn, bank);
 }
 
-bool longOnMessageTicked() { return GN_GETCHECK(kMainForm, mainid::longOnMessage) != 0; }
+bool longOnMessageTicked()
+{
+    return GN_GETCHECK(kMainForm, mainid::longOnMessage) != 0;
+}
 
 namespace {
 DialogShell& shellCalls()
@@ -94,7 +97,10 @@ void takeHandOver(bool isOn)
 
 } // namespace
 
-void installDialogShell(const DialogShell& shell) { shellCalls() = shell; }
+void installDialogShell(const DialogShell& shell)
+{
+    shellCalls() = shell;
+}
 
 void registerDialogForms()
 {
@@ -106,8 +112,14 @@ void registerDialogForms()
     shell.setFormRoutines(kPickerForm, &commandPickerDesign, &commandPickerEvents);
 }
 
-void setDialogChecksumKind(int kind) { checksumKindState() = kind >= 0 && kind <= 2 ? kind : 0; }
-int dialogChecksumKind() { return checksumKindState(); }
+void setDialogChecksumKind(int kind)
+{
+    checksumKindState() = kind >= 0 && kind <= 2 ? kind : 0;
+}
+int dialogChecksumKind()
+{
+    return checksumKindState();
+}
 
 void openOnMessageDialog()
 {

@@ -29,8 +29,8 @@ bool fits(const std::string& dialog, int id, const std::string& text)
 {
     QWidget* w = toolkitControlWidget(dialog, id);
     const QRect inside = w->rect().adjusted(2, 2, -2, -2);
-    const QRect need = w->fontMetrics().boundingRect(QRect(0, 0, inside.width(), 9999),
-                                                     Qt::AlignTop | Qt::TextWordWrap, QString::fromLatin1(text));
+    const QRect need = w->fontMetrics().boundingRect(QRect(0, 0, inside.width(), 9999), Qt::AlignTop | Qt::TextWordWrap,
+                                                     QString::fromLatin1(text));
     return need.width() <= inside.width() && need.height() <= inside.height();
 }
 
@@ -53,7 +53,7 @@ bool captionsFit(const std::string& dialog, std::initializer_list<int> ids)
     return true;
 }
 
-class DialogLookTest : public MainFormTest {};
+class DialogLookTest : public MainFormTest { };
 
 TEST_F(DialogLookTest, EveryDialogShowsItsLongestContentWhole)
 {
@@ -80,37 +80,43 @@ TEST_F(DialogLookTest, EveryDialogShowsItsLongestContentWhole)
     for (int limit : {31, 62}) {
         GN_SETCHECK(form, mainid::longOnMessage, limit == 62);
         GN_SETTEXT(form, mainid::onMessageLabel, times("FF ", limit));
-        look("MSGFORM", [] { dialogs::openOnMessageDialog(); }, limit == 31 ? "message-form.png" : "message-form-long.png",
-             [&] {
-                 EXPECT_TRUE(captionsFit("MSGFORM", {100, 105, 110, 115, 2, 120, 125, 130}));
-                 EXPECT_EQ(GN_GETTEXT("MSGFORM", 140), times("FF ", limit));
-                 EXPECT_TRUE(fits("MSGFORM", 135, times("255 ", limit)));
-                 EXPECT_TRUE(fits("MSGFORM", 140, times("FF ", limit)));
-                 EXPECT_TRUE(fits("MSGFORM", 145, times(widest("MSGFORM", 145), limit)));
-             });
+        look(
+            "MSGFORM", [] { dialogs::openOnMessageDialog(); },
+            limit == 31 ? "message-form.png" : "message-form-long.png",
+            [&] {
+                EXPECT_TRUE(captionsFit("MSGFORM", {100, 105, 110, 115, 2, 120, 125, 130}));
+                EXPECT_EQ(GN_GETTEXT("MSGFORM", 140), times("FF ", limit));
+                EXPECT_TRUE(fits("MSGFORM", 135, times("255 ", limit)));
+                EXPECT_TRUE(fits("MSGFORM", 140, times("FF ", limit)));
+                EXPECT_TRUE(fits("MSGFORM", 145, times(widest("MSGFORM", 145), limit)));
+            });
     }
     GN_SETCHECK(form, mainid::longOnMessage, 0);
 
     shellFlags().keyboardMode = 1;
     GN_SETTEXT(form, mainid::onMessageLabel, "{SC}s{A}f{S}Hello");
-    look("KEYBOARDMSG", [] { dialogs::openOnMessageDialog(); }, "keyboard-message.png", [&] {
-        EXPECT_TRUE(captionsFit("KEYBOARDMSG", {100, 105, 110, 115, 2}));
-        // 30 keys show whole; a macro with many modifier groups scrolls in the field.
-        EXPECT_TRUE(fits("KEYBOARDMSG", 120, times(widest("KEYBOARDMSG", 120), 30)));
-    });
+    look(
+        "KEYBOARDMSG", [] { dialogs::openOnMessageDialog(); }, "keyboard-message.png",
+        [&] {
+            EXPECT_TRUE(captionsFit("KEYBOARDMSG", {100, 105, 110, 115, 2}));
+            // 30 keys show whole; a macro with many modifier groups scrolls in the field.
+            EXPECT_TRUE(fits("KEYBOARDMSG", 120, times(widest("KEYBOARDMSG", 120), 30)));
+        });
     shellFlags().keyboardMode = 0;
 
-    look("SONYCODES", [] { dialogs::openCommandPicker(true); }, "sony-commands.png", [&] {
-        EXPECT_TRUE(captionsFit("SONYCODES", {105, 2}));
-        auto* list = qobject_cast<QTreeWidget*>(toolkitControlWidget("SONYCODES", 100));
-        ASSERT_EQ(list->topLevelItemCount(), 27);
-        GN_LVSETSEL("SONYCODES", 100, 3);
-        EXPECT_LE(list->visualItemRect(list->topLevelItem(26)).bottom(), list->viewport()->height());
-        for (int row = 0; row < 27; ++row)
-            for (int column = 0; column < 2; ++column)
-                EXPECT_LE(list->fontMetrics().horizontalAdvance(list->topLevelItem(row)->text(column)) + 12,
-                          list->columnWidth(column));
-    });
+    look(
+        "SONYCODES", [] { dialogs::openCommandPicker(true); }, "sony-commands.png",
+        [&] {
+            EXPECT_TRUE(captionsFit("SONYCODES", {105, 2}));
+            auto* list = qobject_cast<QTreeWidget*>(toolkitControlWidget("SONYCODES", 100));
+            ASSERT_EQ(list->topLevelItemCount(), 27);
+            GN_LVSETSEL("SONYCODES", 100, 3);
+            EXPECT_LE(list->visualItemRect(list->topLevelItem(26)).bottom(), list->viewport()->height());
+            for (int row = 0; row < 27; ++row)
+                for (int column = 0; column < 2; ++column)
+                    EXPECT_LE(list->fontMetrics().horizontalAdvance(list->topLevelItem(row)->text(column)) + 12,
+                              list->columnWidth(column));
+        });
 }
 
 } // namespace

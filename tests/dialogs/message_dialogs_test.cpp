@@ -26,7 +26,10 @@ namespace {
 using namespace vantor::mainid;
 using Bytes = std::vector<std::uint8_t>;
 using Records = std::vector<Bytes>;
-Bytes raw(const KeyDefinition& d) { return Bytes(d.bytes.begin(), d.bytes.end()); }
+Bytes raw(const KeyDefinition& d)
+{
+    return Bytes(d.bytes.begin(), d.bytes.end());
+}
 
 const std::string msg = "MSGFORM", kbd = "KEYBOARDMSG", picker = "SONYCODES";
 constexpr int kNone = 100, kSony = 105, kVdcp = 110, kOk = 115, kDec = 120, kHex = 125, kAlpha = 130;
@@ -272,7 +275,8 @@ TEST_F(DialogsTest, KeyboardModeRecordsModifierAndKeyPairsAndOpensNoPicker)
                 click(kbd, 2);
         }));
     EXPECT_EQ(text(form, onMessageLabel), "{SC}ab");
-    EXPECT_FALSE(inDialog(picker, onMessageButton, [] {}, Qt::RightButton));
+    EXPECT_FALSE(inDialog(
+        picker, onMessageButton, [] {}, Qt::RightButton));
     dialogs::openOffMessageDialog();
     EXPECT_TRUE(nothingStored());
 }
@@ -284,17 +288,33 @@ TEST_F(DialogsTest, PickedPlayGoesOutAsItsOwnThreeBytes)
         ASSERT_EQ(list->topLevelItemCount(), 27);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(row)).center());
     };
-    ASSERT_TRUE(inDialog(picker, onMessageButton, [&] { click(picker, 105); }, Qt::RightButton));
-    ASSERT_TRUE(inDialog(picker, offMessageButton, [&] { pick(2); click(picker, 2); }, Qt::RightButton));
+    ASSERT_TRUE(inDialog(
+        picker, onMessageButton, [&] { click(picker, 105); }, Qt::RightButton));
+    ASSERT_TRUE(inDialog(
+        picker, offMessageButton,
+        [&] {
+            pick(2);
+            click(picker, 2);
+        },
+        Qt::RightButton));
     EXPECT_EQ(text(form, onMessageLabel) + "|" + text(form, offMessageLabel), "20 10 |02 03 30 05 ");
     EXPECT_TRUE(nothingStored());
 
-    ASSERT_TRUE(inDialog(picker, onMessageButton, [&] {
-        pick(3);
-        EXPECT_EQ(GN_LVGETITEM(picker, 100, 3, 0) + "|" + GN_LVGETITEM(picker, 100, 3, 1), "Play|20 01 21 ");
-        click(picker, 105);
-    }, Qt::RightButton));
-    ASSERT_TRUE(inDialog(picker, offMessageButton, [&] { pick(2); click(picker, 105); }, Qt::RightButton));
+    ASSERT_TRUE(inDialog(
+        picker, onMessageButton,
+        [&] {
+            pick(3);
+            EXPECT_EQ(GN_LVGETITEM(picker, 100, 3, 0) + "|" + GN_LVGETITEM(picker, 100, 3, 1), "Play|20 01 21 ");
+            click(picker, 105);
+        },
+        Qt::RightButton));
+    ASSERT_TRUE(inDialog(
+        picker, offMessageButton,
+        [&] {
+            pick(2);
+            click(picker, 105);
+        },
+        Qt::RightButton));
     EXPECT_EQ(text(form, onMessageLabel) + "|" + text(form, offMessageLabel), "20 01 21 |20 00 20 ");
     // No checksum of their own: the bytes already end in theirs.
     KeyDefinition expected = sim->definition(0);
