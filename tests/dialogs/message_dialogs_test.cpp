@@ -7,7 +7,6 @@
 #include "definitions/dialogs/message_dialogs.h"
 #include "devicelink/port_map.h"
 #include "devicelink/serial_port.h"
-#include "iconeditor/icon_bitmap.h"
 #include "shell/control_ids.h"
 #include "shell/owner_button.h"
 #include "tools/panelsim/panel_sim.h"
@@ -105,12 +104,12 @@ protected:
     void press(Qt::Key key) { QTest::keyClick(keyTarget(), key); }
     std::string text(const std::string& f, int id) { return GN_GETTEXT(f, id); }
 
-    // The records the panel took since the last call, once `count` arrived.
-    std::vector<Bytes> stored(std::size_t count = 1)
+    // The records the panel took since the last call, once `count` arrived (the
+    // panel reads them on its own thread).
+    Records stored(std::size_t count = 1)
     {
-        std::vector<Bytes> records;
-        for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-             records.size() < count && std::chrono::steady_clock::now() < end;) {
+        Records records;
+        for (int tries = 0; tries < 2000 && records.size() < count; ++tries) {
             GN_DOEVENTS(255);
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
             records.clear();
@@ -121,8 +120,8 @@ protected:
         sim->clearReceived();
         return records;
     }
-
-    // A store runs to its end inside the posted event that makes it.
+    // Nothing went to the panel (a later store that brings exactly one record
+    // shows that nothing was still on its way).
     bool nothingStored()
     {
         GN_DOEVENTS(255);
@@ -320,8 +319,10 @@ TEST_F(DialogsTest, PickedPlayGoesOutAsItsOwnThreeBytes)
     KeyDefinition expected = sim->definition(0);
     expected.setChecksumKind(ChecksumKind::None);
     expected.setOnMessage(Bytes{0x20, 0x01, 0x21});
+    expected.setOffMessage(Bytes{0x02, 0x03, 0x30, 0x05});
+    const Bytes afterPlay = raw(expected);
     expected.setOffMessage(Bytes{0x20, 0x00, 0x20});
-    EXPECT_EQ(stored(2).back(), raw(expected));
+    EXPECT_EQ(stored(2), (Records{afterPlay, raw(expected)}));
 }
 
 } // namespace
