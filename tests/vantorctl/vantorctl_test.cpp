@@ -5,6 +5,10 @@
 
 #include "definitions/kdl_file.h"
 #include "definitions/message_text.h"
+#include "iconeditor/icon_bitmap.h"
+
+#include <QColor>
+#include <QImage>
 
 #include <gtest/gtest.h>
 
@@ -197,6 +201,130 @@ TEST(VantorctlFiles, ShowEveryDisplayTypeAndRefuseBadArguments)
     r = vantorctl(tmp, "diff '" + (tmp / "short.kdl").string() + "' '" + (tmp / "all.kdl").string() + "'");
     EXPECT_EQ(r.code, 4);
     EXPECT_NE(r.err.find("short.kdl: not a key definition file"), std::string::npos) << r.err;
+}
+
+// Lit cells of an icon in columns [from, to).
+int litIn(const PixelGrid& g, int from, int to)
+{
+    int n = 0;
+    for (int r = 0; r < kIconHeight; ++r)
+        for (int c = from; c < to; ++c)
+            n += g.lit(c, r);
+    return n;
+}
+
+// The bounding box of the pixels of exactly this colour.
+QRect boxOf(const QImage& image, QColor colour)
+{
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) == colour)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+TEST(VantorctlFiles, IconImportThresholdDitherAndLegendSheet)
+{
+    TempFolder tmp("vantorctl");
+    // Black on the left two thirds, grey 160 on the right third.
+    QImage picture(72, 48, QImage::Format_RGB32);
+    picture.fill(QColor(160, 160, 160));
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 48; ++x)
+            picture.setPixelColor(x, y, Qt::black);
+    ASSERT_TRUE(picture.save(QString::fromStdString((tmp / "pic.png").string())));
+    const std::string pic = "'" + (tmp / "pic.png").string() + "'";
+    const std::string ricon = "'" + (tmp / "new.RIcon").string() + "'";
+
+    Outcome r = vantorctl(tmp, "icons import " + pic + " --into " + ricon + " --slot 2 --threshold 128");
+    ASSERT_EQ(r.code, 0) << r.err;
+    auto bytes = readAll(tmp / "new.RIcon");
+    ASSERT_EQ(bytes.size(), 2 * kIconBytes);
+    EXPECT_EQ(std::count(bytes.begin(), bytes.begin() + kIconBytes, 0xFF), 120);
+    PixelGrid g = unpackIcon(std::span(bytes).subspan(kIconBytes, kIconBytes));
+    EXPECT_EQ(litIn(g, 0, 23), 23 * 24);
+    EXPECT_EQ(litIn(g, 25, 36), 0);
+
+    r = vantorctl(tmp, "icons import " + pic + " " + pic + " --into " + ricon + " --slot 3 --threshold 200");
+    ASSERT_EQ(r.code, 0) << r.err;
+    bytes = readAll(tmp / "new.RIcon");
+    ASSERT_EQ(bytes.size(), 4 * kIconBytes);
+    g = unpackIcon(std::span(bytes).subspan(3 * kIconBytes, kIconBytes));
+    EXPECT_EQ(litIn(g, 0, 36), 36 * 24);
+
+    r = vantorctl(tmp, "icons import " + pic + " --into " + ricon + " --slot 4 --dither");
+    ASSERT_EQ(r.code, 0) << r.err;
+    bytes = readAll(tmp / "new.RIcon");
+    g = unpackIcon(std::span(bytes).subspan(3 * kIconBytes, kIconBytes));
+    EXPECT_EQ(litIn(g, 0, 23), 23 * 24);
+    const int greyLit = litIn(g, 25, 36);
+    EXPECT_GT(greyLit, 11 * 24 / 5);
+    EXPECT_LT(greyLit, 11 * 24 / 2);
+
+    const auto before = readAll(tmp / "new.RIcon");
+    EXPECT_EQ(vantorctl(tmp, "icons import " + pic + " --into " + ricon + " --dither --threshold 9").code, 2);
+    EXPECT_EQ(vantorctl(tmp, "icons import " + pic + " " + pic + " --into " + ricon + " --slot 64").code, 2);
+    writeRaw(tmp / "junk.png", {'n', 'o', 't'});
+    r = vantorctl(tmp, "icons import '" + (tmp / "junk.png").string() + "' --into " + ricon);
+    EXPECT_EQ(r.code, 4);
+    EXPECT_NE(r.err.find("junk.png: cannot be read as a picture"), std::string::npos) << r.err;
+    EXPECT_EQ(readAll(tmp / "new.RIcon"), before);
+
+    // A legend: a text button in bright red, a RAM icon button in bright orange.
+    fs::create_directories(tmp / "icons");
+    fs::copy_file(tmp / "new.RIcon", tmp / "icons/panel.RIcon");
+    writeRaw(tmp / "icons/rom.icons", std::vector<std::uint8_t>(kRomIconCount * kIconBytes, 0));
+    writeRaw(tmp / "icons/large.icons", std::vector<std::uint8_t>(kLargeAsciiCount * kIconBytes, 0));
+    KeyDefinitionTable table;
+    for (int i = 0; i < kFirstFunctionKeyIndex; ++i)
+        table[i].setOnColor(LedColor::DarkGreen);
+    table[0].setOnColor(LedColor::BrightRed);
+    table[0].setLabelText(true, "HELLO ");
+    table[1].setOnColor(LedColor::BrightOrange);
+    table[1].setDisplayType(DisplayType::RamIcon);
+    table[1].setIconLabel(true, 1);
+    ASSERT_TRUE(writeKdlFile(tmp / "legend.kdl", table).ok());
+    const std::string args = "sheet '" + (tmp / "legend.kdl").string() + "' '" + (tmp / "icons").string() + "' -o ";
+    r = vantorctl(tmp, args + "'" + (tmp / "legend.png").string() + "'");
+    ASSERT_EQ(r.code, 0) << r.err;
+    const QImage sheet(QString::fromStdString((tmp / "legend.png").string()));
+    ASSERT_FALSE(sheet.isNull());
+    // The label's black text lies in the top line of the red face only.
+    const QRect red = boxOf(sheet, QColor(255, 0, 0));
+    ASSERT_GT(red.height(), 24);
+    int top = 0, below = 0;
+    for (int y = red.top(); y <= red.bottom(); ++y)
+        for (int x = red.left(); x <= red.right(); ++x)
+            if (qGray(sheet.pixel(x, y)) < 60)
+                (y < red.top() + red.height() / 3 ? top : below)++;
+    EXPECT_GT(top, 20);
+    EXPECT_EQ(below, 0);
+    // The icon: lit columns black to the left of the orange (unlit) part, the same height.
+    const QRect orange = boxOf(sheet, QColor(255, 128, 64));
+    ASSERT_GT(orange.width(), 0);
+    const int scale = orange.height() / kIconHeight;
+    ASSERT_GE(scale, 1);
+    EXPECT_EQ(sheet.pixelColor(orange.left() - 3 * scale, orange.center().y()), QColor(Qt::black));
+    EXPECT_EQ(sheet.pixelColor(orange.left() - 22 * scale, orange.top() + 1), QColor(Qt::black));
+
+    r = vantorctl(tmp, args + "'" + (tmp / "legend.pdf").string() + "'");
+    ASSERT_EQ(r.code, 0) << r.err;
+    const auto pdf = readAll(tmp / "legend.pdf");
+    ASSERT_GT(pdf.size(), 1000u);
+    EXPECT_EQ(std::string(pdf.begin(), pdf.begin() + 5), "%PDF-");
+    // A legend whose icons cannot be read writes nothing.
+    fs::remove(tmp / "icons/panel.RIcon");
+    r = vantorctl(tmp, args + "'" + (tmp / "broken.pdf").string() + "'");
+    EXPECT_EQ(r.code, 4);
+    EXPECT_NE(r.err.find("panel.RIcon: cannot be read"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(tmp / "broken.pdf"));
+
+    // The contact sheet of the RAM icon file.
+    r = vantorctl(tmp, "icons export " + ricon + " '" + (tmp / "ram.png").string() + "'");
+    ASSERT_EQ(r.code, 0) << r.err;
+    const QImage contact(QString::fromStdString((tmp / "ram.png").string()));
+    EXPECT_TRUE(boxOf(contact, QColor(Qt::white)).isValid());
 }
 
 } // namespace

@@ -29,6 +29,11 @@ const char* const kProgramHelp =
     "  show FILE.kdl|panel [--json] [--keyboard]\n"
     "                                      one line per definition\n"
     "  diff A B                            A and B each a .kdl file or the word panel\n"
+    "  icons export FILE.RIcon|DIR OUT.png a contact sheet of the icons\n"
+    "  icons import PICTURE... --into FILE.RIcon [--slot N] [--threshold T | --dither]\n"
+    "                                      pictures made into RAM icons\n"
+    "  sheet FILE.kdl DIR -o OUT.pdf|OUT.png\n"
+    "                                      a printable legend of the eight banks\n"
     "\n"
     "Options:\n"
     "  --port DEVICE   the panel's serial device (no search)\n"
@@ -59,6 +64,17 @@ const std::map<std::string, const char*>& commandHelp()
          "usage: vantorctl [--port DEVICE | --com N] diff A B [--keyboard]\n"
          "A and B are each a .kdl file or the word panel. Prints each definition that\n"
          "differs, field by field. Exit 0 when equal, 1 when they differ.\n"},
+        {"icons",
+         "usage: vantorctl icons export FILE.RIcon|DIR OUT.png\n"
+         "       vantorctl icons import PICTURE... --into FILE.RIcon [--slot N] [--threshold T | --dither]\n"
+         "export: a contact sheet of the icons, numbered from 1 (a DIR from backup gives\n"
+         "all three sets). import: each picture scaled into 36 x 24 and made 1-bit (lit\n"
+         "where darker than T, 0..255, default 128; or Floyd-Steinberg dithered), written\n"
+         "into consecutive RAM icon slots from N (default 1); FILE.RIcon may be new.\n"},
+        {"sheet",
+         "usage: vantorctl sheet FILE.kdl DIR -o OUT.pdf|OUT.png\n"
+         "A printable legend of all eight banks: each LCD button drawn as the panel shows\n"
+         "it, with the icons and large characters of DIR (as written by backup).\n"},
     };
     return help;
 }
@@ -254,6 +270,72 @@ int diff(const std::vector<std::string>& args, const GlobalOptions& options)
     return differing == 0 ? kExitDone : kExitDiffer;
 }
 
+int icons(const std::vector<std::string>& args)
+{
+    if (args.empty())
+        usage("icons: export or import expected");
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (args[0] == "export") {
+        if (rest.size() != 2)
+            usage("icons export: FILE.RIcon|DIR OUT.png expected");
+        return iconsExport(rest[0], rest[1]);
+    }
+    if (args[0] != "import")
+        usage("icons: unknown action " + args[0]);
+    std::vector<std::string> pictures;
+    std::string into;
+    int slot = 1, threshold = 128;
+    bool dither = false, thresholdGiven = false;
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        const std::string& a = rest[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= rest.size())
+                usage("icons import: " + a + " needs a value");
+            return rest[++i];
+        };
+        if (a == "--into")
+            into = value();
+        else if (a == "--slot")
+            slot = parseNumber(value(), "--slot");
+        else if (a == "--threshold") {
+            threshold = parseNumber(value(), "--threshold");
+            thresholdGiven = true;
+            if (threshold > 255)
+                usage("--threshold: 0..255 expected");
+        } else if (a == "--dither")
+            dither = true;
+        else if (a.rfind("--", 0) == 0)
+            usage("icons import: unknown option " + a);
+        else
+            pictures.push_back(a);
+    }
+    if (pictures.empty() || into.empty())
+        usage("icons import: PICTURE... --into FILE.RIcon expected");
+    if (dither && thresholdGiven)
+        usage("icons import: --threshold and --dither exclude each other");
+    return iconsImport(pictures, into, slot, threshold, dither);
+}
+
+int sheet(const std::vector<std::string>& args)
+{
+    std::vector<std::string> sources;
+    std::string out;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "-o" || args[i] == "--output") {
+            if (i + 1 >= args.size())
+                usage("sheet: -o needs a file");
+            out = args[++i];
+        } else if (args[i].rfind("--", 0) == 0) {
+            usage("sheet: unknown option " + args[i]);
+        } else {
+            sources.push_back(args[i]);
+        }
+    }
+    if (sources.size() != 2 || out.empty())
+        usage("sheet: FILE.kdl DIR -o OUT.pdf|OUT.png expected");
+    return drawSheet(sources[0], sources[1], out);
+}
+
 int run(int argc, char** argv)
 {
     GlobalOptions options;
@@ -303,6 +385,10 @@ int run(int argc, char** argv)
         return show(args, options);
     if (command == "diff")
         return diff(args, options);
+    if (command == "icons")
+        return icons(args);
+    if (command == "sheet")
+        return sheet(args);
     usage("unknown command " + command);
 }
 
