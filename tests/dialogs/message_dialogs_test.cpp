@@ -92,6 +92,10 @@ protected:
         GN_DOEVENTS(255);
         return shown;
     }
+    bool inPicker(int button, const std::function<void()>& work)
+    {
+        return inDialog(picker, button, work, Qt::RightButton);
+    }
     void click(const std::string& f, int id) { QTest::mouseClick(toolkitControlWidget(f, id), Qt::LeftButton); }
     // Keys go where the user's keys go: the focused control of the dialog.
     static QWidget* keyTarget()
@@ -263,19 +267,14 @@ TEST_F(DialogsTest, KeyboardModeRecordsModifierAndKeyPairsAndOpensNoPicker)
     expected.setLongOnMessage(Bytes{0x05, 0x61, 0x00, 0x62});
     EXPECT_EQ(stored(), Records{raw(expected)});
 
-    // 30 keys at most; "&Cancel" and the frame store nothing, not even the old macro again.
-    for (bool frame : {false, true})
-        ASSERT_TRUE(inDialog(kbd, onMessageButton, [&] {
-            type(QString(31, 'x'));
-            EXPECT_EQ(text(kbd, 120), std::string(30, 'x'));
-            if (frame)
-                toolkitFormWidget(kbd)->window()->close();
-            else
-                click(kbd, 2);
-        }));
+    // 30 keys at most; the frame (like "&Cancel") stores nothing, not even the old macro again.
+    ASSERT_TRUE(inDialog(kbd, onMessageButton, [&] {
+        type(QString(31, 'x'));
+        EXPECT_EQ(text(kbd, 120), std::string(30, 'x'));
+        toolkitFormWidget(kbd)->window()->close();
+    }));
     EXPECT_EQ(text(form, onMessageLabel), "{SC}ab");
-    EXPECT_FALSE(inDialog(
-        picker, onMessageButton, [] {}, Qt::RightButton));
+    EXPECT_FALSE(inPicker(onMessageButton, [] {}));
     dialogs::openOffMessageDialog();
     EXPECT_TRUE(nothingStored());
 }
@@ -287,33 +286,23 @@ TEST_F(DialogsTest, PickedPlayGoesOutAsItsOwnThreeBytes)
         ASSERT_EQ(list->topLevelItemCount(), 27);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(row)).center());
     };
-    ASSERT_TRUE(inDialog(
-        picker, onMessageButton, [&] { click(picker, 105); }, Qt::RightButton));
-    ASSERT_TRUE(inDialog(
-        picker, offMessageButton,
-        [&] {
-            pick(2);
-            click(picker, 2);
-        },
-        Qt::RightButton));
+    ASSERT_TRUE(inPicker(onMessageButton, [&] { click(picker, 105); }));
+    ASSERT_TRUE(inPicker(offMessageButton, [&] {
+        pick(2);
+        click(picker, 2);
+    }));
     EXPECT_EQ(text(form, onMessageLabel) + "|" + text(form, offMessageLabel), "20 10 |02 03 30 05 ");
     EXPECT_TRUE(nothingStored());
 
-    ASSERT_TRUE(inDialog(
-        picker, onMessageButton,
-        [&] {
-            pick(3);
-            EXPECT_EQ(GN_LVGETITEM(picker, 100, 3, 0) + "|" + GN_LVGETITEM(picker, 100, 3, 1), "Play|20 01 21 ");
-            click(picker, 105);
-        },
-        Qt::RightButton));
-    ASSERT_TRUE(inDialog(
-        picker, offMessageButton,
-        [&] {
-            pick(2);
-            click(picker, 105);
-        },
-        Qt::RightButton));
+    ASSERT_TRUE(inPicker(onMessageButton, [&] {
+        pick(3);
+        EXPECT_EQ(GN_LVGETITEM(picker, 100, 3, 0) + "|" + GN_LVGETITEM(picker, 100, 3, 1), "Play|20 01 21 ");
+        click(picker, 105);
+    }));
+    ASSERT_TRUE(inPicker(offMessageButton, [&] {
+        pick(2);
+        click(picker, 105);
+    }));
     EXPECT_EQ(text(form, onMessageLabel) + "|" + text(form, offMessageLabel), "20 01 21 |20 00 20 ");
     // No checksum of their own: the bytes already end in theirs.
     KeyDefinition expected = sim->definition(0);
