@@ -1,5 +1,5 @@
 #pragma once
-// Toolkit internals shared by the gantry_*.cpp files. Not for the program.
+// Toolkit internals shared by the toolkit's .cpp files. Not for the program.
 #include "toolkit/gantry.h"
 
 #include <QImage>
@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QEventLoop;
@@ -129,6 +130,24 @@ void restack(Form& f);
 void destroyForm(const std::string& key);
 std::shared_ptr<Form> makeFormWindow(const std::string& name, const std::string& parent, const std::string& title,
                                      double w, double h, const std::string& props);
+// Forms alive, the debug window not counted.
+int liveFormCount();
+// Cells to pixels (unit 8 across, 16 down), rounded (forms.cpp).
+int px(double cells, int unit);
+
+// Start-up of the toolkit once an application exists: the key filter, no quitting
+// on the last window closed (run_loop.cpp).
+void ensureInit();
+// The application's filter for accelerators and character keys (keys_accelerators.cpp).
+QObject* newKeyFilter();
+
+// Workers of GN_STARTTHREAD by (form key, id) (workers_events.cpp).
+struct Worker {
+    QTimer* timer = nullptr;
+    bool inTick = false;
+};
+std::map<std::pair<std::string, int>, Worker>& workers();
+void stopWorker(const std::pair<std::string, int>& key);
 
 // Owner-draw item handed over with codes 300 and 320 (gantry_draw.cpp).
 struct OwnerItem;
