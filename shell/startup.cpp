@@ -3,12 +3,15 @@
 // posted store of the selected definition.
 #include "shell/app_state.h"
 #include "shell/device_calls.h"
+#include "shell/form_table.h"
+#include "shell/owner_button.h"
 #include "shell/handlers.h"
 #include "shell/main_form.h"
 #include "shell/main_form_layout.h"
 #include "shell/single_instance.h"
 
 #include "definitions/editor/editor.h"
+#include "definitions/dialogs/message_dialogs.h"
 #include "definitions/key_definition.h"
 #include "resources/resources.h"
 #include "toolkit/event_codes.h"
@@ -224,6 +227,10 @@ void AppInit()
     if (SingleInstanceCheck("Vantor") == 1)
         return;
     shellcalls::installDeviceLink();
+    // The message dialogs and the command picker use the form table and the
+    // owner-drawn buttons of the shell.
+    dialogs::installDialogShell({&setFormRoutines, &paintOwnerButton});
+    dialogs::registerDialogForms();
     MakeMainForm();
 }
 
