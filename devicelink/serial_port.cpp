@@ -243,6 +243,7 @@ void SerialPort::applyLineSettings(int baud, int parity, bool checking)
     const int fd = fd_.load();
     if (fd < 0)
         return;
+    requested_ = LineSettings{baud, parity, checking};
     lastSteps_ = {};
     // 1. Baud rate. A rate without a speed constant (0 among them) is refused
     //    rather than turned into B0, which would drop the line.

@@ -123,6 +123,9 @@ public:
     // Which of the nine line-settings steps the driver took at the last
     // applyLineSettings (step k at index k - 1).
     const std::array<bool, 9>& lastLineSteps() const { return lastSteps_; }
+    // What the last applyLineSettings on an open port asked for (a pseudo-
+    // terminal keeps the speed but drops the parity, so tests read it here).
+    const LineSettings& requestedLineSettings() const { return requested_; }
 
     // Where messages, trace lines, the poll-worker stop, the cursor and a
     // lost port go; nullptr (the start) sends them nowhere. Not owned.
@@ -137,6 +140,7 @@ public:
     void setErrorCounterSource(ErrorCounterSource source) { errorSource_ = std::move(source); }
 
 private:
+    LineSettings requested_{};
     bool receiveErrorsSinceLastLook();
     void lost();
     void trace(const std::string& line);

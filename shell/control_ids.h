@@ -165,4 +165,11 @@ inline constexpr int screenshot = 5050;      // posted after start-up for --scre
 // Dialogs: the Cancel button of every dialog.
 inline constexpr int dialogCancel = 2;
 
+// The baud-rate dialog "BAUDRATE": radios 100..155 (one per choice, in the order
+// of baudChoices()), "&Ok", the shaded background.
+inline constexpr int baudRadioFirst = 100;
+inline constexpr int baudRadioLast = 155;
+inline constexpr int baudOk = 160;
+inline constexpr int baudBackground = 165;
+
 } // namespace vantor::mainid

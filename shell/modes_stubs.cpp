@@ -1,14 +1,9 @@
-// Settings file and operating modes: filled in with the settings and modes.
+// Keyboard mode's typing into other programs: does nothing yet.
 #include "shell/handlers.h"
 
 namespace vantor::handlers {
 
-void readSettings() {}
-void writeSettings() {}
-void applyModeToWindow() {}
-void openBaudDialog(const char*) {}
-void injectKeystrokes(const std::vector<std::uint8_t>&) {}
-void sendEmulatedOn(int) {}
-void sendEmulatedOff() {}
+void injectKeystrokes(const std::vector<std::uint8_t>&)
+{ }
 
 } // namespace vantor::handlers

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 #include <cmath>
@@ -407,6 +408,11 @@ TEST_F(MainFormTest, KeyboardModeFlipsAndEmulationModeSaysWhatToConnect)
     EXPECT_EQ(shellFlags().keyboardMode, 0);
     EXPECT_TRUE(messages.empty());
 
+    // The baud-rate dialog is modal: Enter confirms it once it is up.
+    const auto confirmBaudDialog = [] {
+        QTimer::singleShot(0, [] { QTest::keyClick(toolkitFormWidget("BAUDRATE"), Qt::Key_Return); });
+    };
+    confirmBaudDialog();
     pick(9115);
     GN_DOEVENTS(255);
     EXPECT_EQ(shellFlags().emulationMode, 1);
@@ -418,6 +424,7 @@ TEST_F(MainFormTest, KeyboardModeFlipsAndEmulationModeSaysWhatToConnect)
         EXPECT_EQ(shellFlags().emulationMode, 0);
         EXPECT_EQ(messages.back(), (Message{"Halvern Devices", "Connect Computer to Vantor"}));
         if (i == 0) {
+            confirmBaudDialog();
             pick(9115);
             GN_DOEVENTS(255);
         }

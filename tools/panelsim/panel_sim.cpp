@@ -247,6 +247,7 @@ void PanelSim::takeBytes(const std::uint8_t* data, std::size_t n, double arrival
     {
         std::lock_guard lock(mutex_);
         rx_.insert(rx_.end(), data, data + n);
+        receivedRaw_.insert(receivedRaw_.end(), data, data + n);
         for (;;) {
             // Resynchronise on the message head.
             std::size_t skip = 0;
@@ -492,6 +493,30 @@ void PanelSim::clearReceived()
 {
     std::lock_guard lock(mutex_);
     received_.clear();
+    receivedRaw_.clear();
+}
+
+Bytes PanelSim::receivedRaw() const
+{
+    std::lock_guard lock(mutex_);
+    return receivedRaw_;
+}
+
+PanelSim::LineState PanelSim::lineState() const
+{
+    LineState state;
+    termios t{};
+    if (slaveKeep_ < 0 || ::tcgetattr(slaveKeep_, &t) != 0)
+        return state;
+    switch (::cfgetospeed(&t)) {
+    case B4800: state.baud = 4800; break;
+    case B9600: state.baud = 9600; break;
+    case B19200: state.baud = 19200; break;
+    case B38400: state.baud = 38400; break;
+    default: state.baud = -1; break;
+    }
+    state.checking = (t.c_iflag & INPCK) != 0;
+    return state;
 }
 
 bool PanelSim::validBankPosition(int bank, int position, int* index) const

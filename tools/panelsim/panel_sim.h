@@ -81,6 +81,18 @@ public:
     // Stores only: definition dumps, slot selects and icon data.
     std::vector<Bytes> receivedStores() const;
     void clearReceived();
+    // Every byte the program wrote, in order, whether or not it made a panel
+    // message (the equipment's side of emulation mode); cleared with the rest.
+    Bytes receivedRaw() const;
+    // The line settings the program last set on the pty: baud rate and input
+    // parity checking (a pty moves bytes at any speed; Linux keeps the speed
+    // but clears the parity bits, so the parity cannot be read back here).
+    struct LineState {
+        int baud = 0;
+        bool checking = false;
+        bool operator==(const LineState&) const = default;
+    };
+    LineState lineState() const;
     int answersSent() const { return answersSent_.load(); }
     int requestsTaken() const { return requestsTaken_.load(); }
 
@@ -132,6 +144,7 @@ private:
     Bytes rx_;
     double rxWireFreeUs_ = 0;
     std::vector<Bytes> received_;
+    Bytes receivedRaw_;
     struct Out {
         Bytes bytes;
         double startUs;   // when the first byte may go on the wire
