@@ -69,6 +69,10 @@ protected:
             else if (t == QEvent::MouseButtonRelease) code = left ? gn::kLeftRelease : right ? gn::kRightRelease : -1;
             else if (t == QEvent::MouseButtonDblClick) code = left ? gn::kDoubleClick : -1;
             break;
+        case Kind::Label:
+            // An active label ("A") takes clicks, like a picture's left press.
+            if (t == QEvent::MouseButtonPress && left && has(c->props, 'A')) code = gn::kClick;
+            break;
         case Kind::OwnerButton:
         case Kind::Button:
         case Kind::PictureButton:

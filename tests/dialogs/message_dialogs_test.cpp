@@ -218,7 +218,8 @@ TEST_F(DialogsTest, CancelEscAndTheWindowFrameLeaveMessageAndChecksumAsTheyWere)
     const std::vector<std::function<void(const std::string&)>> ways = {
         [&](const std::string& f) { click(f, 2); }, [&](const std::string&) { press(Qt::Key_Escape); },
         [&](const std::string& f) { toolkitFormWidget(f)->window()->close(); }};
-    for (int button : {onMessageButton, offMessageButton})
+    // Opened by the message buttons and by a click on the message labels.
+    for (int button : {onMessageButton, offMessageButton, onMessageLabel, offMessageLabel})
         for (const auto& cancel : ways) {
             ASSERT_TRUE(inDialog(msg, button, [&] {
                 click(msg, kVdcp);
