@@ -7,6 +7,7 @@
 #include "shell/app_state.h"
 #include "shell/device_calls.h"
 #include "shell/handlers.h"
+#include "shell/panel_snapshots.h"
 #include "toolkit/gantry.h"
 
 namespace vantor::files {
@@ -22,6 +23,11 @@ const std::string& dialogFolder()
     if (lastFolder().empty())
         lastFolder() = GN_APPPATH();
     return lastFolder();
+}
+
+void offerSnapshotFolder()
+{
+    setFileDialogPlaces({snapshots::snapshotFolder().string()});
 }
 
 std::string& currentKeyFile()
@@ -93,6 +99,7 @@ void writeKeyFile()
 
 void loadKeys()
 {
+    files::offerSnapshotFolder();
     const std::string chosen = GN_OPENFILE(kForm, "Load Key Definitions", files::dialogFolder(), kFilter, "Z");
     if (chosen.empty())
         return;

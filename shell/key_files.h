@@ -13,6 +13,8 @@ const std::string& dialogFolder();
 // The current key definition file and RAM icon file ("" = none).
 std::string& currentKeyFile();
 std::string& currentRamIconFile();
+// The open dialogs offer the panel snapshots' folder in their side bar.
+void offerSnapshotFolder();
 // A message box naming the file and the reason, caption "Halvern Devices".
 void reportFileProblem(const std::string& what, const std::string& path, const std::string& reason);
 // Back to the start values (tests).

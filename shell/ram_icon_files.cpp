@@ -43,6 +43,7 @@ void writeRamIconFile()
 void loadRamIcons()
 {
     GN_COLOR(0, 7);
+    files::offerSnapshotFolder();
     const std::string chosen =
         GN_OPENFILE(kForm, "Load Ram Icons", files::dialogFolder(), "Ram Icons|*.RIcon", "Z");
     if (chosen.empty())

@@ -29,6 +29,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 class QWidget;
 
@@ -396,7 +397,11 @@ void setMessageHook(GnMessageHook hook);
 struct GnFileDialogRequest {
     bool save = false;
     std::string form, title, folder, name, filter, defaultExt, props;
+    std::vector<std::string> places; // the open dialog's side-bar folders (setFileDialogPlaces)
 };
+// Folders the open dialogs offer in their side bar, after the usual ones; a folder
+// that does not exist when a dialog opens is left out.
+void setFileDialogPlaces(std::vector<std::string> folders);
 // File dialogs go to the hook when set (its answer is the path, "" = cancel).
 // Without a hook and with VANTOR_MESSAGES=stderr they print "[Open] title"/"[Save] title" and answer "".
 using GnFileDialogHook = std::function<std::string(const GnFileDialogRequest&)>;
@@ -428,6 +433,7 @@ using ::setDefaultCaption;
 using ::defaultCaption;
 using ::setMessageHook;
 using ::setFileDialogHook;
+using ::setFileDialogPlaces;
 using ::setHelpHook;
 using ::setScreenDepthOverride;
 using ::debugWindowText;

@@ -24,6 +24,10 @@ GnFileDialogHook& fileHook() {
     static GnFileDialogHook h;
     return h;
 }
+std::vector<std::string>& filePlaces() {
+    static std::vector<std::string> places;
+    return places;
+}
 std::function<void(const std::string&)>& helpHook() {
     static std::function<void(const std::string&)> h;
     return h;
@@ -103,6 +107,8 @@ void resetDebugWindowPointer() { debugEdit() = nullptr; }
 using namespace gantry;
 
 void setMessageHook(GnMessageHook hook) { messageHook() = std::move(hook); }
+void setFileDialogPlaces(std::vector<std::string> folders) { filePlaces() = std::move(folders); }
+
 void setFileDialogHook(GnFileDialogHook hook) { fileHook() = std::move(hook); }
 void setHelpHook(std::function<void(const std::string&)> hook) { helpHook() = std::move(hook); }
 std::string debugWindowText() { return debugText(); }
@@ -130,12 +136,21 @@ std::string GN_OPENFILE(const std::string& form, const std::string& title, const
     r.folder = folder;
     r.filter = filter;
     r.props = props;
+    for (const std::string& place : filePlaces())
+        if (QFileInfo(qs(place)).isDir()) r.places.push_back(place);
     if (fileHook()) return fileHook()(r);
     if (messagesToStderr() || !qobject_cast<QApplication*>(QCoreApplication::instance())) {
         std::fprintf(stderr, "[Open] %s\n", title.c_str());
         return {};
     }
-    return bytes(QFileDialog::getOpenFileName(parentWindow(form), qs(title), qs(folder), qtFilter(filter)));
+    QFileDialog dialog(parentWindow(form), qs(title), qs(folder), qtFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    QList<QUrl> sideBar = dialog.sidebarUrls();
+    for (const std::string& place : r.places) sideBar << QUrl::fromLocalFile(qs(place));
+    dialog.setSidebarUrls(sideBar);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return bytes(dialog.selectedFiles().front());
 }
 
 std::string GN_SAVEFILE(const std::string& form, const std::string& title, const std::string& folder,

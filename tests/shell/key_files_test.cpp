@@ -117,6 +117,18 @@ TEST_F(KeyFilesTest, LoadPlacesRecordsByTheirOwnBankAndPosition)
     }
     EXPECT_EQ(recordAt(23), a);
     EXPECT_EQ(recordAt(57), b);
+    // Both open dialogs offer the snapshot folder in their side bar once it exists.
+    {
+        const QByteArray saved = qgetenv("XDG_STATE_HOME");
+        qputenv("XDG_STATE_HOME", dir.path().c_str());
+        fs::create_directories(snapshots::snapshotFolder());
+        pick(mainid::menuLoadKeys, dir / "two.kdl");
+        pick(mainid::menuLoadRamIcons, "");
+        qputenv("XDG_STATE_HOME", saved);
+        ASSERT_EQ(requests.size(), 3u);
+        for (std::size_t i : {1u, 2u})
+            EXPECT_EQ(requests[i].places, std::vector<std::string>{(dir / "vantor/snapshots").string()});
+    }
 
     // Index 90 skipped, the later of two same-slot records wins, a short tail ignored;
     // any extension is accepted.
