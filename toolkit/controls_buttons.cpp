@@ -15,21 +15,25 @@ namespace {
 // the form's (then they stand on frames and pictures like labels do).
 class CheckableWidget : public Bound<QAbstractButton> {
 public:
-    CheckableWidget(QWidget* parent, Ref ref, bool radio) : Bound(parent, std::move(ref)), radio_(radio) {
+    CheckableWidget(QWidget* parent, Ref ref, bool radio) : Bound(parent, std::move(ref)), radio_(radio)
+    {
         setCheckable(true);
     }
 
 protected:
     bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent*) override
+    {
         Control* c = ref_.get();
-        if (!c) return;
+        if (!c)
+            return;
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing, false);
         p.setRenderHint(QPainter::TextAntialiasing, false);
         auto f = findForm(ref_.formKey);
         const QRgb formBack = colour(f ? f->bg : 7, 0xFFC0C0C0);
-        if (c->bg >= 0 && colour(c->bg, formBack) != formBack) p.fillRect(rect(), QColor::fromRgb(colour(c->bg, formBack)));
+        if (c->bg >= 0 && colour(c->bg, formBack) != formBack)
+            p.fillRect(rect(), QColor::fromRgb(colour(c->bg, formBack)));
         const int y = (height() - kBox) / 2;
         const QRect box(0, y, kBox, kBox);
         const QColor inside = isDown() || !isEnabled() ? QColor(0xC0, 0xC0, 0xC0) : QColor(255, 255, 255);
@@ -55,27 +59,35 @@ private:
     static constexpr int kBox = 13;
     static constexpr int kGap = 4;
 
-    void paintBox(QPainter& p, const QRect& r, const QColor& inside, const QColor& mark) {
+    void paintBox(QPainter& p, const QRect& r, const QColor& inside, const QColor& mark)
+    {
         p.fillRect(r.adjusted(2, 2, -2, -2), inside);
         drawSunkenBorder(p, r);
-        if (!isChecked()) return;
+        if (!isChecked())
+            return;
         // The tick: seven columns, three pixels high, falling then rising.
         static const int rise[7] = {2, 3, 4, 3, 2, 1, 0};
-        for (int i = 0; i < 7; ++i) p.fillRect(r.left() + 3 + i, r.top() + 3 + rise[i], 1, 3, mark);
+        for (int i = 0; i < 7; ++i)
+            p.fillRect(r.left() + 3 + i, r.top() + 3 + rise[i], 1, 3, mark);
     }
     // A 12-pixel circle: outer ring dark grey above-left and white below-right, inner ring
     // dark above-left and pale below-right, the inside, and a 4-pixel dot when ticked.
-    void paintCircle(QPainter& p, const QRect& r, const QColor& inside, const QColor& mark) {
+    void paintCircle(QPainter& p, const QRect& r, const QColor& inside, const QColor& mark)
+    {
         for (int y = 0; y < 12; ++y)
             for (int x = 0; x < 12; ++x) {
                 const double dx = x + 0.5 - 6.0, dy = y + 0.5 - 6.0;
                 const double d = std::sqrt(dx * dx + dy * dy);
                 const bool upperLeft = dx + dy < 0;
                 QColor c;
-                if (d > 6.0) continue;
-                if (d > 4.9) c = upperLeft ? QColor(0x80, 0x80, 0x80) : QColor(255, 255, 255);
-                else if (d > 3.9) c = upperLeft ? QColor(0x40, 0x40, 0x40) : QColor(0xDF, 0xDF, 0xDF);
-                else c = isChecked() && d < 2.0 ? mark : inside;
+                if (d > 6.0)
+                    continue;
+                if (d > 4.9)
+                    c = upperLeft ? QColor(0x80, 0x80, 0x80) : QColor(255, 255, 255);
+                else if (d > 3.9)
+                    c = upperLeft ? QColor(0x40, 0x40, 0x40) : QColor(0xDF, 0xDF, 0xDF);
+                else
+                    c = isChecked() && d < 2.0 ? mark : inside;
                 p.fillRect(r.left() + x, r.top() + y, 1, 1, c);
             }
     }
@@ -86,7 +98,8 @@ private:
 // A push button: face in the control's background colour (colour 7 by default) in a
 // raised edge, sunken with the caption one pixel down-right while held; with the focus a
 // black outline and a dotted rectangle inside; disabled captions in colour 16.
-void paintPushButton(QPainter& p, QPushButton* b, const Control& c, const QString& caption) {
+void paintPushButton(QPainter& p, QPushButton* b, const Control& c, const QString& caption)
+{
     p.setRenderHint(QPainter::TextAntialiasing, false);
     QRect r = b->rect();
     p.fillRect(r, QColor::fromRgb(colour(c.bg, 0xFFC0C0C0)));
@@ -104,7 +117,8 @@ void paintPushButton(QPainter& p, QPushButton* b, const Control& c, const QStrin
         drawRaisedBorder(p, r);
     }
     QRect text = r.adjusted(3, 2, -3, -2);
-    if (down) text.translate(1, 1);
+    if (down)
+        text.translate(1, 1);
     p.setFont(b->font());
     p.setPen(QColor::fromRgb(b->isEnabled() ? colour(c.fg, 0xFF000000) : colour(16, 0xFFA0A0A0)));
     p.drawText(text, Qt::AlignCenter | Qt::TextShowMnemonic, caption);
@@ -119,9 +133,11 @@ public:
     using Bound::Bound;
 
 protected:
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent*) override
+    {
         Control* c = ref_.get();
-        if (!c) return;
+        if (!c)
+            return;
         QPainter p(this);
         paintPushButton(p, this, *c, text());
     }
@@ -132,13 +148,16 @@ public:
     using Bound::Bound;
 
 protected:
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent*) override
+    {
         Control* c = ref_.get();
-        if (!c) return;
-        const QImage img = ownerDraw(ref_.formKey, ref_.id, gn::kOwnerDraw, size(), isDown() || c->checked, !isEnabled(),
-                                     hasFocus(), -1, 1, QPoint(0, 0));
-        c = ref_.get();  // the handler may have unloaded the form
-        if (!c) return;
+        if (!c)
+            return;
+        const QImage img = ownerDraw(ref_.formKey, ref_.id, gn::kOwnerDraw, size(), isDown() || c->checked,
+                                     !isEnabled(), hasFocus(), -1, 1, QPoint(0, 0));
+        c = ref_.get(); // the handler may have unloaded the form
+        if (!c)
+            return;
         if (img.isNull()) {
             QPainter p(this);
             paintPushButton(p, this, *c, text());
@@ -150,9 +169,10 @@ protected:
     }
 };
 
-}  // namespace
+} // namespace
 
-QWidget* makeButtonWidget(Form& f, Control& c, const std::string& caption) {
+QWidget* makeButtonWidget(Form& f, Control& c, const std::string& caption)
+{
     [[maybe_unused]] Ref ref{f.key, c.id};
     [[maybe_unused]] QWidget* parent = f.client;
     [[maybe_unused]] const std::string key = f.key;
@@ -178,7 +198,8 @@ QWidget* makeButtonWidget(Form& f, Control& c, const std::string& caption) {
             b->setChecked(true);
             Control* cc = ref.get();
             auto ff = findForm(ref.formKey);
-            if (cc && ff) uncheckGroup(*ff, *cc);
+            if (cc && ff)
+                uncheckGroup(*ff, *cc);
             raiseEvent(ref.formKey, ref.id, gn::kClick, 0);
         });
         return b;
@@ -194,13 +215,15 @@ QWidget* makeButtonWidget(Form& f, Control& c, const std::string& caption) {
     return nullptr;
 }
 
-}  // namespace gantry
+} // namespace gantry
 
 using namespace gantry;
 
-void GN_SETCHECK(const std::string& form, int id, int on) {
+void GN_SETCHECK(const std::string& form, int id, int on)
+{
     Control* c = findControl(form, id);
-    if (!c) return;
+    if (!c)
+        return;
     switch (c->kind) {
     case Kind::CheckBox:
     case Kind::Radio: static_cast<QAbstractButton*>(c->widget.data())->setChecked(on != 0); break;
@@ -211,9 +234,11 @@ void GN_SETCHECK(const std::string& form, int id, int on) {
     }
 }
 
-int GN_GETCHECK(const std::string& form, int id) {
+int GN_GETCHECK(const std::string& form, int id)
+{
     Control* c = findControl(form, id);
-    if (!c) return 0;
+    if (!c)
+        return 0;
     switch (c->kind) {
     case Kind::CheckBox:
     case Kind::Radio: return static_cast<QAbstractButton*>(c->widget.data())->isChecked() ? 1 : 0;

@@ -5,7 +5,8 @@
 
 namespace gantry {
 
-void drawSunkenBorder(QPainter& p, const QRect& r) {
+void drawSunkenBorder(QPainter& p, const QRect& r)
+{
     p.setPen(QColor(128, 128, 128));
     p.drawLine(r.left(), r.top(), r.right(), r.top());
     p.drawLine(r.left(), r.top(), r.left(), r.bottom());
@@ -22,7 +23,8 @@ void drawSunkenBorder(QPainter& p, const QRect& r) {
 
 // Raised 2-pixel edge: outer top/left white, outer bottom/right 404040, inner top/left
 // DFDFDF, inner bottom/right 808080 (drawing figure 12).
-void drawRaisedBorder(QPainter& p, const QRect& r) {
+void drawRaisedBorder(QPainter& p, const QRect& r)
+{
     p.setPen(QColor(223, 223, 223));
     p.drawLine(r.left() + 1, r.top() + 1, r.right() - 1, r.top() + 1);
     p.drawLine(r.left() + 1, r.top() + 1, r.left() + 1, r.bottom() - 1);
@@ -37,9 +39,11 @@ void drawRaisedBorder(QPainter& p, const QRect& r) {
     p.drawLine(r.right(), r.top(), r.right(), r.bottom());
 }
 
-void uncheckGroup(Form& f, Control& c) {
+void uncheckGroup(Form& f, Control& c)
+{
     for (auto& [id, o] : f.controls) {
-        if (o.get() == &c || o->kind != c.kind || o->group != c.group || !o->widget) continue;
+        if (o.get() == &c || o->kind != c.kind || o->group != c.group || !o->widget)
+            continue;
         if (o->kind == Kind::Radio) {
             static_cast<QAbstractButton*>(o->widget.data())->setChecked(false);
         } else {
@@ -49,7 +53,8 @@ void uncheckGroup(Form& f, Control& c) {
     }
 }
 
-void setColours(QWidget* w, const Control& c, bool fillBack) {
+void setColours(QWidget* w, const Control& c, bool fillBack)
+{
     QPalette pal = w->palette();
     if (c.fg >= 0) {
         const QColor fg = QColor::fromRgb(colour(c.fg, 0xFF000000));
@@ -68,5 +73,4 @@ void setColours(QWidget* w, const Control& c, bool fillBack) {
     w->setPalette(pal);
 }
 
-
-}  // namespace gantry
+} // namespace gantry

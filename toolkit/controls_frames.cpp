@@ -14,21 +14,25 @@ public:
     using Bound::Bound;
 
 protected:
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent*) override
+    {
         Control* c = ref_.get();
-        if (!c) return;
+        if (!c)
+            return;
         QPainter p(this);
         p.setRenderHint(QPainter::TextAntialiasing, false);
         p.setFont(font());
         const QFontMetrics fm(font());
         const QString caption = symbolText(c->font, captionText(c->text)).section(QLatin1Char('\n'), 0, 0);
         const int top = fm.height() / 2;
-        const QRect box(0, top, width() - 1, height() - top - 1);  // dark line; the light one is one pixel below-right
+        const QRect box(0, top, width() - 1, height() - top - 1); // dark line; the light one is one pixel below-right
         QRect gap;
-        if (!caption.isEmpty()) gap = QRect(6, 0, fm.size(Qt::TextShowMnemonic, caption).width() + 4, fm.height());
+        if (!caption.isEmpty())
+            gap = QRect(6, 0, fm.size(Qt::TextShowMnemonic, caption).width() + 4, fm.height());
         const auto hline = [&](int x1, int x2, int y, const QColor& col) {
             for (int x = x1; x <= x2; ++x)
-                if (!gap.isValid() || y > gap.bottom() || x < gap.left() || x > gap.right()) p.fillRect(x, y, 1, 1, col);
+                if (!gap.isValid() || y > gap.bottom() || x < gap.left() || x > gap.right())
+                    p.fillRect(x, y, 1, 1, col);
         };
         const QColor dark(0x80, 0x80, 0x80), light(255, 255, 255);
         if (box.width() > 1 && box.height() > 1) {
@@ -42,7 +46,8 @@ protected:
             p.fillRect(box.right() + 1, box.top(), 1, box.height() + 1, light);
         }
         if (!caption.isEmpty()) {
-            if (c->bg >= 0) p.fillRect(gap, QColor::fromRgb(colour(c->bg, 0xFFC0C0C0)));
+            if (c->bg >= 0)
+                p.fillRect(gap, QColor::fromRgb(colour(c->bg, 0xFFC0C0C0)));
             p.setPen(QColor::fromRgb(isEnabled() ? colour(c->fg, 0xFF000000) : colour(16, 0xFFA0A0A0)));
             p.drawText(gap.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic, caption);
         }
@@ -54,9 +59,11 @@ public:
     using Bound::Bound;
 
 protected:
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent*) override
+    {
         Control* c = ref_.get();
-        if (!c) return;
+        if (!c)
+            return;
         QPainter p(this);
         p.fillRect(rect(), QColor::fromRgb(colour(c->fg, 0xFF000000)));
     }
@@ -66,27 +73,32 @@ class TabWidget : public Bound<QWidget> {
 public:
     TabWidget(QWidget* parent, Ref ref) : Bound(parent, std::move(ref)) { setFocusPolicy(Qt::StrongFocus); }
     QStringList tabs;
-    int selected = 0;  // from 0
+    int selected = 0; // from 0
 
-    QRect tabRect(int i) const {
+    QRect tabRect(int i) const
+    {
         const QFontMetrics fm(font());
         const int h = fm.height() + 8;
         int x = 2;
         for (int k = 0; k < tabs.size(); ++k) {
             const int w = fm.horizontalAdvance(tabs[k]) + 24;
-            if (k == i) return QRect(x, 0, w, h);
+            if (k == i)
+                return QRect(x, 0, w, h);
             x += w;
         }
         return {};
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent*) override
+    {
         Control* c = ref_.get();
-        if (!c) return;
+        if (!c)
+            return;
         QPainter p(this);
-        const int fg = c->fg, bg = c->bg;  // the handlers below may unload the form
-        const QImage back = ownerDraw(ref_.formKey, ref_.id, gn::kEraseBackground, size(), false, !isEnabled(), false, -1, 1, QPoint(0, 0));
+        const int fg = c->fg, bg = c->bg; // the handlers below may unload the form
+        const QImage back = ownerDraw(ref_.formKey, ref_.id, gn::kEraseBackground, size(), false, !isEnabled(), false,
+                                      -1, 1, QPoint(0, 0));
         if (!back.isNull())
             p.drawImage(0, 0, back);
         else
@@ -101,7 +113,8 @@ protected:
         p.drawLine(width() - 1, top, width() - 1, height() - 1);
         for (int i = 0; i < tabs.size(); ++i) {
             QRect r = tabRect(i);
-            if (i != selected) r.adjust(0, 2, 0, 0);
+            if (i != selected)
+                r.adjust(0, 2, 0, 0);
             const QImage img = ownerDraw(ref_.formKey, ref_.id, gn::kOwnerDraw, r.size(), i == selected, !isEnabled(),
                                          hasFocus() && i == selected, i, 1, r.topLeft());
             if (!img.isNull()) {
@@ -121,10 +134,12 @@ protected:
                 p.fillRect(r.left() + 1, top, r.width() - 2, 1, QColor::fromRgb(colour(bg, colour(7, 0xFFC0C0C0))));
         }
     }
-    void mousePressEvent(QMouseEvent* e) override {
+    void mousePressEvent(QMouseEvent* e) override
+    {
         e->accept();
         for (int i = 0; i < tabs.size(); ++i) {
-            if (!tabRect(i).contains(e->position().toPoint())) continue;
+            if (!tabRect(i).contains(e->position().toPoint()))
+                continue;
             if (i != selected) {
                 selected = i;
                 update();
@@ -135,9 +150,10 @@ protected:
     }
 };
 
-}  // namespace
+} // namespace
 
-QWidget* makeFrameWidget(Form& f, Control& c, const std::string& caption) {
+QWidget* makeFrameWidget(Form& f, Control& c, const std::string& caption)
+{
     [[maybe_unused]] Ref ref{f.key, c.id};
     [[maybe_unused]] QWidget* parent = f.client;
     [[maybe_unused]] const std::string key = f.key;
@@ -155,22 +171,30 @@ QWidget* makeFrameWidget(Form& f, Control& c, const std::string& caption) {
     return nullptr;
 }
 
-void setTabCaptions(QWidget* w, const std::string& text) { static_cast<TabWidget*>(w)->tabs = splitEntries(text); }
+void setTabCaptions(QWidget* w, const std::string& text)
+{
+    static_cast<TabWidget*>(w)->tabs = splitEntries(text);
+}
 
-}  // namespace gantry
+} // namespace gantry
 
 using namespace gantry;
 
-int GN_GETTABSEL(const std::string& form, int id) {
+int GN_GETTABSEL(const std::string& form, int id)
+{
     Control* c = findControl(form, id);
-    if (!c || c->kind != Kind::TabControl) return 0;
+    if (!c || c->kind != Kind::TabControl)
+        return 0;
     return static_cast<TabWidget*>(c->widget.data())->selected + 1;
 }
 
-void GN_SETTABSEL(const std::string& form, int id, int n) {
+void GN_SETTABSEL(const std::string& form, int id, int n)
+{
     Control* c = findControl(form, id);
-    if (!c || c->kind != Kind::TabControl) return;
+    if (!c || c->kind != Kind::TabControl)
+        return;
     auto* t = static_cast<TabWidget*>(c->widget.data());
-    if (n >= 1 && n <= t->tabs.size()) t->selected = n - 1;
+    if (n >= 1 && n <= t->tabs.size())
+        t->selected = n - 1;
     t->update();
 }

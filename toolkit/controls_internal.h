@@ -12,13 +12,21 @@
 
 namespace gantry {
 
-inline int pxc(double cells, int unit) { return static_cast<int>(std::lround(cells * unit)); }
+inline int pxc(double cells, int unit)
+{
+    return static_cast<int>(std::lround(cells * unit));
+}
 
-inline bool has(const std::string& props, char c) { return props.find(c) != std::string::npos; }
+inline bool has(const std::string& props, char c)
+{
+    return props.find(c) != std::string::npos;
+}
 
-inline QStringList splitEntries(const std::string& caption) {
+inline QStringList splitEntries(const std::string& caption)
+{
     QStringList parts = qs(caption).split(QLatin1Char('|'));
-    while (!parts.isEmpty() && parts.back().isEmpty()) parts.pop_back();
+    while (!parts.isEmpty() && parts.back().isEmpty())
+        parts.pop_back();
     return parts;
 }
 
@@ -26,10 +34,12 @@ inline QStringList splitEntries(const std::string& caption) {
 struct Ref {
     std::string formKey;
     int id;
-    Control* get() const {
+    Control* get() const
+    {
         auto& forms = state().forms;
         auto it = forms.find(formKey);
-        if (it == forms.end() || !it->second->alive) return nullptr;
+        if (it == forms.end() || !it->second->alive)
+            return nullptr;
         auto c = it->second->controls.find(id);
         return c == it->second->controls.end() ? nullptr : c->second.get();
     }
@@ -39,13 +49,11 @@ struct Ref {
 void drawSunkenBorder(QPainter& p, const QRect& r);
 void drawRaisedBorder(QPainter& p, const QRect& r);
 
-
 // A widget of a control: it keeps a reference to its control record, which may be
 // gone before the widget (a form unloaded from its own handler).
-template <class Base>
-class Bound : public Base {
+template <class Base> class Bound : public Base {
 public:
-    Bound(QWidget* parent, Ref ref) : Base(parent), ref_(std::move(ref)) {}
+    Bound(QWidget* parent, Ref ref) : Base(parent), ref_(std::move(ref)) { }
 
 protected:
     Ref ref_;
@@ -59,12 +67,12 @@ void setColours(QWidget* w, const Control& c, bool fillBack);
 void fitPicture(Control& c);
 
 // The widget of each kind of control, nullptr for a kind the maker does not make.
-QWidget* makeTextWidget(Form& f, Control& c, const std::string& caption);     // labels, text fields
-QWidget* makeFrameWidget(Form& f, Control& c, const std::string& caption);    // frames, shapes, tab controls
-QWidget* makeButtonWidget(Form& f, Control& c, const std::string& caption);   // buttons, check boxes, radios
-QWidget* makeListWidget(Form& f, Control& c, const std::string& caption);     // combo boxes, list views
-QWidget* makeScrollWidget(Form& f, Control& c, const std::string& caption);   // up-downs, scroll bars
-QWidget* makePictureWidget(Form& f, Control& c, const std::string& caption);  // pictures, picture buttons, canvases
+QWidget* makeTextWidget(Form& f, Control& c, const std::string& caption);    // labels, text fields
+QWidget* makeFrameWidget(Form& f, Control& c, const std::string& caption);   // frames, shapes, tab controls
+QWidget* makeButtonWidget(Form& f, Control& c, const std::string& caption);  // buttons, check boxes, radios
+QWidget* makeListWidget(Form& f, Control& c, const std::string& caption);    // combo boxes, list views
+QWidget* makeScrollWidget(Form& f, Control& c, const std::string& caption);  // up-downs, scroll bars
+QWidget* makePictureWidget(Form& f, Control& c, const std::string& caption); // pictures, picture buttons, canvases
 
 // The tabs of a tab control from "|"-separated captions (controls_frames.cpp).
 void setTabCaptions(QWidget* w, const std::string& text);
@@ -73,4 +81,4 @@ int upDownValue(QWidget* w);
 // Mouse codes, subclass messages and tooltips of a control (controls_events.cpp).
 QObject* newControlFilter(Ref ref);
 
-}  // namespace gantry
+} // namespace gantry

@@ -10,7 +10,8 @@
 
 namespace gantry {
 
-QWidget* makeControlWidget(Form& f, Control& c, const std::string& caption) {
+QWidget* makeControlWidget(Form& f, Control& c, const std::string& caption)
+{
     switch (c.kind) {
     case Kind::Label:
     case Kind::TextField: return makeTextWidget(f, c, caption);
@@ -33,14 +34,17 @@ QWidget* makeControlWidget(Form& f, Control& c, const std::string& caption) {
     return nullptr;
 }
 
-void setControlText(Control& c, const std::string& text) {
+void setControlText(Control& c, const std::string& text)
+{
     c.text = text;
     QWidget* w = c.widget;
-    if (!w) return;
+    if (!w)
+        return;
     switch (c.kind) {
     case Kind::TextField: {
         auto* e = static_cast<QLineEdit*>(w);
-        if (e->text() != qs(text)) e->setText(qs(text));
+        if (e->text() != qs(text))
+            e->setText(qs(text));
         break;
     }
     case Kind::Button: static_cast<QAbstractButton*>(w)->setText(symbolText(c.font, qs(text))); break;
@@ -50,12 +54,14 @@ void setControlText(Control& c, const std::string& text) {
     case Kind::ComboBox: {
         auto* b = static_cast<QComboBox*>(w);
         const int i = b->findText(qs(text));
-        if (i >= 0) b->setCurrentIndex(i);
+        if (i >= 0)
+            b->setCurrentIndex(i);
         break;
     }
     case Kind::Picture:
     case Kind::PictureButton:
-        if (!text.empty() && text[0] == '$') c.picture = GN_LOADPICTURE(text);
+        if (!text.empty() && text[0] == '$')
+            c.picture = GN_LOADPICTURE(text);
         fitPicture(c);
         break;
     case Kind::TabControl: setTabCaptions(w, text); break;
@@ -65,9 +71,11 @@ void setControlText(Control& c, const std::string& text) {
     w->update();
 }
 
-std::string controlText(const Control& c) {
+std::string controlText(const Control& c)
+{
     QWidget* w = c.widget;
-    if (!w) return c.text;
+    if (!w)
+        return c.text;
     switch (c.kind) {
     case Kind::TextField: return bytes(static_cast<QLineEdit*>(w)->text());
     case Kind::ComboBox: return bytes(static_cast<QComboBox*>(w)->currentText());
@@ -76,24 +84,29 @@ std::string controlText(const Control& c) {
     }
 }
 
-void repaintControl(Control& c) {
-    if (c.widget) c.widget->update();
+void repaintControl(Control& c)
+{
+    if (c.widget)
+        c.widget->update();
 }
 
-}  // namespace gantry
+} // namespace gantry
 
 using namespace gantry;
 
 namespace {
 
 std::intptr_t makeControl(Kind kind, int id, double col, double row, double w, double h, const std::string& caption,
-                          const std::string& props) {
+                          const std::string& props)
+{
     auto& st = state();
     Form* f = designForm();
-    if (!f || !f->client) return 0;
+    if (!f || !f->client)
+        return 0;
     auto existing = f->controls.find(id);
     if (existing != f->controls.end()) {
-        if (existing->second->widget) return 0;
+        if (existing->second->widget)
+            return 0;
         f->controls.erase(existing);
     }
     auto c = std::make_unique<Control>();
@@ -111,10 +124,12 @@ std::intptr_t makeControl(Kind kind, int id, double col, double row, double w, d
     c->userHidden = has(props, 'H');
     c->border = has(props, 'S') && (kind == Kind::Canvas || kind == Kind::Label);
     if (kind == Kind::Radio || (kind == Kind::PictureButton && has(props, 'O'))) {
-        if (has(props, 'G') || f->radioGroup == 0) f->radioGroup = ++f->groupCounter;
+        if (has(props, 'G') || f->radioGroup == 0)
+            f->radioGroup = ++f->groupCounter;
         c->group = f->radioGroup;
     }
-    if (f->shownLayer >= 0 && c->layer != 0) c->layerHidden = c->layer != f->shownLayer;
+    if (f->shownLayer >= 0 && c->layer != 0)
+        c->layerHidden = c->layer != f->shownLayer;
     Control* raw = c.get();
     f->controls[id] = std::move(c);
     QWidget* wdg = makeControlWidget(*f, *raw, caption);
@@ -127,7 +142,8 @@ std::intptr_t makeControl(Kind kind, int id, double col, double row, double w, d
     wdg->setProperty("gantryId", id);
     wdg->setFont(font(raw->font < 0 ? 4 : raw->font));
     int height = std::max(1, pxc(h, 16));
-    if (kind == Kind::ComboBox) height = std::min(height, std::max(22, QFontMetrics(wdg->font()).height() + 8));
+    if (kind == Kind::ComboBox)
+        height = std::min(height, std::max(22, QFontMetrics(wdg->font()).height() + 8));
     wdg->setGeometry(pxc(col, 8), pxc(row, 16), std::max(1, pxc(w, 8)), height);
     fitPicture(*raw);
     if (kind == Kind::Canvas) {
@@ -136,23 +152,27 @@ std::intptr_t makeControl(Kind kind, int id, double col, double row, double w, d
         raw->image = QImage(std::max(1, wdg->width() - b), std::max(1, wdg->height() - b), QImage::Format_RGB32);
         raw->image.fill(QColor::fromRgb(colour(raw->bg, 0xFFFFFFFF)));
     }
-    if (has(props, 'T') && kind != Kind::Label) wdg->setFocusPolicy(Qt::StrongFocus);
-    if (has(props, 'D') && kind != Kind::Label) wdg->setEnabled(false);
+    if (has(props, 'T') && kind != Kind::Label)
+        wdg->setFocusPolicy(Qt::StrongFocus);
+    if (has(props, 'D') && kind != Kind::Label)
+        wdg->setEnabled(false);
     QObject* filter = newControlFilter(Ref{f->key, id});
     filter->setParent(wdg);
     wdg->installEventFilter(filter);
     registerHandle(wdg);
     applyVisibility(*raw);
-    if (f->window && f->window->isVisible()) restack(*f);
+    if (f->window && f->window->isVisible())
+        restack(*f);
     return reinterpret_cast<std::intptr_t>(wdg);
 }
 
-}  // namespace
+} // namespace
 
-#define GN_MAKER(NAME, KIND)                                                                                \
-    std::intptr_t NAME(int id, double col, double row, double w, double h, const std::string& caption,      \
-                       const std::string& props) {                                                          \
-        return makeControl(Kind::KIND, id, col, row, w, h, caption, props);                                 \
+#define GN_MAKER(NAME, KIND)                                                                                           \
+    std::intptr_t NAME(int id, double col, double row, double w, double h, const std::string& caption,                 \
+                       const std::string& props)                                                                       \
+    {                                                                                                                  \
+        return makeControl(Kind::KIND, id, col, row, w, h, caption, props);                                            \
     }
 GN_MAKER(GN_LABEL, Label)
 GN_MAKER(GN_FRAME, Frame)
@@ -173,16 +193,20 @@ GN_MAKER(GN_LISTVIEW, ListView)
 GN_MAKER(GN_TURTLEPICTURE, TurtlePicture)
 #undef GN_MAKER
 
-void GN_SETTEXT(const std::string& form, int id, const std::string& text) {
+void GN_SETTEXT(const std::string& form, int id, const std::string& text)
+{
     if (id == 0) {
         auto f = findForm(form);
-        if (f && f->window) f->window->setWindowTitle(qs(text));
+        if (f && f->window)
+            f->window->setWindowTitle(qs(text));
         return;
     }
-    if (Control* c = findControl(form, id)) setControlText(*c, text);
+    if (Control* c = findControl(form, id))
+        setControlText(*c, text);
 }
 
-std::string GN_GETTEXT(const std::string& form, int id) {
+std::string GN_GETTEXT(const std::string& form, int id)
+{
     if (id == 0) {
         auto f = findForm(form);
         return f && f->window ? bytes(f->window->windowTitle()) : std::string();

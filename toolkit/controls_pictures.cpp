@@ -15,11 +15,14 @@ public:
     using Bound::Bound;
 
 protected:
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent*) override
+    {
         Control* c = ref_.get();
-        if (!c) return;
+        if (!c)
+            return;
         const QImage img = pictureImage(c->picture);
-        if (img.isNull()) return;
+        if (img.isNull())
+            return;
         QPainter p(this);
         p.drawImage(0, 0, img);
     }
@@ -33,9 +36,11 @@ public:
     using Bound::Bound;
 
 protected:
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent*) override
+    {
         Control* c = ref_.get();
-        if (!c) return;
+        if (!c)
+            return;
         QPainter p(this);
         const bool down = c->checked || isDown();
         // No face of its own: the picture sits centred on whatever lies below (a panel
@@ -44,27 +49,34 @@ protected:
         QRect target;
         if (!img.isNull()) {
             QSize s = img.size();
-            if (s.width() > width() || s.height() > height()) s.scale(size(), Qt::KeepAspectRatio);
+            if (s.width() > width() || s.height() > height())
+                s.scale(size(), Qt::KeepAspectRatio);
             target = QRect(QPoint((width() - s.width()) / 2, (height() - s.height()) / 2), s);
-            if (down) target.translate(1, 1);
+            if (down)
+                target.translate(1, 1);
             p.drawImage(target, img);
         }
-        if (down) drawSunkenBorder(p, rect());
-        if (!isEnabled() && !target.isNull()) p.fillRect(target, QColor(192, 192, 192, 96));
+        if (down)
+            drawSunkenBorder(p, rect());
+        if (!isEnabled() && !target.isNull())
+            p.fillRect(target, QColor(192, 192, 192, 96));
     }
 };
 
 class CanvasWidget : public Bound<QWidget> {
 public:
-    CanvasWidget(QWidget* parent, Ref ref) : Bound(parent, std::move(ref)) {
+    CanvasWidget(QWidget* parent, Ref ref) : Bound(parent, std::move(ref))
+    {
         setMouseTracking(true);
         setFocusPolicy(Qt::ClickFocus);
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent*) override
+    {
         Control* c = ref_.get();
-        if (!c) return;
+        if (!c)
+            return;
         QPainter p(this);
         if (c->border) {
             drawSunkenBorder(p, rect());
@@ -73,12 +85,15 @@ protected:
             p.drawImage(0, 0, c->image);
         }
     }
-    void resizeEvent(QResizeEvent*) override {
+    void resizeEvent(QResizeEvent*) override
+    {
         Control* c = ref_.get();
-        if (!c) return;
+        if (!c)
+            return;
         const int b = c->border ? 4 : 0;
         const QSize want(std::max(1, width() - b), std::max(1, height() - b));
-        if (c->image.size() == want) return;
+        if (c->image.size() == want)
+            return;
         QImage img(want, QImage::Format_RGB32);
         img.fill(QColor::fromRgb(colour(c->bg, 0xFFFFFFFF)));
         if (!c->image.isNull()) {
@@ -93,9 +108,10 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* e) override { e->accept(); }
 };
 
-}  // namespace
+} // namespace
 
-QWidget* makePictureWidget(Form& f, Control& c, const std::string& caption) {
+QWidget* makePictureWidget(Form& f, Control& c, const std::string& caption)
+{
     [[maybe_unused]] Ref ref{f.key, c.id};
     [[maybe_unused]] QWidget* parent = f.client;
     [[maybe_unused]] const std::string key = f.key;
@@ -111,14 +127,16 @@ QWidget* makePictureWidget(Form& f, Control& c, const std::string& caption) {
         QObject::connect(b, &QAbstractButton::clicked, b, [ref] {
             Control* cc = ref.get();
             auto ff = findForm(ref.formKey);
-            if (!cc || !ff) return;
+            if (!cc || !ff)
+                return;
             if (has(cc->props, 'O')) {
                 cc->checked = true;
                 uncheckGroup(*ff, *cc);
             } else if (has(cc->props, 'X')) {
                 cc->checked = !cc->checked;
             }
-            if (cc->widget) cc->widget->update();
+            if (cc->widget)
+                cc->widget->update();
             raiseEvent(ref.formKey, ref.id, gn::kClick, 0);
         });
         return b;
@@ -130,20 +148,24 @@ QWidget* makePictureWidget(Form& f, Control& c, const std::string& caption) {
 }
 
 // "A" on a picture: the control takes the size of its picture.
-void fitPicture(Control& c) {
-    if (c.kind != Kind::Picture || !has(c.props, 'A') || !c.widget) return;
+void fitPicture(Control& c)
+{
+    if (c.kind != Kind::Picture || !has(c.props, 'A') || !c.widget)
+        return;
     const QImage img = pictureImage(c.picture);
-    if (!img.isNull()) c.widget->resize(img.size());
+    if (!img.isNull())
+        c.widget->resize(img.size());
 }
 
-
-}  // namespace gantry
+} // namespace gantry
 
 using namespace gantry;
 
-void GN_SETPICTURE(const std::string& form, int id, std::intptr_t picture) {
+void GN_SETPICTURE(const std::string& form, int id, std::intptr_t picture)
+{
     Control* c = findControl(form, id);
-    if (!c || (c->kind != Kind::Picture && c->kind != Kind::PictureButton)) return;
+    if (!c || (c->kind != Kind::Picture && c->kind != Kind::PictureButton))
+        return;
     c->picture = picture;
     fitPicture(*c);
     c->widget->update();

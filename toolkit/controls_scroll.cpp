@@ -17,10 +17,11 @@ namespace {
 // a black triangle (grey when disabled), one pixel down-right while held.
 class ArrowButton : public QToolButton {
 public:
-    ArrowButton(QWidget* parent, bool up) : QToolButton(parent), up_(up) {}
+    ArrowButton(QWidget* parent, bool up) : QToolButton(parent), up_(up) { }
 
 protected:
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent*) override
+    {
         QPainter p(this);
         const QRect r = rect();
         p.fillRect(r, QColor(0xC0, 0xC0, 0xC0));
@@ -33,7 +34,7 @@ protected:
         const int cx = (width() - (2 * rows - 1)) / 2 + shift, cy = (height() - rows) / 2 + shift;
         const QColor ink = isEnabled() ? QColor(0, 0, 0) : QColor(0x80, 0x80, 0x80);
         for (int i = 0; i < rows; ++i) {
-            const int row = up_ ? rows - 1 - i : i;  // widest row at the base
+            const int row = up_ ? rows - 1 - i : i; // widest row at the base
             p.fillRect(cx + i, cy + row, 2 * (rows - i) - 1, 1, ink);
         }
     }
@@ -47,10 +48,11 @@ private:
 // clicks and drags keep working as Qt's own bar.
 class ScrollBarWidget : public QScrollBar {
 public:
-    explicit ScrollBarWidget(QWidget* parent) : QScrollBar(Qt::Vertical, parent) {}
+    explicit ScrollBarWidget(QWidget* parent) : QScrollBar(Qt::Vertical, parent) { }
 
 protected:
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent*) override
+    {
         QStyleOptionSlider opt;
         initStyleOption(&opt);
         QPainter p(this);
@@ -63,7 +65,8 @@ protected:
         const QColor ink = isEnabled() && maximum() > minimum() ? QColor(0, 0, 0) : QColor(0x80, 0x80, 0x80);
         for (const auto sc : {QStyle::SC_ScrollBarSubLine, QStyle::SC_ScrollBarAddLine}) {
             const QRect r = rectOf(sc);
-            if (r.isEmpty()) continue;
+            if (r.isEmpty())
+                continue;
             const bool down = sunken && (opt.activeSubControls & sc);
             p.fillRect(r, QColor(0xC0, 0xC0, 0xC0));
             if (down)
@@ -87,7 +90,8 @@ protected:
 
 class UpDownWidget : public Bound<QWidget> {
 public:
-    UpDownWidget(QWidget* parent, Ref ref) : Bound(parent, std::move(ref)) {
+    UpDownWidget(QWidget* parent, Ref ref) : Bound(parent, std::move(ref))
+    {
         auto* lay = new QVBoxLayout(this);
         lay->setContentsMargins(0, 0, 0, 0);
         lay->setSpacing(0);
@@ -105,17 +109,20 @@ public:
         connect(down, &QToolButton::clicked, this, [this] { step(-1); });
     }
     int min = 0, max = 100, value = 0;
-    void step(int d) {
+    void step(int d)
+    {
         const int v = std::clamp(value + d, std::min(min, max), std::max(min, max));
-        if (v == value) return;
+        if (v == value)
+            return;
         value = v;
         raiseEvent(ref_.formKey, ref_.id, gn::kChange, value);
     }
 };
 
-}  // namespace
+} // namespace
 
-QWidget* makeScrollWidget(Form& f, Control& c, const std::string& /*caption*/) {
+QWidget* makeScrollWidget(Form& f, Control& c, const std::string& /*caption*/)
+{
     [[maybe_unused]] Ref ref{f.key, c.id};
     [[maybe_unused]] QWidget* parent = f.client;
     [[maybe_unused]] const std::string key = f.key;
@@ -132,29 +139,37 @@ QWidget* makeScrollWidget(Form& f, Control& c, const std::string& /*caption*/) {
     return nullptr;
 }
 
-int upDownValue(QWidget* w) { return static_cast<UpDownWidget*>(w)->value; }
+int upDownValue(QWidget* w)
+{
+    return static_cast<UpDownWidget*>(w)->value;
+}
 
-}  // namespace gantry
+} // namespace gantry
 
 using namespace gantry;
 
-void GN_SETUPDOWN(const std::string& form, int id, int min, int max, int value) {
+void GN_SETUPDOWN(const std::string& form, int id, int min, int max, int value)
+{
     Control* c = findControl(form, id);
-    if (!c || c->kind != Kind::UpDown) return;
+    if (!c || c->kind != Kind::UpDown)
+        return;
     auto* u = static_cast<UpDownWidget*>(c->widget.data());
     u->min = min;
     u->max = max;
     u->value = std::clamp(value, std::min(min, max), std::max(min, max));
 }
 
-int GN_GETUPDOWN(const std::string& form, int id) {
+int GN_GETUPDOWN(const std::string& form, int id)
+{
     Control* c = findControl(form, id);
     return c && c->kind == Kind::UpDown ? static_cast<UpDownWidget*>(c->widget.data())->value : 0;
 }
 
-void GN_SETVSCROLL(const std::string& form, int id, int min, int max, int pos, int page) {
+void GN_SETVSCROLL(const std::string& form, int id, int min, int max, int pos, int page)
+{
     Control* c = findControl(form, id);
-    if (!c || c->kind != Kind::VScrollBar) return;
+    if (!c || c->kind != Kind::VScrollBar)
+        return;
     auto* s = static_cast<QScrollBar*>(c->widget.data());
     const QSignalBlocker block(s);
     s->setRange(min, max);
@@ -162,7 +177,8 @@ void GN_SETVSCROLL(const std::string& form, int id, int min, int max, int pos, i
     s->setValue(pos);
 }
 
-int GN_GETVSCROLL(const std::string& form, int id) {
+int GN_GETVSCROLL(const std::string& form, int id)
+{
     Control* c = findControl(form, id);
     return c && c->kind == Kind::VScrollBar ? static_cast<QScrollBar*>(c->widget.data())->value() : 0;
 }

@@ -13,13 +13,16 @@ public:
     LabelWidget(QWidget* parent, Ref ref) : Bound(parent, std::move(ref)) { setFocusPolicy(Qt::ClickFocus); }
 
 protected:
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent*) override
+    {
         Control* c = ref_.get();
-        if (!c) return;
+        if (!c)
+            return;
         QPainter p(this);
         p.setRenderHint(QPainter::TextAntialiasing, false);
         QRect r = rect();
-        if (c->bg >= 0 && !has(c->props, 'I')) p.fillRect(r, QColor::fromRgb(colour(c->bg, 0xFFFFFFFF)));
+        if (c->bg >= 0 && !has(c->props, 'I'))
+            p.fillRect(r, QColor::fromRgb(colour(c->bg, 0xFFFFFFFF)));
         if (c->border) {
             drawSunkenBorder(p, r);
             r.adjust(2, 2, -2, -2);
@@ -36,13 +39,15 @@ protected:
 // colour when it has one), the text two pixels off the edge.
 class TextFieldWidget : public QLineEdit {
 public:
-    TextFieldWidget(const QString& text, QWidget* parent) : QLineEdit(text, parent) {
+    TextFieldWidget(const QString& text, QWidget* parent) : QLineEdit(text, parent)
+    {
         setFrame(false);
         setTextMargins(2, 0, 2, 0);
     }
 
 protected:
-    void paintEvent(QPaintEvent* e) override {
+    void paintEvent(QPaintEvent* e) override
+    {
         {
             QPainter p(this);
             p.fillRect(rect(), palette().brush(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Base));
@@ -53,15 +58,18 @@ protected:
     }
 };
 
-int maxLengthOf(const std::string& props) {
+int maxLengthOf(const std::string& props)
+{
     const size_t p = props.find("T[");
-    if (p == std::string::npos) return -1;
+    if (p == std::string::npos)
+        return -1;
     return std::atoi(props.c_str() + p + 2);
 }
 
-}  // namespace
+} // namespace
 
-QWidget* makeTextWidget(Form& f, Control& c, const std::string& caption) {
+QWidget* makeTextWidget(Form& f, Control& c, const std::string& caption)
+{
     [[maybe_unused]] Ref ref{f.key, c.id};
     [[maybe_unused]] QWidget* parent = f.client;
     [[maybe_unused]] const std::string key = f.key;
@@ -71,10 +79,12 @@ QWidget* makeTextWidget(Form& f, Control& c, const std::string& caption) {
     case Kind::TextField: {
         auto* e = new TextFieldWidget(qs(caption), parent);
         const int n = maxLengthOf(c.props);
-        if (n > 0) e->setMaxLength(n);
+        if (n > 0)
+            e->setMaxLength(n);
         if (has(c.props, 'N'))
             e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("-?[0-9]*")), e));
-        if (has(c.props, 'C')) e->setAlignment(Qt::AlignCenter);
+        if (has(c.props, 'C'))
+            e->setAlignment(Qt::AlignCenter);
         setColours(e, c, false);
         QObject::connect(e, &QLineEdit::textChanged, e, [key, id] { raiseEvent(key, id, gn::kChange, 0); });
         return e;
@@ -84,4 +94,4 @@ QWidget* makeTextWidget(Form& f, Control& c, const std::string& caption) {
     return nullptr;
 }
 
-}  // namespace gantry
+} // namespace gantry

@@ -74,8 +74,8 @@ void GN_ALLOWMOUSEMOVEEVENTS(int mode);
 // only after the form is unloaded), "D"/"T" no title bar, others see README.
 // Returns the form's handle (0 if a form of that name already exists: then the
 // existing form is raised and nothing else happens).
-std::intptr_t GN_FORM(const std::string& name, const std::string& parent, const std::string& title,
-                      double col, double row, double width, double height, const std::string& props);
+std::intptr_t GN_FORM(const std::string& name, const std::string& parent, const std::string& title, double col,
+                      double row, double width, double height, const std::string& props);
 // Closes a form without a close request (code 0 is NOT raised); unknown names do nothing.
 void GN_UNLOADFORM(const std::string& name);
 // Handles pending events; n is accepted for compatibility (all pending events run).
@@ -110,39 +110,56 @@ void GN_DISPLAYLAYER(const std::string& form, int layer, int flags);
 // Control makers (id, column, row, width, height, caption, properties)
 // ---------------------------------------------------------------------------
 
-std::intptr_t GN_LABEL(int id, double col, double row, double w, double h, const std::string& caption, const std::string& props);
+std::intptr_t GN_LABEL(int id, double col, double row, double w, double h, const std::string& caption,
+                       const std::string& props);
 // Group box with a caption.
-std::intptr_t GN_FRAME(int id, double col, double row, double w, double h, const std::string& caption, const std::string& props);
+std::intptr_t GN_FRAME(int id, double col, double row, double w, double h, const std::string& caption,
+                       const std::string& props);
 // One-line text field; "T[n]" max length n, "N" digits only; code 6 on every change.
-std::intptr_t GN_TEXTFIELD(int id, double col, double row, double w, double h, const std::string& caption, const std::string& props);
+std::intptr_t GN_TEXTFIELD(int id, double col, double row, double w, double h, const std::string& caption,
+                           const std::string& props);
 // Plain push button; code 1 on click.
-std::intptr_t GN_BUTTON(int id, double col, double row, double w, double h, const std::string& caption, const std::string& props);
+std::intptr_t GN_BUTTON(int id, double col, double row, double w, double h, const std::string& caption,
+                        const std::string& props);
 // Check box; code 1 on click (state already changed).
-std::intptr_t GN_CHECKBOX(int id, double col, double row, double w, double h, const std::string& caption, const std::string& props);
+std::intptr_t GN_CHECKBOX(int id, double col, double row, double w, double h, const std::string& caption,
+                          const std::string& props);
 // Radio button; "G" starts a new group; code 1 on click.
-std::intptr_t GN_RADIO(int id, double col, double row, double w, double h, const std::string& caption, const std::string& props);
+std::intptr_t GN_RADIO(int id, double col, double row, double w, double h, const std::string& caption,
+                       const std::string& props);
 // Drop-down list; caption holds the "|"-separated entries; first entry selected; code 6 (value = 1-based entry).
-std::intptr_t GN_COMBOBOX(int id, double col, double row, double w, double h, const std::string& caption, const std::string& props);
+std::intptr_t GN_COMBOBOX(int id, double col, double row, double w, double h, const std::string& caption,
+                          const std::string& props);
 // Up-down (spin) arrows; code 6 with the new value.
-std::intptr_t GN_UPDOWN(int id, double col, double row, double w, double h, const std::string& caption, const std::string& props);
+std::intptr_t GN_UPDOWN(int id, double col, double row, double w, double h, const std::string& caption,
+                        const std::string& props);
 // Push button painted by the program on code 300 (value = owner-draw item); code 1 click, 95 right release.
-std::intptr_t GN_OWNERBUTTON(int id, double col, double row, double w, double h, const std::string& caption, const std::string& props);
+std::intptr_t GN_OWNERBUTTON(int id, double col, double row, double w, double h, const std::string& caption,
+                             const std::string& props);
 // Picture from a resource, caption "$NAME"; code 1 left press, 2 right press.
-std::intptr_t GN_PICTURE(int id, double col, double row, double w, double h, const std::string& caption, const std::string& props);
+std::intptr_t GN_PICTURE(int id, double col, double row, double w, double h, const std::string& caption,
+                         const std::string& props);
 // Picture button "$NAME": "X" toggles on each click, "O" option button ("G" starts its group); code 1.
-std::intptr_t GN_PICTUREBUTTON(int id, double col, double row, double w, double h, const std::string& caption, const std::string& props);
+std::intptr_t GN_PICTUREBUTTON(int id, double col, double row, double w, double h, const std::string& caption,
+                               const std::string& props);
 // Canvas with a 32-bit image; "{DIB}" pixels readable by the program, "{24}" 24-bit look; mouse codes see README.
-std::intptr_t GN_CANVAS(int id, double col, double row, double w, double h, const std::string& caption, const std::string& props);
+std::intptr_t GN_CANVAS(int id, double col, double row, double w, double h, const std::string& caption,
+                        const std::string& props);
 // Filled rectangle in the foreground colour (guide strokes, separators).
-std::intptr_t GN_SHAPE(int id, double col, double row, double w, double h, const std::string& caption, const std::string& props);
+std::intptr_t GN_SHAPE(int id, double col, double row, double w, double h, const std::string& caption,
+                       const std::string& props);
 // Tab control, caption "A|B"; tabs painted by the program (code 300 per tab, 320 background); code 6 = new tab (1-based).
-std::intptr_t GN_TABCONTROL(int id, double col, double row, double w, double h, const std::string& caption, const std::string& props);
+std::intptr_t GN_TABCONTROL(int id, double col, double row, double w, double h, const std::string& caption,
+                            const std::string& props);
 // Vertical scroll bar; code 6 with the new position.
-std::intptr_t GN_VSCROLLBAR(int id, double col, double row, double w, double h, const std::string& caption, const std::string& props);
+std::intptr_t GN_VSCROLLBAR(int id, double col, double row, double w, double h, const std::string& caption,
+                            const std::string& props);
 // List view; caption "Name{20}|Bytes{15}" = column titles with widths in characters; code 1 on a row click.
-std::intptr_t GN_LISTVIEW(int id, double col, double row, double w, double h, const std::string& caption, const std::string& props);
+std::intptr_t GN_LISTVIEW(int id, double col, double row, double w, double h, const std::string& caption,
+                          const std::string& props);
 // Turtle graphics picture with its command string (always kept below the other controls).
-std::intptr_t GN_TURTLEPICTURE(int id, double col, double row, double w, double h, const std::string& caption, const std::string& props);
+std::intptr_t GN_TURTLEPICTURE(int id, double col, double row, double w, double h, const std::string& caption,
+                               const std::string& props);
 
 // ---------------------------------------------------------------------------
 // Working with controls (form, id, ...); id 0 = the form itself where sensible
@@ -334,8 +351,8 @@ std::uint32_t* GN_GETDIB(const std::string& form, int id, int& width, int& heigh
 
 // Starts painting an item: surface handle, size in pixels and states. Returns 0 when there
 // is nothing to draw (unknown item).
-int GN_STARTOWNERDRAW(std::intptr_t item, std::intptr_t& surface, int& width, int& height,
-                      int& pressed, int& disabled, int& focused);
+int GN_STARTOWNERDRAW(std::intptr_t item, std::intptr_t& surface, int& width, int& height, int& pressed, int& disabled,
+                      int& focused);
 // Tab items: index (from 0), 1 when the whole item is to be drawn, and the item's place in the control.
 int GN_OWNERDRAWITEM(std::intptr_t item, int& index, int& drawAll, int& x, int& y);
 // Figure on a surface: 0 line, 1 rectangle frame, 2 filled box, 3 ellipse, 12 raised edge,
@@ -428,16 +445,16 @@ QWidget* toolkitControlWidget(const std::string& form, int id);
 int toolkitFormCount();
 
 namespace vantor {
-using ::vantorMessage;
-using ::setDefaultCaption;
+using ::debugWindowText;
 using ::defaultCaption;
-using ::setMessageHook;
+using ::GnFileDialogHook;
+using ::GnFileDialogRequest;
+using ::GnMessageHook;
+using ::setDefaultCaption;
 using ::setFileDialogHook;
 using ::setFileDialogPlaces;
 using ::setHelpHook;
+using ::setMessageHook;
 using ::setScreenDepthOverride;
-using ::debugWindowText;
-using ::GnMessageHook;
-using ::GnFileDialogHook;
-using ::GnFileDialogRequest;
-}  // namespace vantor
+using ::vantorMessage;
+} // namespace vantor

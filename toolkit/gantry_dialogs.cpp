@@ -16,71 +16,90 @@
 namespace gantry {
 namespace {
 
-GnMessageHook& messageHook() {
+GnMessageHook& messageHook()
+{
     static GnMessageHook h;
     return h;
 }
-GnFileDialogHook& fileHook() {
+GnFileDialogHook& fileHook()
+{
     static GnFileDialogHook h;
     return h;
 }
-std::vector<std::string>& filePlaces() {
+std::vector<std::string>& filePlaces()
+{
     static std::vector<std::string> places;
     return places;
 }
-std::function<void(const std::string&)>& helpHook() {
+std::function<void(const std::string&)>& helpHook()
+{
     static std::function<void(const std::string&)> h;
     return h;
 }
-std::string& captionSetting() {
+std::string& captionSetting()
+{
     static std::string c;
     return c;
 }
-std::string& debugText() {
+std::string& debugText()
+{
     static std::string t;
     return t;
 }
-QPointer<QPlainTextEdit>& debugEdit() {
+QPointer<QPlainTextEdit>& debugEdit()
+{
     static QPointer<QPlainTextEdit> e;
     return e;
 }
 
-bool messagesToStderr() {
+bool messagesToStderr()
+{
     const char* v = std::getenv("VANTOR_MESSAGES");
     return v && std::string(v) == "stderr";
 }
 
-std::string removeAll(std::string s, const std::string& what) {
-    for (size_t p; (p = s.find(what)) != std::string::npos;) s.erase(p, what.size());
+std::string removeAll(std::string s, const std::string& what)
+{
+    for (size_t p; (p = s.find(what)) != std::string::npos;)
+        s.erase(p, what.size());
     return s;
 }
 
 // "Key Definition List|*.kdl|All|*.*" -> "Key Definition List (*.kdl);;All (*.*)"
-QString qtFilter(const std::string& filter) {
+QString qtFilter(const std::string& filter)
+{
     const QStringList parts = qs(filter).split('|');
     QStringList out;
-    for (int i = 0; i + 1 < parts.size(); i += 2) out << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
-    if (parts.size() % 2 == 1 && !parts.back().isEmpty()) out << parts.back();
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        out << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+    if (parts.size() % 2 == 1 && !parts.back().isEmpty())
+        out << parts.back();
     return out.join(";;");
 }
 
-std::string withExtension(const std::string& path, const std::string& ext) {
-    if (path.empty() || ext.empty()) return path;
-    if (QFileInfo(qs(path)).suffix().isEmpty()) return path + "." + ext;
+std::string withExtension(const std::string& path, const std::string& ext)
+{
+    if (path.empty() || ext.empty())
+        return path;
+    if (QFileInfo(qs(path)).suffix().isEmpty())
+        return path + "." + ext;
     return path;
 }
 
-QWidget* parentWindow(const std::string& form) {
+QWidget* parentWindow(const std::string& form)
+{
     auto f = findForm(form);
     return f ? f->window.data() : nullptr;
 }
 
-}  // namespace
+} // namespace
 
-int showMessage(const std::string& caption, const std::string& text, const std::string& buttons) {
+int showMessage(const std::string& caption, const std::string& text, const std::string& buttons)
+{
     const std::string b = upper(buttons);
     const int first = b.rfind("YES", 0) == 0 ? 6 : 1;
-    if (messageHook()) return messageHook()(caption, text);
+    if (messageHook())
+        return messageHook()(caption, text);
     if (messagesToStderr() || !qobject_cast<QApplication*>(QCoreApplication::instance())) {
         std::fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());
         std::fflush(stderr);
@@ -88,10 +107,14 @@ int showMessage(const std::string& caption, const std::string& text, const std::
     }
     QMessageBox box(QMessageBox::NoIcon, qs(caption), qs(text), QMessageBox::NoButton, QApplication::activeWindow());
     box.setWindowModality(Qt::ApplicationModal);
-    if (b == "OKCANCEL") box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-    else if (b == "YESNO") box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-    else if (b == "YESNOCANCEL") box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-    else box.setStandardButtons(QMessageBox::Ok);
+    if (b == "OKCANCEL")
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+    else if (b == "YESNO")
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    else if (b == "YESNOCANCEL")
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    else
+        box.setStandardButtons(QMessageBox::Ok);
     switch (box.exec()) {
     case QMessageBox::Cancel: return 2;
     case QMessageBox::Yes: return 6;
@@ -100,35 +123,66 @@ int showMessage(const std::string& caption, const std::string& text, const std::
     }
 }
 
-void resetDebugWindowPointer() { debugEdit() = nullptr; }
+void resetDebugWindowPointer()
+{
+    debugEdit() = nullptr;
+}
 
-}  // namespace gantry
+} // namespace gantry
 
 using namespace gantry;
 
-void setMessageHook(GnMessageHook hook) { messageHook() = std::move(hook); }
-void setFileDialogPlaces(std::vector<std::string> folders) { filePlaces() = std::move(folders); }
+void setMessageHook(GnMessageHook hook)
+{
+    messageHook() = std::move(hook);
+}
+void setFileDialogPlaces(std::vector<std::string> folders)
+{
+    filePlaces() = std::move(folders);
+}
 
-void setFileDialogHook(GnFileDialogHook hook) { fileHook() = std::move(hook); }
-void setHelpHook(std::function<void(const std::string&)> hook) { helpHook() = std::move(hook); }
-std::string debugWindowText() { return debugText(); }
+void setFileDialogHook(GnFileDialogHook hook)
+{
+    fileHook() = std::move(hook);
+}
+void setHelpHook(std::function<void(const std::string&)> hook)
+{
+    helpHook() = std::move(hook);
+}
+std::string debugWindowText()
+{
+    return debugText();
+}
 
-void setDefaultCaption(const std::string& caption) { captionSetting() = caption; }
+void setDefaultCaption(const std::string& caption)
+{
+    captionSetting() = caption;
+}
 
-std::string defaultCaption() {
-    if (!captionSetting().empty()) return captionSetting();
+std::string defaultCaption()
+{
+    if (!captionSetting().empty())
+        return captionSetting();
     return QCoreApplication::instance() ? bytes(QCoreApplication::applicationName()) : std::string();
 }
 
-void vantorMessage(const std::string& text) { showMessage(defaultCaption(), text, "OK"); }
-void vantorMessage(const std::string& text, const std::string& caption) { showMessage(caption, text, "OK"); }
+void vantorMessage(const std::string& text)
+{
+    showMessage(defaultCaption(), text, "OK");
+}
+void vantorMessage(const std::string& text, const std::string& caption)
+{
+    showMessage(caption, text, "OK");
+}
 
-int GN_MSGBOX(const std::string&, const std::string& text, const std::string& caption, const std::string& buttons) {
+int GN_MSGBOX(const std::string&, const std::string& text, const std::string& caption, const std::string& buttons)
+{
     return showMessage(caption, removeAll(text, "{i}"), buttons);
 }
 
 std::string GN_OPENFILE(const std::string& form, const std::string& title, const std::string& folder,
-                        const std::string& filter, const std::string& props) {
+                        const std::string& filter, const std::string& props)
+{
     GnFileDialogRequest r;
     r.save = false;
     r.form = form;
@@ -137,8 +191,10 @@ std::string GN_OPENFILE(const std::string& form, const std::string& title, const
     r.filter = filter;
     r.props = props;
     for (const std::string& place : filePlaces())
-        if (QFileInfo(qs(place)).isDir()) r.places.push_back(place);
-    if (fileHook()) return fileHook()(r);
+        if (QFileInfo(qs(place)).isDir())
+            r.places.push_back(place);
+    if (fileHook())
+        return fileHook()(r);
     if (messagesToStderr() || !qobject_cast<QApplication*>(QCoreApplication::instance())) {
         std::fprintf(stderr, "[Open] %s\n", title.c_str());
         return {};
@@ -147,15 +203,18 @@ std::string GN_OPENFILE(const std::string& form, const std::string& title, const
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     QList<QUrl> sideBar = dialog.sidebarUrls();
-    for (const std::string& place : r.places) sideBar << QUrl::fromLocalFile(qs(place));
+    for (const std::string& place : r.places)
+        sideBar << QUrl::fromLocalFile(qs(place));
     dialog.setSidebarUrls(sideBar);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
     return bytes(dialog.selectedFiles().front());
 }
 
 std::string GN_SAVEFILE(const std::string& form, const std::string& title, const std::string& folder,
                         const std::string& name, const std::string& filter, const std::string& defaultExt,
-                        const std::string& props) {
+                        const std::string& props)
+{
     GnFileDialogRequest r;
     r.save = true;
     r.form = form;
@@ -165,20 +224,24 @@ std::string GN_SAVEFILE(const std::string& form, const std::string& title, const
     r.filter = filter;
     r.defaultExt = defaultExt;
     r.props = props;
-    if (fileHook()) return withExtension(fileHook()(r), defaultExt);
+    if (fileHook())
+        return withExtension(fileHook()(r), defaultExt);
     if (messagesToStderr() || !qobject_cast<QApplication*>(QCoreApplication::instance())) {
         std::fprintf(stderr, "[Save] %s\n", title.c_str());
         return {};
     }
     QString start = qs(folder);
-    if (!name.empty()) start = start.isEmpty() ? qs(name) : start + "/" + qs(name);
+    if (!name.empty())
+        start = start.isEmpty() ? qs(name) : start + "/" + qs(name);
     return withExtension(bytes(QFileDialog::getSaveFileName(parentWindow(form), qs(title), start, qtFilter(filter))),
                          defaultExt);
 }
 
-void GN_HHELP(const std::string&, const std::string& file, const std::string&, const std::string&) {
+void GN_HHELP(const std::string&, const std::string& file, const std::string&, const std::string&)
+{
     std::string path = file;
-    if (path.empty() || (path[0] != '/' && path.find(':') == std::string::npos)) path = GN_APPPATH() + file;
+    if (path.empty() || (path[0] != '/' && path.find(':') == std::string::npos))
+        path = GN_APPPATH() + file;
     if (helpHook()) {
         helpHook()(path);
         return;
@@ -194,12 +257,15 @@ void GN_HHELP(const std::string&, const std::string& file, const std::string&, c
     QDesktopServices::openUrl(QUrl::fromLocalFile(qs(path)));
 }
 
-void GN_DEBUGFORM(const std::string& name) {
+void GN_DEBUGFORM(const std::string& name)
+{
     if (auto f = findForm(name)) {
-        if (f->window) raiseWindow(f->window);
+        if (f->window)
+            raiseWindow(f->window);
         return;
     }
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return;
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return;
     auto f = makeFormWindow(name, "", name, 60, 20, "");
     f->isDebug = true;
     auto* edit = new QPlainTextEdit(f->client);
@@ -210,8 +276,10 @@ void GN_DEBUGFORM(const std::string& name) {
     f->window->show();
 }
 
-void GN_DPRINT(const std::string& text) {
+void GN_DPRINT(const std::string& text)
+{
     debugText() += text;
     debugText() += '\n';
-    if (debugEdit()) debugEdit()->appendPlainText(qs(text));
+    if (debugEdit())
+        debugEdit()->appendPlainText(qs(text));
 }

@@ -19,40 +19,42 @@ namespace {
 
 // The fixed palette 0..31 (0x00RRGGBB). 0..15 are the classic 16 VGA colours.
 const int kPalette[32] = {
-    0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080, 0x808000, 0xC0C0C0,  //  0..7
-    0x808080, 0x0000FF, 0x00FF00, 0x00FFFF, 0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF,  //  8..15
-    0xA0A0A0, 0xFFFF80, 0x404040, 0xE0E0E0, 0xF0F0F0, 0xFFFFFF, 0xFFFFE1, 0xFF8000,  // 16..23
-    0x804000, 0x0000A0, 0xFFA0C0, 0x808040, 0x80C0C0, 0xC080FF, 0xFF8080, 0x80FF80,  // 24..31
+    0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080, 0x808000, 0xC0C0C0, //  0..7
+    0x808080, 0x0000FF, 0x00FF00, 0x00FFFF, 0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF, //  8..15
+    0xA0A0A0, 0xFFFF80, 0x404040, 0xE0E0E0, 0xF0F0F0, 0xFFFFFF, 0xFFFFE1, 0xFF8000, // 16..23
+    0x804000, 0x0000A0, 0xFFA0C0, 0x808040, 0x80C0C0, 0xC080FF, 0xFF8080, 0x80FF80, // 24..31
 };
 
-std::map<int, int>& colours() {
+std::map<int, int>& colours()
+{
     static std::map<int, int> c;
     return c;
 }
 
-int systemColour(int index) {
+int systemColour(int index)
+{
     switch (index) {
-    case 0: return 0xC8C8C8;   // scroll bar
-    case 1: return 0x3A6EA5;   // desktop
-    case 2: return 0x0A246A;   // active caption
-    case 3: return 0x808080;   // inactive caption
-    case 4: return 0xF0F0F0;   // menu
-    case 5: return 0xFFFFFF;   // window
-    case 6: return 0x646464;   // window frame
-    case 7: return 0x000000;   // menu text
-    case 8: return 0x000000;   // window text
-    case 9: return 0xFFFFFF;   // caption text
-    case 13: return 0x3399FF;  // highlight
-    case 14: return 0xFFFFFF;  // highlight text
-    case 15: return 0xF0F0F0;  // button face
-    case 16: return 0xA0A0A0;  // button shadow
-    case 17: return 0x6D6D6D;  // grey text
-    case 18: return 0x000000;  // button text
-    case 20: return 0xFFFFFF;  // button highlight
-    case 21: return 0x404040;  // dark shadow
-    case 22: return 0xE3E3E3;  // light
-    case 23: return 0x000000;  // tooltip text
-    case 24: return 0xFFFFE1;  // tooltip background
+    case 0: return 0xC8C8C8;  // scroll bar
+    case 1: return 0x3A6EA5;  // desktop
+    case 2: return 0x0A246A;  // active caption
+    case 3: return 0x808080;  // inactive caption
+    case 4: return 0xF0F0F0;  // menu
+    case 5: return 0xFFFFFF;  // window
+    case 6: return 0x646464;  // window frame
+    case 7: return 0x000000;  // menu text
+    case 8: return 0x000000;  // window text
+    case 9: return 0xFFFFFF;  // caption text
+    case 13: return 0x3399FF; // highlight
+    case 14: return 0xFFFFFF; // highlight text
+    case 15: return 0xF0F0F0; // button face
+    case 16: return 0xA0A0A0; // button shadow
+    case 17: return 0x6D6D6D; // grey text
+    case 18: return 0x000000; // button text
+    case 20: return 0xFFFFFF; // button highlight
+    case 21: return 0x404040; // dark shadow
+    case 22: return 0xE3E3E3; // light
+    case 23: return 0x000000; // tooltip text
+    case 24: return 0xFFFFE1; // tooltip background
     default: return 0xC0C0C0;
     }
 }
@@ -61,23 +63,30 @@ struct FontSlot {
     QFont font;
 };
 
-std::map<int, QFont>& fonts() {
+std::map<int, QFont>& fonts()
+{
     static std::map<int, QFont> f;
     return f;
 }
 
-QString mapFace(const std::string& face) {
+QString mapFace(const std::string& face)
+{
     const std::string u = upper(face);
     if (u == "ARIAL" || u == "HELVETICA" || u == "MS SANS SERIF" || u == "MICROSOFT SANS SERIF")
         return QStringLiteral("Liberation Sans");
-    if (u == "TIMES NEW ROMAN" || u == "TIMES") return QStringLiteral("Liberation Serif");
-    if (u == "COURIER NEW" || u == "COURIER" || u == "FIXEDSYS" || u == "TERMINAL") return QStringLiteral("Liberation Mono");
-    if (u == "TAHOMA" || u == "VERDANA" || u == "SEGOE UI" || u == "SYSTEM") return QStringLiteral("DejaVu Sans");
-    if (u == "WEBDINGS" || u == "WINGDINGS" || u == "SYMBOL") return QStringLiteral("DejaVu Sans");
+    if (u == "TIMES NEW ROMAN" || u == "TIMES")
+        return QStringLiteral("Liberation Serif");
+    if (u == "COURIER NEW" || u == "COURIER" || u == "FIXEDSYS" || u == "TERMINAL")
+        return QStringLiteral("Liberation Mono");
+    if (u == "TAHOMA" || u == "VERDANA" || u == "SEGOE UI" || u == "SYSTEM")
+        return QStringLiteral("DejaVu Sans");
+    if (u == "WEBDINGS" || u == "WINGDINGS" || u == "SYMBOL")
+        return QStringLiteral("DejaVu Sans");
     return qs(face);
 }
 
-QFont makeFont(const QString& family, int pixels, bool bold, bool italic = false, bool underline = false) {
+QFont makeFont(const QString& family, int pixels, bool bold, bool italic = false, bool underline = false)
+{
     QFont f(family);
     f.setPixelSize(std::max(1, pixels));
     f.setBold(bold);
@@ -86,9 +95,10 @@ QFont makeFont(const QString& family, int pixels, bool bold, bool italic = false
     return vantor::draw::crispFont(f);
 }
 
-QFont predefinedFont(int slot) {
+QFont predefinedFont(int slot)
+{
     switch (slot) {
-    case 0: return makeFont("DejaVu Sans", 12, true);   // system font
+    case 0: return makeFont("DejaVu Sans", 12, true); // system font
     case 1: return makeFont("DejaVu Sans Mono", 12, false);
     case 2: return makeFont("DejaVu Sans", 10, false);
     case 3: return makeFont("DejaVu Serif", 12, false);
@@ -102,49 +112,60 @@ QFont predefinedFont(int slot) {
 // ---- symbol faces --------------------------------------------------------------------------
 
 // Slots defined with the Webdings symbol face: their characters stand for pictures.
-std::set<int>& symbolSlots() {
+std::set<int>& symbolSlots()
+{
     static std::set<int> s;
     return s;
 }
 
 // The symbols the program uses, as Unicode shapes every sans face here has.
-QChar webdingsSymbol(QChar ch) {
+QChar webdingsSymbol(QChar ch)
+{
     switch (ch.unicode()) {
-    case '3': return QChar(0x25C0);  // left-pointing triangle
-    case '4': return QChar(0x25B6);  // right-pointing triangle
-    case '5': return QChar(0x25B2);  // up-pointing triangle
-    case '6': return QChar(0x25BC);  // down-pointing triangle
+    case '3': return QChar(0x25C0); // left-pointing triangle
+    case '4': return QChar(0x25B6); // right-pointing triangle
+    case '5': return QChar(0x25B2); // up-pointing triangle
+    case '6': return QChar(0x25BC); // down-pointing triangle
     default: return ch;
     }
 }
 
 // ---- pictures --------------------------------------------------------------------------
 
-std::map<std::intptr_t, QImage>& pictures() {
+std::map<std::intptr_t, QImage>& pictures()
+{
     static std::map<std::intptr_t, QImage> p;
     return p;
 }
 
-std::map<std::string, std::intptr_t>& pictureNames() {
+std::map<std::string, std::intptr_t>& pictureNames()
+{
     static std::map<std::string, std::intptr_t> n;
     return n;
 }
 
-std::intptr_t loadPicture(const std::string& name) {
+std::intptr_t loadPicture(const std::string& name)
+{
     std::string n = name;
-    if (!n.empty() && n[0] == '$') n.erase(0, 1);
-    if (n.empty()) return 0;
+    if (!n.empty() && n[0] == '$')
+        n.erase(0, 1);
+    if (n.empty())
+        return 0;
     const std::string key = upper(n);
     auto it = pictureNames().find(key);
-    if (it != pictureNames().end()) return it->second;
+    if (it != pictureNames().end())
+        return it->second;
     std::string lower = n;
-    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     for (const std::string& cand : {n, key, lower})
         for (const char* ext : {".png", ".bmp"}) {
             const QString path = QStringLiteral(":/pictures/") + qs(cand) + QLatin1String(ext);
-            if (!QFile::exists(path)) continue;
+            if (!QFile::exists(path))
+                continue;
             QImage img(path);
-            if (img.isNull()) continue;
+            if (img.isNull())
+                continue;
             static std::intptr_t next = 0x1000;
             const std::intptr_t h = next++;
             pictures()[h] = img.convertToFormat(QImage::Format_RGB32);
@@ -166,7 +187,7 @@ struct CanvasDrawing {
     bool active = false;
 } g_drawing;
 
-}  // namespace
+} // namespace
 
 // Owner-draw item: lives while its control paints.
 struct OwnerItem {
@@ -179,44 +200,61 @@ struct OwnerItem {
 };
 
 namespace {
-std::set<OwnerItem*>& liveItems() {
+std::set<OwnerItem*>& liveItems()
+{
     static std::set<OwnerItem*> s;
     return s;
 }
 OwnerItem* g_lastItem = nullptr;
-}  // namespace
+} // namespace
 
-QRgb colour(int slot, QRgb fallback) {
-    if (slot < 0) return fallback;
+QRgb colour(int slot, QRgb fallback)
+{
+    if (slot < 0)
+        return fallback;
     auto it = colours().find(slot);
-    if (it != colours().end()) return 0xFF000000u | static_cast<QRgb>(it->second);
-    if (slot < 32) return 0xFF000000u | static_cast<QRgb>(kPalette[slot]);
+    if (it != colours().end())
+        return 0xFF000000u | static_cast<QRgb>(it->second);
+    if (slot < 32)
+        return 0xFF000000u | static_cast<QRgb>(kPalette[slot]);
     return 0xFF000000u;
 }
 
-bool colourDefined(int slot) { return slot >= 0 && (slot < 32 || colours().count(slot)); }
+bool colourDefined(int slot)
+{
+    return slot >= 0 && (slot < 32 || colours().count(slot));
+}
 
-QFont font(int slot) {
+QFont font(int slot)
+{
     auto it = fonts().find(slot);
-    if (it != fonts().end()) return it->second;
-    if (slot >= 0 && slot <= 5) return predefinedFont(slot);
+    if (it != fonts().end())
+        return it->second;
+    if (slot >= 0 && slot <= 5)
+        return predefinedFont(slot);
     return predefinedFont(4);
 }
 
-QString symbolText(int slot, const QString& text) {
-    if (!symbolSlots().count(slot < 0 ? 4 : slot)) return text;
+QString symbolText(int slot, const QString& text)
+{
+    if (!symbolSlots().count(slot < 0 ? 4 : slot))
+        return text;
     QString out = text;
-    for (QChar& ch : out) ch = webdingsSymbol(ch);
+    for (QChar& ch : out)
+        ch = webdingsSymbol(ch);
     return out;
 }
 
-QImage pictureImage(std::intptr_t handle) {
+QImage pictureImage(std::intptr_t handle)
+{
     auto it = pictures().find(handle);
     return it == pictures().end() ? QImage() : it->second;
 }
 
-void updateLayeredMask(Form& f) {
-    if (!f.window || !f.client || f.keyColour < 0) return;
+void updateLayeredMask(Form& f)
+{
+    if (!f.window || !f.client || f.keyColour < 0)
+        return;
     const QImage img = f.client->grab().toImage().convertToFormat(QImage::Format_RGB32);
     QRegion keep;
     const QRgb key = 0xFF000000u | static_cast<QRgb>(f.keyColour);
@@ -224,40 +262,51 @@ void updateLayeredMask(Form& f) {
         const QRgb* row = reinterpret_cast<const QRgb*>(img.constScanLine(y));
         int x = 0;
         while (x < img.width()) {
-            while (x < img.width() && row[x] == key) ++x;
+            while (x < img.width() && row[x] == key)
+                ++x;
             const int start = x;
-            while (x < img.width() && row[x] != key) ++x;
-            if (x > start) keep += QRect(start, y, x - start, 1);
+            while (x < img.width() && row[x] != key)
+                ++x;
+            if (x > start)
+                keep += QRect(start, y, x - start, 1);
         }
     }
     const QPoint off = f.client->mapTo(f.window, QPoint(0, 0));
     keep.translate(off);
-    if (keep.isEmpty()) keep = QRegion(0, 0, 1, 1);
+    if (keep.isEmpty())
+        keep = QRegion(0, 0, 1, 1);
     f.window->setMask(keep);
 }
 
 namespace {
 
-void syncDib(Control& c) {
+void syncDib(Control& c)
+{
     const int w = c.image.width(), h = c.image.height();
     c.dib.resize(static_cast<size_t>(w) * static_cast<size_t>(h));
     for (int y = 0; y < h; ++y) {
         const QRgb* row = reinterpret_cast<const QRgb*>(c.image.constScanLine(y));
-        for (int x = 0; x < w; ++x) c.dib[static_cast<size_t>(y) * w + x] = row[x] & 0x00FFFFFFu;
+        for (int x = 0; x < w; ++x)
+            c.dib[static_cast<size_t>(y) * w + x] = row[x] & 0x00FFFFFFu;
     }
 }
 
-Control* drawingCanvas() {
-    if (!g_drawing.active) return nullptr;
+Control* drawingCanvas()
+{
+    if (!g_drawing.active)
+        return nullptr;
     auto& forms = state().forms;
     auto it = forms.find(g_drawing.formKey);
-    if (it == forms.end() || !it->second->alive) return nullptr;
+    if (it == forms.end() || !it->second->alive)
+        return nullptr;
     auto c = it->second->controls.find(g_drawing.id);
-    if (c == it->second->controls.end() || !c->second->widget || c->second->image.isNull()) return nullptr;
+    if (c == it->second->controls.end() || !c->second->widget || c->second->image.isNull())
+        return nullptr;
     return c->second.get();
 }
 
-void drawFigure(QImage& image, int figure, int x1, int y1, int x2, int y2, int a, int b) {
+void drawFigure(QImage& image, int figure, int x1, int y1, int x2, int y2, int a, int b)
+{
     auto& st = state();
     DeviceContext dc(image);
     const QRgb fg = colour(st.fg, 0xFF000000);
@@ -286,14 +335,16 @@ void drawFigure(QImage& image, int figure, int x1, int y1, int x2, int y2, int a
     case 12:
     case 13: dc.edge(x1, y1, x2, y2, figure == 12); break;
     case 20:
-        if (haveBg) dc.fillRect(std::min(x1, x2) + 2, std::min(y1, y2) + 2, std::max(x1, x2) - 2, std::max(y1, y2) - 2, bg);
+        if (haveBg)
+            dc.fillRect(std::min(x1, x2) + 2, std::min(y1, y2) + 2, std::max(x1, x2) - 2, std::max(y1, y2) - 2, bg);
         dc.edge(x1, y1, x2, y2, true);
         break;
     default: break;
     }
 }
 
-void printText(QImage& image, int x, int y, const std::string& text) {
+void printText(QImage& image, int x, int y, const std::string& text)
+{
     auto& st = state();
     DeviceContext dc(image);
     dc.setFont(font(st.font < 0 ? 4 : st.font));
@@ -318,16 +369,19 @@ void printText(QImage& image, int x, int y, const std::string& text) {
     }
 }
 
-QRgb mix(QRgb from, QRgb to, double t) {
+QRgb mix(QRgb from, QRgb to, double t)
+{
     auto ch = [t](int a, int b) { return static_cast<int>(std::lround(a + (b - a) * t)); };
     return qRgb(ch(qRed(from), qRed(to)), ch(qGreen(from), qGreen(to)), ch(qBlue(from), qBlue(to)));
 }
 
-}  // namespace
+} // namespace
 
 QImage ownerDraw(const std::string& formKey, int id, int code, QSize size, bool pressed, bool disabled, bool focused,
-                 int index, int drawAll, QPoint at) {
-    if (size.width() <= 0 || size.height() <= 0) return {};
+                 int index, int drawAll, QPoint at)
+{
+    if (size.width() <= 0 || size.height() <= 0)
+        return {};
     OwnerItem item;
     item.formKey = formKey;
     item.id = id;
@@ -341,7 +395,8 @@ QImage ownerDraw(const std::string& formKey, int id, int code, QSize size, bool 
     QRgb back = colour(7, 0xFFC0C0C0);
     if (auto f = findForm(formKey)) {
         auto c = f->controls.find(id);
-        if (c != f->controls.end() && c->second->bg >= 0) back = colour(c->second->bg, back);
+        if (c != f->controls.end() && c->second->bg >= 0)
+            back = colour(c->second->bg, back);
     }
     item.image.fill(QColor::fromRgb(back));
     liveItems().insert(&item);
@@ -353,13 +408,14 @@ QImage ownerDraw(const std::string& formKey, int id, int code, QSize size, bool 
     return item.drawn ? item.image : QImage();
 }
 
-}  // namespace gantry
+} // namespace gantry
 
 using namespace gantry;
 
 // ---- colours, fonts, pictures ------------------------------------------------------------
 
-void GN_DEFFONT(int slot, const std::string& face, double size, const std::string& props) {
+void GN_DEFFONT(int slot, const std::string& face, double size, const std::string& props)
+{
     const int pixels = static_cast<int>(std::lround(size * 96.0 / 72.0));
     fonts()[slot] = makeFont(mapFace(face), pixels, props.find('B') != std::string::npos,
                              props.find('I') != std::string::npos, props.find('U') != std::string::npos);
@@ -369,52 +425,74 @@ void GN_DEFFONT(int slot, const std::string& face, double size, const std::strin
         symbolSlots().erase(slot);
 }
 
-void GN_FREEFONT(int slot) {
+void GN_FREEFONT(int slot)
+{
     fonts().erase(slot);
     symbolSlots().erase(slot);
 }
 
-void GN_DEFCOLORL(int slot, int ref) {
+void GN_DEFCOLORL(int slot, int ref)
+{
     colours()[slot] = ((ref & 0xFF) << 16) | (ref & 0xFF00) | ((ref >> 16) & 0xFF);
 }
 
-void GN_DEFCOLOR(int slot, int r, int g, int b) {
+void GN_DEFCOLOR(int slot, int r, int g, int b)
+{
     r = std::clamp(r, 0, 255);
     g = std::clamp(g, 0, 255);
     b = std::clamp(b, 0, 255);
     colours()[slot] = (r << 16) | (g << 8) | b;
 }
 
-void GN_FREECOLOR(int slot) { colours().erase(slot); }
+void GN_FREECOLOR(int slot)
+{
+    colours().erase(slot);
+}
 
-void GN_DEFSYSTEMCOLOR(int slot, int index) { colours()[slot] = systemColour(index); }
+void GN_DEFSYSTEMCOLOR(int slot, int index)
+{
+    colours()[slot] = systemColour(index);
+}
 
-int GN_COLORVALUE(int slot) {
-    if (!colourDefined(slot)) return -1;
+int GN_COLORVALUE(int slot)
+{
+    if (!colourDefined(slot))
+        return -1;
     return static_cast<int>(colour(slot, 0) & 0x00FFFFFFu);
 }
 
-std::intptr_t GN_LOADPICTURE(const std::string& name) { return loadPicture(name); }
-std::intptr_t GN_LOADICON(const std::string& name) { return loadPicture(name); }
+std::intptr_t GN_LOADPICTURE(const std::string& name)
+{
+    return loadPicture(name);
+}
+std::intptr_t GN_LOADICON(const std::string& name)
+{
+    return loadPicture(name);
+}
 
-void GN_SETFORMICON(const std::string& form, std::intptr_t icon) {
+void GN_SETFORMICON(const std::string& form, std::intptr_t icon)
+{
     auto f = findForm(form);
     const QImage img = pictureImage(icon);
-    if (f && f->window && !img.isNull()) f->window->setWindowIcon(QIcon(QPixmap::fromImage(img)));
+    if (f && f->window && !img.isNull())
+        f->window->setWindowIcon(QIcon(QPixmap::fromImage(img)));
 }
 
 // ---- canvases -------------------------------------------------------------------------------
 
-int GN_GETCANVASSIZE(const std::string& form, int id, int& width, int& height) {
+int GN_GETCANVASSIZE(const std::string& form, int id, int& width, int& height)
+{
     width = height = 0;
     Control* c = findControl(form, id);
-    if (!c || c->kind != Kind::Canvas) return 0;
+    if (!c || c->kind != Kind::Canvas)
+        return 0;
     width = c->image.width();
     height = c->image.height();
     return 1;
 }
 
-int GN_STARTDRAW(const std::string& form, int id, int, int, const std::string&) {
+int GN_STARTDRAW(const std::string& form, int id, int, int, const std::string&)
+{
     Control* c = findControl(form, id);
     if (!c || c->kind != Kind::Canvas || c->image.isNull()) {
         g_drawing.active = false;
@@ -424,19 +502,28 @@ int GN_STARTDRAW(const std::string& form, int id, int, int, const std::string&) 
     return 1;
 }
 
-void GN_CDRAW(int figure, int x1, int y1, int x2, int y2, int a, int b) {
-    if (Control* c = drawingCanvas()) drawFigure(c->image, figure, x1, y1, x2, y2, a, b);
+void GN_CDRAW(int figure, int x1, int y1, int x2, int y2, int a, int b)
+{
+    if (Control* c = drawingCanvas())
+        drawFigure(c->image, figure, x1, y1, x2, y2, a, b);
 }
 
-void GN_CPRINT(int x, int y, const std::string& text) {
-    if (Control* c = drawingCanvas()) printText(c->image, x, y, text);
+void GN_CPRINT(int x, int y, const std::string& text)
+{
+    if (Control* c = drawingCanvas())
+        printText(c->image, x, y, text);
 }
 
-void GN_SETPRINTFORMAT(int mode, int w, int h, int flags, int) { g_print = {mode, w, h, flags}; }
+void GN_SETPRINTFORMAT(int mode, int w, int h, int flags, int)
+{
+    g_print = {mode, w, h, flags};
+}
 
-void GN_CDRAWGRADIENT(int x, int y, int w, int h, int style) {
+void GN_CDRAWGRADIENT(int x, int y, int w, int h, int style)
+{
     Control* c = drawingCanvas();
-    if (!c || w <= 0 || h <= 0) return;
+    if (!c || w <= 0 || h <= 0)
+        return;
     auto& st = state();
     const QRgb fg = colour(st.fg, 0xFF000000);
     const QRgb bg = colour(st.bg, 0xFFFFFFFF);
@@ -460,10 +547,12 @@ void GN_CDRAWGRADIENT(int x, int y, int w, int h, int style) {
     }
 }
 
-void GN_COPYCANVAS(const std::string& form, int fromId, int toId, int x, int y) {
+void GN_COPYCANVAS(const std::string& form, int fromId, int toId, int x, int y)
+{
     Control* from = findControl(form, fromId);
     Control* to = findControl(form, toId);
-    if (!from || !to || from->kind != Kind::Canvas || to->kind != Kind::Canvas || from == to) return;
+    if (!from || !to || from->kind != Kind::Canvas || to->kind != Kind::Canvas || from == to)
+        return;
     {
         QPainter p(&to->image);
         p.drawImage(x, y, from->image);
@@ -472,26 +561,33 @@ void GN_COPYCANVAS(const std::string& form, int fromId, int toId, int x, int y) 
     to->widget->update();
 }
 
-void GN_ENDDRAW() {
+void GN_ENDDRAW()
+{
     Control* c = drawingCanvas();
     g_drawing.active = false;
-    if (!c) return;
+    if (!c)
+        return;
     syncDib(*c);
     c->widget->update();
     if (auto f = findForm(c->formKey))
-        if (f->keyColour >= 0) updateLayeredMask(*f);
+        if (f->keyColour >= 0)
+            updateLayeredMask(*f);
 }
 
-std::uint32_t GN_GETPIXEL(const std::string& form, int id, int x, int y) {
+std::uint32_t GN_GETPIXEL(const std::string& form, int id, int x, int y)
+{
     Control* c = findControl(form, id);
-    if (!c || c->kind != Kind::Canvas || x < 0 || y < 0 || x >= c->image.width() || y >= c->image.height()) return 0;
+    if (!c || c->kind != Kind::Canvas || x < 0 || y < 0 || x >= c->image.width() || y >= c->image.height())
+        return 0;
     return c->image.pixel(x, y) & 0x00FFFFFFu;
 }
 
-std::uint32_t* GN_GETDIB(const std::string& form, int id, int& width, int& height, int& stride) {
+std::uint32_t* GN_GETDIB(const std::string& form, int id, int& width, int& height, int& stride)
+{
     width = height = stride = 0;
     Control* c = findControl(form, id);
-    if (!c || c->kind != Kind::Canvas || c->image.isNull()) return nullptr;
+    if (!c || c->kind != Kind::Canvas || c->image.isNull())
+        return nullptr;
     syncDib(*c);
     width = stride = c->image.width();
     height = c->image.height();
@@ -500,12 +596,14 @@ std::uint32_t* GN_GETDIB(const std::string& form, int id, int& width, int& heigh
 
 // ---- owner draw ---------------------------------------------------------------------------------
 
-int GN_STARTOWNERDRAW(std::intptr_t item, std::intptr_t& surface, int& width, int& height, int& pressed,
-                      int& disabled, int& focused) {
+int GN_STARTOWNERDRAW(std::intptr_t item, std::intptr_t& surface, int& width, int& height, int& pressed, int& disabled,
+                      int& focused)
+{
     auto* it = reinterpret_cast<OwnerItem*>(item);
     surface = 0;
     width = height = pressed = disabled = focused = 0;
-    if (!liveItems().count(it)) return 0;
+    if (!liveItems().count(it))
+        return 0;
     it->drawn = true;
     surface = item;
     width = it->image.width();
@@ -516,12 +614,14 @@ int GN_STARTOWNERDRAW(std::intptr_t item, std::intptr_t& surface, int& width, in
     return 1;
 }
 
-int GN_OWNERDRAWITEM(std::intptr_t item, int& index, int& drawAll, int& x, int& y) {
+int GN_OWNERDRAWITEM(std::intptr_t item, int& index, int& drawAll, int& x, int& y)
+{
     auto* it = reinterpret_cast<OwnerItem*>(item);
     index = -1;
     drawAll = 0;
     x = y = 0;
-    if (!liveItems().count(it)) return 0;
+    if (!liveItems().count(it))
+        return 0;
     index = it->index;
     drawAll = it->drawAll;
     x = it->at.x();
@@ -529,14 +629,19 @@ int GN_OWNERDRAWITEM(std::intptr_t item, int& index, int& drawAll, int& x, int& 
     return 1;
 }
 
-void GN_DCDRAW(std::intptr_t surface, int figure, int x1, int y1, int x2, int y2, int a, int b) {
+void GN_DCDRAW(std::intptr_t surface, int figure, int x1, int y1, int x2, int y2, int a, int b)
+{
     auto* it = reinterpret_cast<OwnerItem*>(surface);
-    if (liveItems().count(it)) drawFigure(it->image, figure, x1, y1, x2, y2, a, b);
+    if (liveItems().count(it))
+        drawFigure(it->image, figure, x1, y1, x2, y2, a, b);
 }
 
-void GN_DCPRINT(std::intptr_t surface, int x, int y, const std::string& text) {
+void GN_DCPRINT(std::intptr_t surface, int x, int y, const std::string& text)
+{
     auto* it = reinterpret_cast<OwnerItem*>(surface);
-    if (liveItems().count(it)) printText(it->image, x, y, text);
+    if (liveItems().count(it))
+        printText(it->image, x, y, text);
 }
 
-void GN_ENDOWNERDRAW(std::intptr_t) {}
+void GN_ENDOWNERDRAW(std::intptr_t)
+{ }

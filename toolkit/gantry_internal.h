@@ -20,8 +20,23 @@ class QMenuBar;
 namespace gantry {
 
 enum class Kind {
-    Label, Frame, TextField, Button, CheckBox, Radio, ComboBox, UpDown, OwnerButton, Picture,
-    PictureButton, Canvas, Shape, TabControl, VScrollBar, ListView, TurtlePicture
+    Label,
+    Frame,
+    TextField,
+    Button,
+    CheckBox,
+    Radio,
+    ComboBox,
+    UpDown,
+    OwnerButton,
+    Picture,
+    PictureButton,
+    Canvas,
+    Shape,
+    TabControl,
+    VScrollBar,
+    ListView,
+    TurtlePicture
 };
 
 struct Form;
@@ -32,34 +47,38 @@ struct Control {
     QPointer<QWidget> widget;
     std::string formKey;
     std::string props;
-    std::string text;          // caption as given (bytes)
+    std::string text; // caption as given (bytes)
     int layer = 0;
-    bool userHidden = false;   // GN_HIDEC or "H"
-    bool layerHidden = false;  // hidden by GN_DISPLAYLAYER
+    bool userHidden = false;  // GN_HIDEC or "H"
+    bool layerHidden = false; // hidden by GN_DISPLAYLAYER
     bool subclassed = false;
     bool tooltip = false;
     int fg = -1;
     int bg = -1;
     int font = -1;
-    int group = 0;             // radio / option picture button group on the form
-    bool checked = false;      // owner-drawn and picture buttons
-    long seq = 0;              // creation order, renewed when a picture is shown or moved
-    QImage image;              // canvases: the 32-bit pixels; owner buttons: last face
+    int group = 0;                  // radio / option picture button group on the form
+    bool checked = false;           // owner-drawn and picture buttons
+    long seq = 0;                   // creation order, renewed when a picture is shown or moved
+    QImage image;                   // canvases: the 32-bit pixels; owner buttons: last face
     std::vector<std::uint32_t> dib; // canvases: 0x00RRGGBB copy of `image`, renewed when drawn
     std::intptr_t picture = 0;
-    bool border = false;       // "S": 2-pixel sunken border around a canvas or label
+    bool border = false; // "S": 2-pixel sunken border around a canvas or label
 };
 
 struct Form {
-    std::string name;          // as given to GN_FORM
-    std::string key;           // upper case
+    std::string name; // as given to GN_FORM
+    std::string key;  // upper case
     std::string parentKey;
-    QPointer<QWidget> window;  // top-level window
-    QPointer<QWidget> client;  // client area, parent of the controls
+    QPointer<QWidget> window; // top-level window
+    QPointer<QWidget> client; // client area, parent of the controls
     QPointer<QMenuBar> menuBar;
     std::map<int, std::unique_ptr<Control>> controls;
     std::map<int, std::intptr_t> menus;
-    struct Accel { int key; int mods; int id; };
+    struct Accel {
+        int key;
+        int mods;
+        int id;
+    };
     std::vector<Accel> accels;
     int fg = 0;
     int bg = 7;
@@ -71,8 +90,8 @@ struct Form {
     QEventLoop* modalLoop = nullptr;
     int radioGroup = 0;
     int groupCounter = 0;
-    int shownLayer = -1;       // layer shown by GN_DISPLAYLAYER, -1 = all
-    int keyColour = -1;        // layered form: colour that becomes transparent (0x00RRGGBB)
+    int shownLayer = -1; // layer shown by GN_DISPLAYLAYER, -1 = all
+    int keyColour = -1;  // layered form: colour that becomes transparent (0x00RRGGBB)
     double level = 1.0;
 };
 
@@ -81,10 +100,12 @@ struct State {
     GnEventProc events = nullptr;
     GnDesignProc design = nullptr;
     std::string commandLine;
-    std::map<std::string, std::shared_ptr<Form>> forms;  // by upper-case name
+    std::map<std::string, std::shared_ptr<Form>> forms; // by upper-case name
     std::vector<std::shared_ptr<Form>> designStack;
     std::weak_ptr<Form> lastForm;
-    struct GeometryMemo { double col, row, w, h; };
+    struct GeometryMemo {
+        double col, row, w, h;
+    };
     std::map<std::string, GeometryMemo> lastGeometry;
     bool loadingRequested = false;
     bool keyEvents = true;
@@ -108,13 +129,13 @@ struct State {
 State& state();
 
 std::string upper(const std::string& s);
-QString qs(const std::string& s);           // bytes -> QString (UTF-8, else Latin-1)
-std::string bytes(const QString& s);        // QString -> UTF-8 bytes
-QString captionText(const std::string& s);  // "|" -> newline, for display
+QString qs(const std::string& s);          // bytes -> QString (UTF-8, else Latin-1)
+std::string bytes(const QString& s);       // QString -> UTF-8 bytes
+QString captionText(const std::string& s); // "|" -> newline, for display
 
 std::shared_ptr<Form> findForm(const std::string& name);
 Control* findControl(const std::string& form, int id);
-Form* designForm();   // form that makers act on
+Form* designForm(); // form that makers act on
 void raiseEvent(const std::string& formKey, int id, int code, std::intptr_t value, int& cancel);
 int raiseEvent(const std::string& formKey, int id, int code, std::intptr_t value);
 std::intptr_t registerHandle(QWidget* w);
@@ -153,11 +174,11 @@ void stopWorker(const std::pair<std::string, int>& key);
 struct OwnerItem;
 // Raises 300 (or 320) for a surface of size `size`; returns the drawn image, or a
 // null image when the program drew nothing.
-QImage ownerDraw(const std::string& formKey, int id, int code, QSize size, bool pressed, bool disabled,
-                 bool focused, int index, int drawAll, QPoint at);
+QImage ownerDraw(const std::string& formKey, int id, int code, QSize size, bool pressed, bool disabled, bool focused,
+                 int index, int drawAll, QPoint at);
 
 // Colours and fonts (gantry_draw.cpp)
-QRgb colour(int slot, QRgb fallback);   // 0xFFRRGGBB
+QRgb colour(int slot, QRgb fallback); // 0xFFRRGGBB
 bool colourDefined(int slot);
 QFont font(int slot);
 QImage pictureImage(std::intptr_t handle);
@@ -181,4 +202,4 @@ void dropFormMenus(const Form& f);
 int showMessage(const std::string& caption, const std::string& text, const std::string& buttons);
 void resetDebugWindowPointer();
 
-}  // namespace gantry
+} // namespace gantry

@@ -26,12 +26,13 @@ struct Loaded {
     bool ok = false;
 };
 
-std::map<HWND, TurtlePicture*>& hosts() {
+std::map<HWND, TurtlePicture*>& hosts()
+{
     static std::map<HWND, TurtlePicture*> m;
     return m;
 }
 
-}  // namespace
+} // namespace
 
 struct TurtleHostAccess {
     static void notify(TurtlePicture* p, int code) { p->lastNotification_ = code; }
@@ -41,9 +42,10 @@ namespace {
 
 LRESULT hostWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
-Loaded* turtleLibrary() {
+Loaded* turtleLibrary()
+{
     static Loaded* loaded = [] {
-        auto* l = new Loaded;  // kept loaded for the whole run: its class stays registered
+        auto* l = new Loaded; // kept loaded for the whole run: its class stays registered
         // Beside the program in a build tree; in the private library folder of an
         // installed program (bin/../lib/vantor); then wherever the loader looks.
         const QString dir = QCoreApplication::applicationDirPath();
@@ -51,14 +53,18 @@ Loaded* turtleLibrary() {
                                  dir + QStringLiteral("/../lib/vantor/libturtlegfx.so"), QStringLiteral("turtlegfx")};
         for (const QString& name : names) {
             l->library.setFileName(name);
-            if (l->library.load()) break;
+            if (l->library.load())
+                break;
         }
-        if (!l->library.isLoaded()) return l;
+        if (!l->library.isLoaded())
+            return l;
         auto libMain = reinterpret_cast<LibMainFn>(l->library.resolve("LIBMAIN"));
-        if (!libMain) return l;
+        if (!libMain)
+            return l;
         l->api.size = sizeof(TurtleHostApi);
         libMain(0, DLL_PROCESS_ATTACH, &l->api);
-        if (!l->api.createWindowExA || !l->api.registerClassA) return l;
+        if (!l->api.createWindowExA || !l->api.registerClassA)
+            return l;
         WNDCLASSA wc;
         wc.lpfnWndProc = hostWindowProc;
         wc.hInstance = l->api.getModuleHandleA(nullptr);
@@ -70,81 +76,100 @@ Loaded* turtleLibrary() {
     return loaded;
 }
 
-LRESULT hostWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT hostWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
     if (message == WM_COMMAND) {
         auto it = hosts().find(hwnd);
-        if (it != hosts().end()) TurtleHostAccess::notify(it->second, HIWORD(wParam));
+        if (it != hosts().end())
+            TurtleHostAccess::notify(it->second, HIWORD(wParam));
         return 0;
     }
     // WM_CTLCOLORSTATIC falls through to 0: the control clears to the window colour.
     return turtleLibrary()->api.defWindowProcA(hwnd, message, wParam, lParam);
 }
 
-}  // namespace
+} // namespace
 
-TurtlePicture::TurtlePicture(QWidget* parent, const std::string& commands)
-    : QWidget(parent), commands_(commands) {
+TurtlePicture::TurtlePicture(QWidget* parent, const std::string& commands) : QWidget(parent), commands_(commands)
+{
     setAttribute(Qt::WA_OpaquePaintEvent);
     Loaded* l = turtleLibrary();
-    if (!l->ok) return;
+    if (!l->ok)
+        return;
     const TurtleHostApi& a = l->api;
     HINSTANCE instance = a.getModuleHandleA(nullptr);
     host_ = a.createWindowExA(0, kHostClass, "", 0, 0, 0, width(), height(), 0, 0, instance, nullptr);
-    if (!host_) return;
+    if (!host_)
+        return;
     hosts()[host_] = this;
-    control_ = a.createWindowExA(0, kControlClass, commands_.c_str(), WS_CHILD | WS_VISIBLE, 0, 0, width(),
-                                 height(), host_, HMENU(1), instance, nullptr);
+    control_ = a.createWindowExA(0, kControlClass, commands_.c_str(), WS_CHILD | WS_VISIBLE, 0, 0, width(), height(),
+                                 host_, HMENU(1), instance, nullptr);
     updateCursor();
 }
 
-TurtlePicture::~TurtlePicture() {
-    if (!host_) return;
+TurtlePicture::~TurtlePicture()
+{
+    if (!host_)
+        return;
     hosts().erase(host_);
-    turtleLibrary()->api.destroyWindow(host_);  // the control goes with it
+    turtleLibrary()->api.destroyWindow(host_); // the control goes with it
 }
 
-void TurtlePicture::setCommands(const std::string& commands) {
+void TurtlePicture::setCommands(const std::string& commands)
+{
     commands_ = commands;
-    if (control_) sendToControl(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(commands_.c_str()));
+    if (control_)
+        sendToControl(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(commands_.c_str()));
     update();
 }
 
-std::intptr_t TurtlePicture::sendToControl(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
-    if (!control_) return 0;
+std::intptr_t TurtlePicture::sendToControl(unsigned message, std::uintptr_t wParam, std::intptr_t lParam)
+{
+    if (!control_)
+        return 0;
     return turtleLibrary()->api.sendMessageA(control_, message, wParam, lParam);
 }
 
-QImage TurtlePicture::picture() {
-    if (!control_) return {};
+QImage TurtlePicture::picture()
+{
+    if (!control_)
+        return {};
     const TurtleHostApi& a = turtleLibrary()->api;
     a.updateWindow(control_);
     int w = 0, h = 0;
     const uint32_t* bits = a.windowSurface(control_, &w, &h);
-    if (!bits || w <= 0 || h <= 0) return {};
+    if (!bits || w <= 0 || h <= 0)
+        return {};
     return QImage(reinterpret_cast<const uchar*>(bits), w, h, w * 4, QImage::Format_RGB32).copy();
 }
 
-void TurtlePicture::paintEvent(QPaintEvent*) {
-    if (!control_) return;
+void TurtlePicture::paintEvent(QPaintEvent*)
+{
+    if (!control_)
+        return;
     const TurtleHostApi& a = turtleLibrary()->api;
     a.updateWindow(control_);
     int w = 0, h = 0;
     const uint32_t* bits = a.windowSurface(control_, &w, &h);
-    if (!bits || w <= 0 || h <= 0) return;
+    if (!bits || w <= 0 || h <= 0)
+        return;
     QPainter painter(this);
     painter.drawImage(0, 0, QImage(reinterpret_cast<const uchar*>(bits), w, h, w * 4, QImage::Format_RGB32));
 }
 
-void TurtlePicture::resizeEvent(QResizeEvent* event) {
+void TurtlePicture::resizeEvent(QResizeEvent* event)
+{
     QWidget::resizeEvent(event);
-    if (!control_) return;
+    if (!control_)
+        return;
     const TurtleHostApi& a = turtleLibrary()->api;
     a.moveWindow(host_, 0, 0, width(), height(), FALSE);
     a.moveWindow(control_, 0, 0, width(), height(), TRUE);
     update();
 }
 
-void TurtlePicture::mousePressEvent(QMouseEvent* event) {
+void TurtlePicture::mousePressEvent(QMouseEvent* event)
+{
     if (control_ && event->button() == Qt::LeftButton) {
         const QPoint p = event->position().toPoint();
         sendToControl(WM_LBUTTONDOWN, 0, MAKELPARAM(std::max(0, p.x()), std::max(0, p.y())));
@@ -152,7 +177,8 @@ void TurtlePicture::mousePressEvent(QMouseEvent* event) {
     QWidget::mousePressEvent(event);
 }
 
-void TurtlePicture::mouseDoubleClickEvent(QMouseEvent* event) {
+void TurtlePicture::mouseDoubleClickEvent(QMouseEvent* event)
+{
     if (control_ && event->button() == Qt::LeftButton) {
         const QPoint p = event->position().toPoint();
         sendToControl(WM_LBUTTONDBLCLK, 0, MAKELPARAM(std::max(0, p.x()), std::max(0, p.y())));
@@ -160,23 +186,28 @@ void TurtlePicture::mouseDoubleClickEvent(QMouseEvent* event) {
     QWidget::mouseDoubleClickEvent(event);
 }
 
-void TurtlePicture::focusInEvent(QFocusEvent* event) {
+void TurtlePicture::focusInEvent(QFocusEvent* event)
+{
     sendToControl(WM_SETFOCUS, 0, 0);
     QWidget::focusInEvent(event);
 }
 
-void TurtlePicture::focusOutEvent(QFocusEvent* event) {
+void TurtlePicture::focusOutEvent(QFocusEvent* event)
+{
     sendToControl(WM_KILLFOCUS, 0, 0);
     QWidget::focusOutEvent(event);
 }
 
-void TurtlePicture::enterEvent(QEnterEvent* event) {
+void TurtlePicture::enterEvent(QEnterEvent* event)
+{
     updateCursor();
     QWidget::enterEvent(event);
 }
 
-void TurtlePicture::updateCursor() {
-    if (!control_) return;
+void TurtlePicture::updateCursor()
+{
+    if (!control_)
+        return;
     const TurtleHostApi& a = turtleLibrary()->api;
     a.sendMessageA(control_, WM_SETCURSOR, WPARAM(control_), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     setCursor(a.getCursor() == HCURSOR(IDC_CROSS) ? Qt::CrossCursor : Qt::ArrowCursor);

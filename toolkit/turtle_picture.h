@@ -41,7 +41,7 @@ private:
     void updateCursor();
 
     std::string commands_;
-    std::uint32_t host_ = 0;     // our window that parents the control
-    std::uint32_t control_ = 0;  // the turtle control window
+    std::uint32_t host_ = 0;    // our window that parents the control
+    std::uint32_t control_ = 0; // the turtle control window
     int lastNotification_ = -1;
 };

@@ -24,11 +24,11 @@ public:
     // Emulation mode only: the on message of control `id`, the off message of
     // selectedButton.
     virtual void sendEmulatedOn(int id) { (void)id; }
-    virtual void sendEmulatedOff() {}
+    virtual void sendEmulatedOff() { }
     // The icon library display shows the set of its ticked radio again.
-    virtual void redrawIconLibrary() {}
+    virtual void redrawIconLibrary() { }
     // The icon drawing canvas is cleared (another panel control was selected).
-    virtual void clearIconDrawing() {}
+    virtual void clearIconDrawing() { }
 };
 
 // `host` must live as long as the editor is used; until then nothing is stored.

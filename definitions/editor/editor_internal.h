@@ -11,16 +11,34 @@ inline const std::string kForm = "VANTOR";
 
 using namespace vantor::mainid;
 
-inline bool isUpperFace(int id) { return id >= faceOnFirst && id <= faceOnLast; }
-inline bool isLowerFace(int id) { return id >= faceOffFirst && id <= faceOffLast; }
-inline bool isFace(int id) { return isUpperFace(id) || isLowerFace(id); }
+inline bool isUpperFace(int id)
+{
+    return id >= faceOnFirst && id <= faceOnLast;
+}
+inline bool isLowerFace(int id)
+{
+    return id >= faceOffFirst && id <= faceOffLast;
+}
+inline bool isFace(int id)
+{
+    return isUpperFace(id) || isLowerFace(id);
+}
 inline bool isFrame(int id)
 {
     return (id >= frameUpperFirst && id <= frameUpperLast) || (id >= frameLowerFirst && id <= frameLowerLast);
 }
-inline bool isFunctionKey(int id) { return id >= functionKeyFirst && id <= functionKeyLast; }
-inline bool isKnob(int id) { return id == knobLeft || id == knobRight || id == knobLeftB || id == knobRightB; }
-inline bool isBankKey(int id) { return id >= bankKeyFirst && id <= bankKeyLast; }
+inline bool isFunctionKey(int id)
+{
+    return id >= functionKeyFirst && id <= functionKeyLast;
+}
+inline bool isKnob(int id)
+{
+    return id == knobLeft || id == knobRight || id == knobLeftB || id == knobRightB;
+}
+inline bool isBankKey(int id)
+{
+    return id >= bankKeyFirst && id <= bankKeyLast;
+}
 
 // Column 0..9 of a face or key frame.
 inline int columnOf(int id)

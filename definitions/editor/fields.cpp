@@ -33,7 +33,10 @@ EditorHost* installedHost = nullptr;
 
 constexpr int kTextFields[6] = {onLine1, onLine2, onLine3, offLine1, offLine2, offLine3};
 
-std::string iconNumberText(std::uint8_t byte0) { return std::to_string(static_cast<int>(byte0) + 1); }
+std::string iconNumberText(std::uint8_t byte0)
+{
+    return std::to_string(static_cast<int>(byte0) + 1);
+}
 
 // An icon number field as the record stores it: the low eight bits of the
 // number less one; an empty field stores 00.
@@ -74,7 +77,10 @@ void collectColour(int list, KeyDefinition& def, bool on)
     }
 }
 
-bool checked(int id) { return GN_GETCHECK(kForm, id) != 0; }
+bool checked(int id)
+{
+    return GN_GETCHECK(kForm, id) != 0;
+}
 
 bool anyFunctionKeyTicked()
 {
@@ -84,7 +90,10 @@ bool anyFunctionKeyTicked()
     return false;
 }
 
-void setEnabled(int id, bool on) { on ? GN_ENABLEC(kForm, id) : GN_DISABLEC(kForm, id); }
+void setEnabled(int id, bool on)
+{
+    on ? GN_ENABLEC(kForm, id) : GN_DISABLEC(kForm, id);
+}
 
 // The library follows the icon the record shows: its set radio ticked and its
 // current number set, with the change handlers live while the library redraws.
@@ -102,7 +111,10 @@ void followInLibrary(int radio, int number)
 
 namespace detail {
 
-int decimalOf(const std::string& text) { return std::atoi(text.c_str()); }
+int decimalOf(const std::string& text)
+{
+    return std::atoi(text.c_str());
+}
 
 std::string trimRight(std::string s)
 {
@@ -111,7 +123,10 @@ std::string trimRight(std::string s)
     return s;
 }
 
-int shownBank() { return decimalOf(GN_GETTEXT(kForm, bankNumber)) - 1; }
+int shownBank()
+{
+    return decimalOf(GN_GETTEXT(kForm, bankNumber)) - 1;
+}
 
 void emptyTextFields()
 {
@@ -133,8 +148,14 @@ void tickLibraryRadio(int radio)
 
 } // namespace detail
 
-void installEditorHost(EditorHost& host) { installedHost = &host; }
-EditorHost& editorHost() { return installedHost ? *installedHost : defaultHost(); }
+void installEditorHost(EditorHost& host)
+{
+    installedHost = &host;
+}
+EditorHost& editorHost()
+{
+    return installedHost ? *installedHost : defaultHost();
+}
 
 int indexFor(int id)
 {
@@ -230,7 +251,8 @@ void showDefinition(int id)
     GN_SETTEXT(kForm, onMessageLabel, "");
     GN_SETTEXT(kForm, offMessageLabel, "");
     const std::vector<std::uint8_t> onMessage = def.onMessage();
-    GN_SETTEXT(kForm, onMessageLabel, keyboard ? labelToUtf8(keyboardBytesToText(onMessage)) : bytesToHexText(onMessage));
+    GN_SETTEXT(kForm, onMessageLabel,
+               keyboard ? labelToUtf8(keyboardBytesToText(onMessage)) : bytesToHexText(onMessage));
     GN_SETTEXT(kForm, offMessageLabel, bytesToHexText(def.offMessage()));
     if (def.hasLongOnMessage()) {
         GN_SETCHECK(kForm, longOnMessage, 1);
@@ -300,8 +322,8 @@ void applyEditorRules(int id)
     GN_HIDEC(kForm, romIconOn, ramIconOffCaption);
     GN_HIDEC(kForm, largeAsciiOnCaption, largeAsciiOff);
 
-    const std::initializer_list<int> others = {radioGroupValue, bankNumber, onColorList, offColorList,
-                                               displayText, displayRomIcon, displayRamIcon, displayLargeAscii};
+    const std::initializer_list<int> others = {radioGroupValue, bankNumber,     onColorList,    offColorList,
+                                               displayText,     displayRomIcon, displayRamIcon, displayLargeAscii};
     for (int f : kTextFields)
         GN_ENABLEC(kForm, f);
     for (int c : others)
@@ -405,15 +427,20 @@ void fieldEvent(int id, int code, std::intptr_t value)
         if (code == gn::kClick)
             dialogs::openOffMessageDialog();
         break;
-    case onLine1: case onLine2: case onLine3:
+    case onLine1:
+    case onLine2:
+    case onLine3:
         collectDefinition(selected);
         drawOnPreview(selected);
         break;
-    case offLine1: case offLine2: case offLine3:
+    case offLine1:
+    case offLine2:
+    case offLine3:
         collectDefinition(selected);
         drawOffPreview(selected);
         break;
-    case momentary: case latched:
+    case momentary:
+    case latched:
         applyEditorRules(selected);
         collectDefinition(selected);
         break;
@@ -426,12 +453,20 @@ void fieldEvent(int id, int code, std::intptr_t value)
         collectDefinition(selected);
         bothPreviews(selected);
         break;
-    case onColorList: case offColorList: case largeAsciiOn: case largeAsciiOff:
-    case romIconOn: case romIconOff: case ramIconOn: case ramIconOff:
+    case onColorList:
+    case offColorList:
+    case largeAsciiOn:
+    case largeAsciiOff:
+    case romIconOn:
+    case romIconOff:
+    case ramIconOn:
+    case ramIconOff:
         collectDefinition(selected);
         bothPreviews(selected);
         break;
-    case displayRomIcon: case displayRamIcon: case displayLargeAscii:
+    case displayRomIcon:
+    case displayRamIcon:
+    case displayLargeAscii:
         tickLibraryRadio(id == displayRomIcon ? libraryRom : id == displayRamIcon ? libraryRam : libraryLarge);
         editorHost().redrawIconLibrary();
         applyEditorRules(selected);
@@ -448,12 +483,12 @@ void fieldEvent(int id, int code, std::intptr_t value)
         }
         collectDefinition(selected);
         break;
-    case assignOn: case assignOff:
+    case assignOn:
+    case assignOff:
         if (code == gn::kClick)
             assign(id == assignOn);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 

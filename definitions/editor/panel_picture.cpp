@@ -26,13 +26,19 @@ constexpr int kLedCanvasColour[8] = {2, 10, 4, 12, 50, 51, 52, 8};
 constexpr int kLitColour = 0;
 constexpr int kFaceFont = 4;
 
-int canvasColourOf(int led) { return led >= 0 && led < 8 ? kLedCanvasColour[led] : kLedCanvasColour[7]; }
+int canvasColourOf(int led)
+{
+    return led >= 0 && led < 8 ? kLedCanvasColour[led] : kLedCanvasColour[7];
+}
 
 // The bank whose twenty faces the panel picture shows (0..7): set by the bank
 // keys, kept while a function key or the knob is selected.
 int facesBank = 0;
 
-bool checked(int id) { return GN_GETCHECK(kForm, id) != 0; }
+bool checked(int id)
+{
+    return GN_GETCHECK(kForm, id) != 0;
+}
 
 void untickBankKeys()
 {
@@ -118,8 +124,7 @@ void drawFace(int index, bool on)
     const IconBitmap* bitmap = nullptr;
     const int n = def.labelCode(on);
     switch (def.displayType()) {
-    case DisplayType::Text:
-        break;
+    case DisplayType::Text: break;
     case DisplayType::RamIcon:
     case DisplayType::RomIcon: {
         IconStore& store = def.displayType() == DisplayType::RamIcon ? ramIcons() : romIcons();
@@ -240,8 +245,14 @@ void hideHighlight()
 
 } // namespace detail
 
-void drawOnPreview(int id) { drawFace(indexFor(id), true); }
-void drawOffPreview(int id) { drawFace(indexFor(id), false); }
+void drawOnPreview(int id)
+{
+    drawFace(indexFor(id), true);
+}
+void drawOffPreview(int id)
+{
+    drawFace(indexFor(id), false);
+}
 
 void redrawBankFaces()
 {

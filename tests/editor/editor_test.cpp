@@ -26,7 +26,10 @@ namespace {
 using namespace vantor::mainid;
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes raw(const KeyDefinition& d) { return Bytes(d.bytes.begin(), d.bytes.end()); }
+Bytes raw(const KeyDefinition& d)
+{
+    return Bytes(d.bytes.begin(), d.bytes.end());
+}
 
 class EditorTest : public MainFormTest {
 protected:
