@@ -1,6 +1,7 @@
 #include "devicelink/ui/progress_windows.h"
 
 #include "devicelink/device_link.h"
+#include "toolkit/event_codes.h"
 #include "toolkit/gantry.h"
 
 #include <algorithm>
@@ -61,9 +62,9 @@ void progressWindowEvents(int id, int code, std::intptr_t, int&)
 {
     if (id != 0)
         return;
-    if (code == 87) {
+    if (code == gn::kControlsMade) {
         progressControlsMade();
-    } else if (code == 0) {
+    } else if (code == gn::kCloseRequest) {
         GN_RELEASECAPTURE();
         linkHost().focusEditor();
     }
