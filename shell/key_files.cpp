@@ -25,9 +25,15 @@ const std::string& dialogFolder()
     return lastFolder();
 }
 
-void offerSnapshotFolder()
+bool chooseFileToLoad(const std::string& title, const std::string& filter, std::string& current)
 {
     setFileDialogPlaces({snapshots::snapshotFolder().string()});
+    const std::string chosen = GN_OPENFILE("Vantor", title, dialogFolder(), filter, "Z");
+    if (chosen.empty())
+        return false;
+    current = chosen;
+    lastFolder() = GN_GETPATHTEXT(chosen);
+    return true;
 }
 
 std::string& currentKeyFile()
@@ -99,13 +105,8 @@ void writeKeyFile()
 
 void loadKeys()
 {
-    files::offerSnapshotFolder();
-    const std::string chosen = GN_OPENFILE(kForm, "Load Key Definitions", files::dialogFolder(), kFilter, "Z");
-    if (chosen.empty())
-        return;
-    files::currentKeyFile() = chosen;
-    files::lastFolder() = GN_GETPATHTEXT(chosen);
-    readKeyFile();
+    if (files::chooseFileToLoad("Load Key Definitions", kFilter, files::currentKeyFile()))
+        readKeyFile();
 }
 
 void revertKeys() { readKeyFile(); }

@@ -13,8 +13,9 @@ const std::string& dialogFolder();
 // The current key definition file and RAM icon file ("" = none).
 std::string& currentKeyFile();
 std::string& currentRamIconFile();
-// The open dialogs offer the panel snapshots' folder in their side bar.
-void offerSnapshotFolder();
+// The open dialog of a load (the panel snapshots' folder in its side bar): the
+// chosen file becomes `current` and its folder the last folder. False when cancelled.
+bool chooseFileToLoad(const std::string& title, const std::string& filter, std::string& current);
 // A message box naming the file and the reason, caption "Halvern Devices".
 void reportFileProblem(const std::string& what, const std::string& path, const std::string& reason);
 // Back to the start values (tests).

@@ -43,14 +43,8 @@ void writeRamIconFile()
 void loadRamIcons()
 {
     GN_COLOR(0, 7);
-    files::offerSnapshotFolder();
-    const std::string chosen =
-        GN_OPENFILE(kForm, "Load Ram Icons", files::dialogFolder(), "Ram Icons|*.RIcon", "Z");
-    if (chosen.empty())
-        return;
-    files::currentRamIconFile() = chosen;
-    files::lastFolder() = GN_GETPATHTEXT(chosen);
-    readRamIconFile();
+    if (files::chooseFileToLoad("Load Ram Icons", "Ram Icons|*.RIcon", files::currentRamIconFile()))
+        readRamIconFile();
 }
 
 void revertRamIcons() { readRamIconFile(); }
