@@ -284,7 +284,6 @@ void PanelSim::takeBytes(const std::uint8_t* data, std::size_t n, double arrival
                 break;
             Bytes msg(rx_.begin(), rx_.begin() + static_cast<std::ptrdiff_t>(len));
             rx_.erase(rx_.begin(), rx_.begin() + static_cast<std::ptrdiff_t>(len));
-            received_.push_back(msg);
             messages.emplace_back(std::move(msg), arrivalEndUs);
         }
     }
@@ -300,6 +299,9 @@ void PanelSim::handleMessage(const Bytes& msg, double doneUs)
     Bytes answer;
     {
         std::lock_guard lock(mutex_);
+        // A message counts as received once its effect is in the panel's
+        // state, so a caller that saw it can read the state it left.
+        received_.push_back(msg);
         if (msg[3] == 0x7F && msg.size() == 6) {
             ++requestsTaken_;
             const int index = definitionIndex(msg[5], msg[4]);
