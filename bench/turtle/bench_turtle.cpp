@@ -1,11 +1,16 @@
-// Time per RENDERTURTLE call beside the plainest loop that writes the same pixels
-// into the image, median of many runs:
+// Time per RENDERTURTLE call beside the plainest code that makes the same pixels
+// (a raw loop over the image; for text, QPainter doing the same fit), median of
+// many runs, both measured in this run:
 //   case=NAME ns=N baseline_ns=M ratio=R
 #include "platform/gdi/gdi.h"
 #include "platform/window/window.h"
 #include "turtle/turtle_exports.h"
 
+#include <QFont>
+#include <QFontMetrics>
 #include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
 
 #include <algorithm>
 #include <chrono>
@@ -129,20 +134,45 @@ int main(int argc, char** argv)
     { // Text fitted into a box: a search over font sizes, then one TextOutA.
         Image img(300, 200);
         const std::string text = "TTimes New Roman,B|Vantor;M20,20;R260,120;";
-        img.fill(0xFFFFFFFF);
-        render(img, text);
-        std::vector<std::pair<size_t, uint32_t>> ink;
-        for (size_t i = 0; i < size_t(img.w) * size_t(img.h); ++i)
-            if (img.bits[i] != 0xFFFFFFFFu)
-                ink.push_back({i, img.bits[i]});
         long long ns = medianNs(
             runs, [&] { img.fill(0xFFFFFFFF); }, [&] { render(img, text); });
+        // Baseline: the same fit with QPainter alone. The same halving search over
+        // pixel sizes 1..128 with QFontMetrics against the 260 x 120 box at (20, 20),
+        // then one drawText, centred, into a QImage of the same size.
+        QImage image(img.w, img.h, QImage::Format_RGB32);
+        QFont font(QStringLiteral("Liberation Serif"));
+        font.setBold(true);
+        font.setStyleStrategy(QFont::NoAntialias);
+        const QString word = QStringLiteral("Vantor");
+        const int boxW = 260, boxH = 120;
         long long base = medianNs(
-            runs, [&] { img.fill(0xFFFFFFFF); },
+            runs, [&] { image.fill(0xFFFFFFFF); },
             [&] {
-                for (const auto& [i, v] : ink)
-                    img.bits[i] = v;
-                sink = sink + img.bits[0];
+                int lo = 1, hi = 128, width = 0, height = 0;
+                while (true) {
+                    int mid = std::min(int(std::nearbyint((hi - lo) / 2.0 + lo)), hi);
+                    font.setPixelSize(mid);
+                    QFontMetrics fm(font);
+                    width = fm.horizontalAdvance(word);
+                    height = fm.ascent() + fm.descent();
+                    bool stop;
+                    if (width > boxW || height > boxH) {
+                        stop = hi == mid || (hi = mid, lo == hi);
+                    } else {
+                        stop = lo == mid || (lo = mid, lo == hi);
+                    }
+                    if (stop)
+                        break;
+                }
+                QPainter painter(&image);
+                painter.setRenderHint(QPainter::TextAntialiasing, false);
+                painter.setFont(font);
+                painter.setPen(Qt::black);
+                QFontMetrics fm(font);
+                const int x = 20 + std::max(0, int(std::nearbyint((boxW - width) / 2.0)));
+                const int y = 20 + std::max(0, int(std::nearbyint((boxH - height) / 2.0)));
+                painter.drawText(QPoint(x, y + fm.ascent()), word);
+                sink = sink + image.pixel(0, 0);
             });
         report("textfit_300x200", ns, base);
     }
