@@ -5,6 +5,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace vantor::turtle {
 namespace {
@@ -377,8 +384,22 @@ private:
         SetBkMode(dc_, OPAQUE);
     }
 
+    // The pixels LineTo gives a one-pixel line from a to end along one axis: a up
+    // to end - 1, or, going back, end + 1 up to a. Empty when a == end.
+    static void lineSpan(long a, long end, long& lo, long& hi)
+    {
+        if (a <= end) {
+            lo = a;
+            hi = end - 1;
+        } else {
+            lo = end + 1;
+            hi = a;
+        }
+    }
+
     // One pass of a gradient: lines across the box in one direction, from entry c1
-    // to entry c2.
+    // to entry c2. Each line is one pixel wide and solid; they are written straight
+    // into the bitmap, a whole row at a time, as LineTo would set them.
     void gradientPass(long l, long t, long r, long b, int direction, COLORREF c1, COLORREF c2)
     {
         long lines = direction <= 1 ? r - l + 1 : b - t + 1;
@@ -391,35 +412,92 @@ private:
             dg = float(GetGValue(c2) - GetGValue(c1)) / float(lines - 1);
             db = float(GetBValue(c2) - GetBValue(c1)) / float(lines - 1);
         }
-        auto channel = [](float v) { return std::clamp(int(std::floor(v)), 0, 255); };
+        auto channel = [](float v) { return uint32_t(std::clamp(int(std::floor(v)), 0, 255)); };
+        // The colour of every line first, as 0xFFRRGGBB words.
+        std::vector<uint32_t>& colours = lineColours_;
+        colours.resize(size_t(lines));
         for (long i = 0; i < lines; ++i) {
             // The last line is c2 itself, not the float sum just short of it.
-            COLORREF colour = (i == lines - 1 && lines > 1) ? c2 : RGB(channel(red), channel(green), channel(blue));
-            HPEN pen = CreatePen(PS_SOLID, 1, colour);
+            if (i == lines - 1 && lines > 1)
+                colours[size_t(i)] = 0xFF000000u | (uint32_t(GetRValue(c2)) << 16) |
+                    (uint32_t(GetGValue(c2)) << 8) | uint32_t(GetBValue(c2));
+            else
+                colours[size_t(i)] = 0xFF000000u | (channel(red) << 16) | (channel(green) << 8) | channel(blue);
+            red += dr;
+            green += dg;
+            blue += db;
+        }
+        int bw = 0, bh = 0;
+        uint32_t* bits = BitmapBits(CurrentBitmap(dc_), &bw, &bh);
+        if (!bits)
+            return;
+        if (GetROP2(dc_) != R2_COPYPEN) {
+            // A host's own raster operation mixes each line with what is there.
+            gradientLines(l, t, r, b, direction, colours);
+            return;
+        }
+        if (direction >= 2) {
+            // Rows: line i runs from (l, y) to (r + 1, y).
+            long lo, hi;
+            lineSpan(l, r + 1, lo, hi);
+            lo = std::max(lo, 0L);
+            hi = std::min(hi, long(bw) - 1);
+            if (lo > hi)
+                return;
+            for (long i = 0; i < lines; ++i) {
+                long y = direction == 2 ? t + i : b - i;
+                if (y < 0 || y >= bh)
+                    continue;
+                uint32_t* row = bits + size_t(y) * size_t(bw);
+                std::fill(row + lo, row + hi + 1, colours[size_t(i)]);
+            }
+            return;
+        }
+        // Columns: line i runs from (x, t) to (x, b + 1). Every row of the box
+        // carries the same run of colours, so it is laid out once and copied.
+        long lo, hi;
+        lineSpan(t, b + 1, lo, hi);
+        lo = std::max(lo, 0L);
+        hi = std::min(hi, long(bh) - 1);
+        long x0 = direction == 0 ? l : r - (lines - 1); // leftmost column
+        long cl = std::max(x0, 0L), cr = std::min(x0 + lines - 1, long(bw) - 1);
+        if (lo > hi || cl > cr)
+            return;
+        if (direction == 1)
+            std::reverse(colours.begin(), colours.end());
+        const uint32_t* run = colours.data() + (cl - x0);
+        for (long y = lo; y <= hi; ++y)
+            std::copy(run, run + (cr - cl + 1), bits + size_t(y) * size_t(bw) + size_t(cl));
+    }
+
+    // The same lines through LineTo, under the DC's raster operation.
+    void gradientLines(long l, long t, long r, long b, int direction, const std::vector<uint32_t>& colours)
+    {
+        for (size_t i = 0; i < colours.size(); ++i) {
+            const uint32_t c = colours[i];
+            HPEN pen = CreatePen(PS_SOLID, 1, RGB(int((c >> 16) & 0xFF), int((c >> 8) & 0xFF), int(c & 0xFF)));
             HGDIOBJ old = SelectObject(dc_, pen);
+            const long k = long(i);
             switch (direction) {
             case 0:
-                MoveToEx(dc_, int(l + i), int(t), nullptr);
-                LineTo(dc_, int(l + i), int(b + 1));
+                MoveToEx(dc_, int(l + k), int(t), nullptr);
+                LineTo(dc_, int(l + k), int(b + 1));
                 break;
             case 1:
-                MoveToEx(dc_, int(r - i), int(t), nullptr);
-                LineTo(dc_, int(r - i), int(b + 1));
+                MoveToEx(dc_, int(r - k), int(t), nullptr);
+                LineTo(dc_, int(r - k), int(b + 1));
                 break;
             case 2:
-                MoveToEx(dc_, int(l), int(t + i), nullptr);
-                LineTo(dc_, int(r + 1), int(t + i));
+                MoveToEx(dc_, int(l), int(t + k), nullptr);
+                LineTo(dc_, int(r + 1), int(t + k));
                 break;
             default:
-                MoveToEx(dc_, int(l), int(b - i), nullptr);
-                LineTo(dc_, int(r + 1), int(b - i));
+                MoveToEx(dc_, int(l), int(b - k), nullptr);
+                LineTo(dc_, int(r + 1), int(b - k));
                 break;
             }
             SelectObject(dc_, old);
             DeleteObject(pen);
-            red += dr;
-            green += dg;
-            blue += db;
         }
     }
 
@@ -463,17 +541,45 @@ private:
     {
         // Pixels outside the bitmap can be neither read nor written: skip them.
         int bw = 0, bh = 0;
-        if (!BitmapBits(CurrentBitmap(dc_), &bw, &bh))
+        uint32_t* bits = BitmapBits(CurrentBitmap(dc_), &bw, &bh);
+        if (!bits)
             return;
         long t = std::max(top_, 0L), b = std::min(bottom_, long(bh) - 1);
         long l = std::max(left_, 0L), r = std::min(right_, long(bw) - 1);
-        for (long y = t; y <= b; ++y) {
-            for (long x = l; x <= r; ++x) {
-                COLORREF c = GetPixel(dc_, int(x), int(y));
-                SetPixelV(dc_, int(x), int(y),
-                          RGB(std::clamp(GetRValue(c) + dr, 0, 255), std::clamp(GetGValue(c) + dg, 0, 255),
-                              std::clamp(GetBValue(c) + db, 0, 255)));
+        if (t > b || l > r)
+            return;
+        // Each channel moves by its amount and stops at 0 or 255; a pixel comes
+        // out opaque (0xFFRRGGBB). That is a saturating add of the raised parts and
+        // a saturating subtract of the lowered ones, byte by byte.
+        dr = std::clamp(dr, -255, 255);
+        dg = std::clamp(dg, -255, 255);
+        db = std::clamp(db, -255, 255);
+        const uint32_t up = 0xFF000000u | (uint32_t(std::max(dr, 0)) << 16) | (uint32_t(std::max(dg, 0)) << 8) |
+            uint32_t(std::max(db, 0));
+        const uint32_t down =
+            (uint32_t(std::max(-dr, 0)) << 16) | (uint32_t(std::max(-dg, 0)) << 8) | uint32_t(std::max(-db, 0));
+        for (long y = t; y <= b; ++y)
+            tintRow(bits + size_t(y) * size_t(bw) + size_t(l), size_t(r - l + 1), up, down);
+    }
+
+    static void tintRow(uint32_t* px, size_t n, uint32_t up, uint32_t down)
+    {
+        size_t i = 0;
+#if defined(__SSE2__)
+        const __m128i vu = _mm_set1_epi32(int(up)), vd = _mm_set1_epi32(int(down));
+        for (; i + 4 <= n; i += 4) {
+            __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(px + i));
+            v = _mm_subs_epu8(_mm_adds_epu8(v, vu), vd);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(px + i), v);
+        }
+#endif
+        for (; i < n; ++i) {
+            uint32_t p = px[i], o = 0;
+            for (int shift = 0; shift < 32; shift += 8) {
+                int v = int((p >> shift) & 0xFF) + int((up >> shift) & 0xFF) - int((down >> shift) & 0xFF);
+                o |= uint32_t(std::clamp(v, 0, 255)) << shift;
             }
+            px[i] = o;
         }
     }
 
@@ -504,22 +610,44 @@ private:
         SetBkMode(dc_, OPAQUE);
     }
 
-    // The pending text in the largest size (1..128) that fits the box, centred.
-    void fitText(const Box& b)
+    // What the search over sizes found for one text, face, style and box: the
+    // size it stopped at and that size's extent and height. Pictures are drawn
+    // again on every paint with the same text in the same box, so the answers of
+    // the last few searches are kept and the search runs once per picture.
+    struct FitKey {
+        std::string text, face, style;
+        long width = 0, height = 0;
+        bool measured = false; // real font metrics, not the rough ones without a GUI
+        bool operator==(const FitKey&) const = default;
+    };
+    struct Fit {
+        FitKey key;
+        int size = 0;
+        LONG extent = 0, height = 0;
+    };
+    static std::vector<Fit>& fitCache()
     {
-        const std::string& text = s_.pendingText;
-        long bw = b.r - b.l + 1, bh = b.b - b.t + 1;
+        static std::vector<Fit> cache;
+        return cache;
+    }
+    static constexpr size_t kFitCacheSize = 64;
+
+    Fit searchFit(FitKey key)
+    {
+        const std::string& text = key.text;
+        long bw = key.width, bh = key.height;
         long lo = 1, hi = 128;
-        HFONT font = 0;
-        HGDIOBJ oldFont = 0;
         SIZE extent;
         TEXTMETRICA tm;
+        long mid;
         while (true) {
-            long mid = std::min(nearEven(double(hi - lo) / 2.0 + double(lo)), hi);
-            font = makeFont(int(mid));
-            oldFont = SelectObject(dc_, font);
+            mid = std::min(nearEven(double(hi - lo) / 2.0 + double(lo)), hi);
+            HFONT font = makeFont(int(mid));
+            HGDIOBJ oldFont = SelectObject(dc_, font);
             GetTextExtentPoint32A(dc_, text.data(), int(text.size()), &extent);
             GetTextMetricsA(dc_, &tm);
+            SelectObject(dc_, oldFont);
+            DeleteObject(font);
             bool stop;
             if (extent.cx > bw || tm.tmHeight > bh) {
                 stop = hi == mid;
@@ -536,13 +664,33 @@ private:
             }
             if (stop)
                 break;
-            SelectObject(dc_, oldFont);
-            DeleteObject(font);
         }
+        return {std::move(key), int(mid), extent.cx, tm.tmHeight};
+    }
+
+    // The pending text in the largest size (1..128) that fits the box, centred.
+    void fitText(const Box& b)
+    {
+        long bw = b.r - b.l + 1, bh = b.b - b.t + 1;
+        FitKey key{s_.pendingText, s_.textFace, s_.textStyle, bw, bh, TextMeasuredByFonts()};
+        std::vector<Fit>& cache = fitCache();
+        auto hit = std::find_if(cache.begin(), cache.end(), [&](const Fit& f) { return f.key == key; });
+        Fit fit;
+        if (hit != cache.end()) {
+            fit = *hit;
+        } else {
+            fit = searchFit(std::move(key));
+            if (cache.size() >= kFitCacheSize)
+                cache.erase(cache.begin());
+            cache.push_back(fit);
+        }
+        const std::string& text = s_.pendingText;
+        HFONT font = makeFont(fit.size);
+        HGDIOBJ oldFont = SelectObject(dc_, font);
         SetTextColor(dc_, penColor());
         SetBkMode(dc_, TRANSPARENT);
-        long x = b.l + std::max(0L, nearEven(double(bw - extent.cx) / 2.0));
-        long y = b.t + std::max(0L, nearEven(double(bh - tm.tmHeight) / 2.0));
+        long x = b.l + std::max(0L, nearEven(double(bw - fit.extent) / 2.0));
+        long y = b.t + std::max(0L, nearEven(double(bh - fit.height) / 2.0));
         TextOutA(dc_, int(x), int(y), text.data(), int(text.size()));
         SelectObject(dc_, oldFont);
         DeleteObject(font);
@@ -550,6 +698,7 @@ private:
     }
 
     TurtleState s_;
+    std::vector<uint32_t> lineColours_;
     HDC dc_;
     long left_, top_, right_, bottom_;
     float aw_, ah_;

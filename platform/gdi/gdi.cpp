@@ -1199,6 +1199,11 @@ HBITMAP CurrentBitmap(HDC hdc)
     return dc ? dc->bitmap : 0;
 }
 
+bool TextMeasuredByFonts()
+{
+    return haveGui();
+}
+
 int LiveGdiObjects()
 {
     int n = 0;

@@ -109,6 +109,9 @@ HDC CreateDCForBitmap(HBITMAP bitmap);
 // A bitmap that DeleteObject refuses (a window surface); ReleaseBitmap frees it.
 HBITMAP CreateOwnedBitmap(int width, int height, COLORREF fill);
 void ReleaseOwnedBitmap(HBITMAP bitmap);
+// Whether text is measured with real fonts (a QGuiApplication runs) rather than
+// roughly.
+bool TextMeasuredByFonts();
 // Number of live (non-stock) objects, for leak checks.
 int LiveGdiObjects();
 
