@@ -1,0 +1,43 @@
+// Key presses for other programs: the (modifier, character) pairs of a keyboard
+// macro replayed as key events on the X display named by $DISPLAY, into the
+// window that has the focus, never into the program's own windows.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vantor::keyboard {
+
+// Modifier byte bits of a keyboard macro pair.
+inline constexpr std::uint8_t kShiftBit = 0x01;
+inline constexpr std::uint8_t kAltBit = 0x02;
+inline constexpr std::uint8_t kCtrlBit = 0x04;
+
+// The X keysyms that can stand for a Windows-1252 character, best first:
+// printable characters, the Windows-1252 extras (0x80..0x9F, by their named
+// keysym and by their Unicode keysym) and the keys of control characters
+// (Backspace, Tab, Return, Escape, the letter of Ctrl+letter). Empty when none.
+std::vector<unsigned long> keysymsForCp1252(std::uint8_t character);
+
+enum class Outcome {
+    Typed,      // every pair went to the focused window (characters without a key skipped)
+    OwnWindow,  // the focused window is one of the program's own: nothing typed
+    NoFocus,    // no window has the focus: nothing typed
+    CannotType, // this desktop offers no way to type into other programs (see problem)
+};
+
+struct Result {
+    Outcome outcome = Outcome::CannotType;
+    // For CannotType: the message to the user, what stands in the way and what
+    // would make it work.
+    std::string problem;
+};
+
+// Types `bytes`: pairs from the start; an odd last byte presses and releases
+// its modifiers alone. `ownWindows` are the X window ids of the program's
+// windows. The display is opened afresh for each call (so a restarted X server
+// or a changed DISPLAY counts at once) and the keyboard layout read afresh.
+Result typeKeys(const std::vector<std::uint8_t>& bytes, const std::vector<unsigned long>& ownWindows);
+
+} // namespace vantor::keyboard
