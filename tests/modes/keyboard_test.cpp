@@ -1,0 +1,293 @@
+// Keyboard mode on the real main form, on an Xvfb display that the test starts
+// itself: what the panel simulator sends goes through the poll tick and is typed
+// into a small X client (typing_target), key event by key event; never into the
+// program's own window; and a display that cannot take key events gives one
+// message and types nothing.
+#include "tests/devicelink/test_support.h"
+#include "tests/shell/shell_test_support.h"
+
+#include "devicelink/device_link.h"
+#include "devicelink/serial_port.h"
+#include "shell/device_calls.h"
+#include "toolkit/event_codes.h"
+
+#include <QApplication>
+#include <QTest>
+
+#include <X11/Xlib.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <optional>
+#include <poll.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace vantor::test {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using Lines = std::vector<std::string>;
+
+// A child process whose standard output (or, with `outputFd`, that descriptor)
+// is read line by line; ended in the destructor.
+class Child {
+public:
+    explicit Child(std::vector<std::string> argv, int outputFd = 1)
+    {
+        int out[2];
+        if (::pipe2(out, O_CLOEXEC) != 0)
+            return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::prctl(PR_SET_PDEATHSIG, SIGTERM); // never outlives a test that crashed
+            ::dup2(out[1], outputFd);
+            std::vector<char*> args;
+            for (std::string& a : argv)
+                args.push_back(a.data());
+            args.push_back(nullptr);
+            ::execv(args[0], args.data());
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        fd_ = out[0];
+    }
+    ~Child()
+    {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGTERM);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
+    // The next line; nothing when the child ended or said nothing for 5 s.
+    std::optional<std::string> line()
+    {
+        for (;;) {
+            const auto end = buffer_.find('\n');
+            if (end != std::string::npos) {
+                std::string l = buffer_.substr(0, end);
+                buffer_.erase(0, end + 1);
+                return l;
+            }
+            pollfd p{fd_, POLLIN, 0};
+            char chunk[256];
+            if (fd_ < 0 || ::poll(&p, 1, 5000) <= 0)
+                return std::nullopt;
+            const ssize_t n = ::read(fd_, chunk, sizeof chunk);
+            if (n <= 0)
+                return std::nullopt;
+            buffer_.append(chunk, static_cast<std::size_t>(n));
+        }
+    }
+    // The next `n` lines (fewer when they do not come).
+    Lines lines(std::size_t n)
+    {
+        Lines got;
+        while (got.size() < n) {
+            const auto l = line();
+            if (!l)
+                break;
+            got.push_back(*l);
+        }
+        return got;
+    }
+
+private:
+    pid_t pid_ = -1;
+    int fd_ = -1;
+    std::string buffer_;
+};
+
+// An Xvfb on a display number it finds free itself (told through -displayfd).
+class Xvfb {
+public:
+    explicit Xvfb(std::vector<std::string> extra = {})
+    {
+        if (::access(XVFB_PROGRAM, X_OK) != 0)
+            return;
+        std::vector<std::string> argv{XVFB_PROGRAM, "-displayfd", "3", "-nolisten",
+                                      "tcp",        "-screen",    "0", "800x600x24"};
+        argv.insert(argv.end(), extra.begin(), extra.end());
+        child_ = std::make_unique<Child>(argv, 3);
+        if (const auto number = child_->line(); number && !number->empty())
+            name_ = ":" + *number;
+    }
+    // ":N", or "" when the server did not start.
+    const std::string& name() const { return name_; }
+
+private:
+    std::unique_ptr<Child> child_;
+    std::string name_;
+};
+
+Xvfb*& display()
+{
+    static Xvfb* d = nullptr;
+    return d;
+}
+
+class KeyboardModeTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (display()->name().empty())
+            GTEST_SKIP() << XVFB_PROGRAM
+                         << " is missing or did not start: keyboard mode needs an X display to type into";
+        qputenv("XDG_RUNTIME_DIR", runtimeDir().path().toLocal8Bit());
+        initResources();
+        resetShellFlags();
+        shellFlags().commandLine = "NOVT";
+        setMessageHook([this](const std::string& caption, const std::string& text) {
+            messages.push_back({caption, text});
+            return 1;
+        });
+        GN_SETROUTINES(&RouteEvent, &DesignForm);
+        shellcalls::installDeviceLink(); // what the panel sends reaches the shell's handler
+        DefineFontsAndColours();
+        MakeMainForm();
+        GN_DOEVENTS(255);
+        sim = &env.sim(1);
+        serialPort().openDevice(1, sim->devicePath(), false);
+        ASSERT_TRUE(serialPort().isOpen());
+        x = XOpenDisplay(display()->name().c_str());
+        ASSERT_NE(x, nullptr);
+        QWidget* mainForm = toolkitFormWidget(form);
+        ASSERT_NE(mainForm, nullptr);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(mainForm, 5000));
+        ownWindow = mainForm->winId();
+    }
+    void TearDown() override
+    {
+        if (x)
+            XCloseDisplay(x);
+        serialPort().closePort();
+        GN_UNLOADFORM(form);
+        GN_DOEVENTS(255);
+        removeLinkHost();
+        setMessageHook(nullptr);
+    }
+    // The X input focus to `w`, as a click on it under a window manager would.
+    void focus(unsigned long w)
+    {
+        XSetInputFocus(x, w, RevertToPointerRoot, CurrentTime);
+        XSync(x, False);
+    }
+    // The panel sends `bytes`; the poll worker's next tick takes them.
+    void panelSends(const Bytes& bytes)
+    {
+        sim->sendRaw(bytes);
+        for (int i = 0; i < 5000 && serialPort().bytesWaiting() < static_cast<int>(bytes.size()); ++i)
+            QTest::qWait(1);
+        GN_SENDMESSAGE(form, mainid::pollWorker, gn::kWorkerTick, 0);
+    }
+
+    const std::string form = "VANTOR";
+    PortEnvironment env;
+    panelsim::PanelSim* sim = nullptr;
+    std::vector<Message> messages;
+    ::Display* x = nullptr;
+    unsigned long ownWindow = 0;
+};
+
+TEST_F(KeyboardModeTest, PanelMacrosAreTypedIntoTheFocusedProgramNeverIntoTheConfigurator)
+{
+    // The target also watches the configurator's window: keys that reach it
+    // show as "elsewhere".
+    Child target({TYPING_TARGET, std::to_string(ownWindow)});
+    const auto ready = target.line();
+    ASSERT_TRUE(ready && ready->rfind("ready ", 0) == 0) << "the typing target did not come up";
+    const unsigned long targetWindow = std::stoul(ready->substr(6), nullptr, 16);
+    focus(targetWindow);
+
+    panelSends({0x00, 'x'}); // keyboard mode off: read and dropped
+    triggerMenuItem(mainid::menuKeyboardMode);
+    GN_DOEVENTS(255);
+    ASSERT_EQ(shellFlags().keyboardMode, 1);
+
+    panelSends({0x01, 'a'});
+    EXPECT_EQ(target.lines(4), (Lines{"KeyPress Shift_L", "KeyPress A", "KeyRelease A", "KeyRelease Shift_L"}));
+    panelSends({0x06, 'v'}); // Alt and Ctrl
+    EXPECT_EQ(target.lines(6),
+              (Lines{"KeyPress Alt_L", "KeyPress Control_L", "KeyPress v", "KeyRelease v", "KeyRelease Alt_L",
+                     "KeyRelease Control_L"}));
+    // A capital A without Shift types the key of A unshifted; an e acute that
+    // the layout has no key for types only its Shift; a last odd byte (Ctrl)
+    // types its modifier alone.
+    panelSends({0x00, 'A', 0x01, 0xE9, 0x04});
+    EXPECT_EQ(target.lines(6),
+              (Lines{"KeyPress a", "KeyRelease a", "KeyPress Shift_L", "KeyRelease Shift_L", "KeyPress Control_L",
+                     "KeyRelease Control_L"}));
+
+    // The configurator's own window has the focus: nothing is typed, so the
+    // next keys the target sees are those typed once it has the focus again.
+    focus(ownWindow);
+    panelSends({0x00, 'q'});
+    focus(targetWindow);
+    panelSends({0x00, 'z'});
+    EXPECT_EQ(target.lines(2), (Lines{"KeyPress z", "KeyRelease z"}));
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(KeyboardModeTest, DesktopThatCannotTakeKeysGivesOneMessageForEachReason)
+{
+    const Xvfb noXTest({"-extension", "XTEST"});
+    ASSERT_FALSE(noXTest.name().empty());
+    triggerMenuItem(mainid::menuKeyboardMode);
+    GN_DOEVENTS(255);
+    ASSERT_EQ(shellFlags().keyboardMode, 1);
+    const std::string lead = "Keyboard mode cannot type into other programs on this desktop: ";
+
+    ::setenv("DISPLAY", noXTest.name().c_str(), 1);
+    panelSends({0x00, 'h'});
+    panelSends({0x00, 'i'});
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].caption, "Halvern Devices");
+    EXPECT_EQ(messages[0].text.rfind(lead, 0), 0u) << messages[0].text;
+    EXPECT_NE(messages[0].text.find("XTest"), std::string::npos) << messages[0].text;
+
+    // A Wayland session without XWayland.
+    ::unsetenv("DISPLAY");
+    ::setenv("WAYLAND_DISPLAY", "wayland-0", 1);
+    panelSends({0x00, 'h'});
+    panelSends({0x00, 'i'});
+    ::unsetenv("WAYLAND_DISPLAY");
+    ::setenv("DISPLAY", display()->name().c_str(), 1);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1].text.rfind(lead, 0), 0u) << messages[1].text;
+    EXPECT_NE(messages[1].text.find("XWayland"), std::string::npos) << messages[1].text;
+    EXPECT_EQ(shellFlags().keyboardMode, 1);
+}
+
+} // namespace
+} // namespace vantor::test
+
+// The program's windows live on the test's own Xvfb (so that one of them can
+// hold the X focus); the application is made once that display is up and goes
+// before it.
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    if (GTEST_FLAG_GET(list_tests))
+        return RUN_ALL_TESTS();
+    ::unsetenv("WAYLAND_DISPLAY");
+    ::unsetenv("XDG_SESSION_TYPE");
+    vantor::test::Xvfb xvfb;
+    vantor::test::display() = &xvfb;
+    if (!xvfb.name().empty())
+        ::setenv("DISPLAY", xvfb.name().c_str(), 1);
+    static char name[] = "modes_keyboard_test", option[] = "-platform", xcb[] = "xcb", offscreen[] = "offscreen";
+    char* qtArgs[] = {name, option, xvfb.name().empty() ? offscreen : xcb, nullptr};
+    int qtArgc = 3;
+    int result = 0;
+    {
+        QApplication application(qtArgc, qtArgs);
+        result = RUN_ALL_TESTS();
+    }
+    return result;
+}
