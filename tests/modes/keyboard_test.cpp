@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QTest>
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 #include <csignal>
@@ -224,11 +225,19 @@ TEST_F(KeyboardModeTest, PanelMacrosAreTypedIntoTheFocusedProgramNeverIntoTheCon
               (Lines{"KeyPress a", "KeyRelease a", "KeyPress Shift_L", "KeyRelease Shift_L", "KeyPress Control_L",
                      "KeyRelease Control_L"}));
 
-    // The configurator's own window has the focus: nothing is typed, so the
-    // next keys the target sees are those typed once it has the focus again.
+    // The configurator's own window has the X focus, then a window manager
+    // names it the active window: nothing is typed either time, so the next
+    // keys the target sees are those typed once it is active again.
     focus(ownWindow);
     panelSends({0x00, 'q'});
     focus(targetWindow);
+    const Atom active = XInternAtom(x, "_NET_ACTIVE_WINDOW", False);
+    XChangeProperty(x, DefaultRootWindow(x), active, XA_WINDOW, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&ownWindow), 1);
+    XSync(x, False);
+    panelSends({0x00, 'q'});
+    XDeleteProperty(x, DefaultRootWindow(x), active);
+    XSync(x, False);
     panelSends({0x00, 'z'});
     EXPECT_EQ(target.lines(2), (Lines{"KeyPress z", "KeyRelease z"}));
     EXPECT_TRUE(messages.empty());
