@@ -485,6 +485,62 @@ InsideFn roundRectInside(int l, int t, int r, int b, double rx0, double ry0)
     };
 }
 
+// Writes `src` over the pixels [a, b) of one row under the raster operation.
+void ropSpan(uint32_t* row, long a, long b, int rop, uint32_t src)
+{
+    if (a >= b)
+        return;
+    if (rop == R2_COPYPEN) {
+        std::fill(row + a, row + b, src);
+        return;
+    }
+    for (long i = a; i < b; ++i)
+        row[i] = applyRop(rop, src, row[i]);
+}
+
+// A box with a solid brush (or none) and a thin solid pen (or none), row by row:
+// the one-pixel frame in the pen's colour, the inside in the brush's. The same
+// pixels drawFigure gives such a box; false for every other pen and brush.
+bool solidRectangle(HDC hdc, int left, int top, int right, int bottom)
+{
+    Dc* dc = dcOf(hdc);
+    Bitmap* bmp = target(dc);
+    if (!bmp)
+        return false;
+    PenUse pen = penUse(*dc);
+    const Brush* brush = brushOf(dc->brush);
+    if ((!pen.null && (pen.width != 1 || pen.dashes)) || (brush && brush->hatched))
+        return false;
+    const bool useBrush = brush && !brush->null;
+    const uint32_t ink = toPixel(pen.color), paint = useBrush ? toPixel(brush->color) : 0;
+    const long l = left, t = top, r = long(right) - 1, b = long(bottom) - 1; // inclusive
+    const long x0 = std::max(0L, l), x1 = std::min<long>(bmp->width - 1, r);
+    const long y0 = std::max(0L, t), y1 = std::min<long>(bmp->height - 1, b);
+    if (x0 > x1 || y0 > y1)
+        return true; // nothing of it inside the bitmap
+    for (long y = y0; y <= y1; ++y) {
+        uint32_t* row = bmp->pixels.data() + size_t(y) * size_t(bmp->width);
+        if (!pen.null && (y == t || y == b)) {
+            ropSpan(row, x0, x1 + 1, dc->rop, ink);
+            continue;
+        }
+        long a = x0, e = x1 + 1; // the brush's part of the row
+        if (!pen.null) {
+            if (l == x0) {
+                ropSpan(row, l, l + 1, dc->rop, ink);
+                a = l + 1;
+            }
+            if (r == x1 && r > l) {
+                ropSpan(row, r, r + 1, dc->rop, ink);
+                e = r;
+            }
+        }
+        if (useBrush)
+            ropSpan(row, a, e, dc->rop, paint);
+    }
+    return true;
+}
+
 enum class ArcKind { Arc, Chord, Pie };
 
 BOOL arcFigure(ArcKind kind, HDC hdc, int l, int t, int r, int b, int xs, int ys, int xe, int ye)
@@ -956,6 +1012,8 @@ BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom)
 {
     normalise(left, right);
     normalise(top, bottom);
+    if (solidRectangle(hdc, left, top, right, bottom))
+        return TRUE;
     return drawFigure(hdc, left, top, right, bottom, roundRectInside(left, top, right, bottom, 0, 0), true, {}, {}, {},
                       (left + right - 1) / 2.0, (top + bottom - 1) / 2.0, 0);
 }
