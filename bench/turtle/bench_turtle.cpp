@@ -1,6 +1,6 @@
 // Time per RENDERTURTLE call beside the plainest code that makes the same pixels
-// (a raw loop over the image; for text, QPainter doing the same fit), median of
-// many runs, both measured in this run:
+// (a raw loop over the image; for text, QPainter doing the same fit), medians of
+// many runs, the case and its baseline taking turns:
 //   case=NAME ns=N baseline_ns=M ratio=R
 #include "platform/gdi/gdi.h"
 #include "platform/window/window.h"
@@ -28,19 +28,35 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-long long medianNs(int runs, const std::function<void()>& setup, const std::function<void()>& work)
+long long elapsedNs(const std::function<void()>& setup, const std::function<void()>& work)
 {
-    std::vector<long long> t;
-    t.reserve(size_t(runs));
-    for (int i = 0; i < runs; ++i) {
-        setup();
-        auto a = Clock::now();
-        work();
-        auto b = Clock::now();
-        t.push_back(std::chrono::duration_cast<std::chrono::nanoseconds>(b - a).count());
-    }
+    setup();
+    auto a = Clock::now();
+    work();
+    auto b = Clock::now();
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(b - a).count();
+}
+
+long long median(std::vector<long long>& t)
+{
     std::sort(t.begin(), t.end());
     return t[t.size() / 2];
+}
+
+// The medians of a case and of its baseline, run in turns so that both see the
+// same machine (a busy moment slows both, not one of them).
+std::pair<long long, long long> medianPair(int runs, const std::function<void()>& setup,
+                                           const std::function<void()>& work, const std::function<void()>& baseSetup,
+                                           const std::function<void()>& base)
+{
+    std::vector<long long> a, b;
+    a.reserve(size_t(runs));
+    b.reserve(size_t(runs));
+    for (int i = 0; i < runs; ++i) {
+        a.push_back(elapsedNs(setup, work));
+        b.push_back(elapsedNs(baseSetup, base));
+    }
+    return {median(a), median(b)};
 }
 
 struct Image {
@@ -93,11 +109,9 @@ int main(int argc, char** argv)
     { // The grey background of every window: 503 rows, each one colour.
         Image img(970, 503);
         const std::string text = "V1;U1;G20,30,3;";
-        long long ns = medianNs(
-            runs, [&] { img.fill(0xFFFFFFFF); }, [&] { render(img, text); });
         // Baseline: the same rows written straight from the ramp's two colours.
-        long long base = medianNs(
-            runs, [&] { img.fill(0xFFFFFFFF); },
+        auto [ns, base] = medianPair(
+            runs, [&] { img.fill(0xFFFFFFFF); }, [&] { render(img, text); }, [&] { img.fill(0xFFFFFFFF); },
             [&] {
                 float v = 156, step = (238.0f - 156.0f) / float(img.h - 1);
                 for (int i = 0; i < img.h; ++i) {
@@ -115,10 +129,8 @@ int main(int argc, char** argv)
     { // A tint over a million pixels, pixel by pixel.
         Image img(1000, 1000);
         const std::string text = "I10,10,10;";
-        long long ns = medianNs(
-            runs, [&] { img.fill(0xFF808080); }, [&] { render(img, text); });
-        long long base = medianNs(
-            runs, [&] { img.fill(0xFF808080); },
+        auto [ns, base] = medianPair(
+            runs, [&] { img.fill(0xFF808080); }, [&] { render(img, text); }, [&] { img.fill(0xFF808080); },
             [&] {
                 size_t n = size_t(img.w) * size_t(img.h);
                 for (size_t i = 0; i < n; ++i) {
@@ -134,8 +146,6 @@ int main(int argc, char** argv)
     { // Text fitted into a box: a search over font sizes, then one TextOutA.
         Image img(300, 200);
         const std::string text = "TTimes New Roman,B|Vantor;M20,20;R260,120;";
-        long long ns = medianNs(
-            runs, [&] { img.fill(0xFFFFFFFF); }, [&] { render(img, text); });
         // Baseline: the same fit with QPainter alone. The same halving search over
         // pixel sizes 1..128 with QFontMetrics against the 260 x 120 box at (20, 20),
         // then one drawText, centred, into a QImage of the same size.
@@ -145,8 +155,8 @@ int main(int argc, char** argv)
         font.setStyleStrategy(QFont::NoAntialias);
         const QString word = QStringLiteral("Vantor");
         const int boxW = 260, boxH = 120;
-        long long base = medianNs(
-            runs, [&] { image.fill(0xFFFFFFFF); },
+        auto [ns, base] = medianPair(
+            runs, [&] { img.fill(0xFFFFFFFF); }, [&] { render(img, text); }, [&] { image.fill(0xFFFFFFFF); },
             [&] {
                 int lo = 1, hi = 128, width = 0, height = 0;
                 while (true) {
