@@ -10,8 +10,13 @@
 #include <string>
 #include <vector>
 
+namespace vantor {
+void startupTrace(const char* step); // startup.cpp
+}
+
 int main(int argc, char** argv)
 {
+    vantor::startupTrace("main");
     // "--screenshot FILE" (or "--screenshot=FILE") is the program's own option; it
     // is taken off the command line before the toolkit and the shell see it.
     std::vector<char*> args;
@@ -46,6 +51,7 @@ int main(int argc, char** argv)
     args.push_back(nullptr);
     const int result = GN_GUIRUN(static_cast<int>(args.size()) - 1, args.data(), &vantor::AppInit,
                                  &vantor::RouteEvent, &vantor::DesignForm);
+    vantor::startupTrace("end");
     if (vantor::screenshotFailed())
         return 1;
     return result;

@@ -19,10 +19,27 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <string>
 #include <utility>
 
 namespace vantor {
+
+// With VANTOR_STARTUP_TRACE set, each step of the start-up prints one line to
+// stderr: "startup NAME T cpu C", T in milliseconds on the monotonic clock (a
+// caller who notes the clock before starting the program sees where the time
+// goes), C the process's processor time so far.
+void startupTrace(const char* step)
+{
+    static const bool on = std::getenv("VANTOR_STARTUP_TRACE") != nullptr;
+    if (!on)
+        return;
+    timespec t{}, cpu{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
+    std::fprintf(stderr, "startup %s %.3f cpu %.3f\n", step, double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6,
+                 double(cpu.tv_sec) * 1e3 + double(cpu.tv_nsec) / 1e6);
+}
 
 namespace {
 
@@ -62,6 +79,7 @@ void moveDrawing(int id, int code, int dx, int dy)
 
 void onLoading()
 {
+    startupTrace("loading");
     handlers::allocateWorkingTables();
     GN_DEFTOOLTIPPROP(-1, -1, "B&[255]");
     shellFlags().isLoading = 1;
@@ -71,6 +89,7 @@ void onLoading()
 
 void onControlsMade()
 {
+    startupTrace("controlsMade");
     const std::string form = kMainFormName;
     if (commandLineHas("DEBUG"))
         shellFlags().debugMode = 1;
@@ -90,6 +109,7 @@ void onControlsMade()
 
 void onShown()
 {
+    startupTrace("shown");
     const std::string form = kMainFormName;
     handlers::readSettings();
     handlers::applyModeToWindow();
@@ -112,8 +132,11 @@ void onShown()
     GN_SHOWC(form, mainid::onTextCaption, mainid::offTextCaption);
     GN_SHOWC(form, mainid::onLine1, mainid::offLine3);
     GN_SHOWC(form, mainid::lineLabelFirst, mainid::lineLabelLast);
+    startupTrace("shownSetUp");
     GN_DOEVENTS(255);
+    startupTrace("shownEvents");
     shellcalls::connectPanel();
+    startupTrace("connected");
     shellFlags().isLoading = 0;
     shellFlags().definitionsChanged = 0;
     if (!screenshotTarget().empty())
@@ -140,8 +163,12 @@ void onCloseRequest(int& cancel)
 void takeScreenshot()
 {
     const std::string& path = screenshotTarget();
+    startupTrace("screenshot");
     GN_DOEVENTS(255);
-    if (GN_GRABFORM(kMainFormName, path)) {
+    startupTrace("screenshotEvents");
+    const int grabbed = GN_GRABFORM(kMainFormName, path);
+    startupTrace("screenshotWritten");
+    if (grabbed) {
         std::printf("%s\n", path.c_str());
         std::fflush(stdout);
     } else {
@@ -216,22 +243,28 @@ void MakeMainForm()
 
 void AppInit()
 {
+    startupTrace("init");
     initResources();
+    startupTrace("resources");
     setDefaultCaption("Halvern Devices");
     GN_DEFIMAGEFOLDER("");
     GN_ALLOWCOMMANDEVENTS(0);
     GN_ALLOWKEYEVENTS(2);
     GN_ALLOWMOUSEMOVEEVENTS(1);
     DefineFontsAndColours();
+    startupTrace("fontsAndColours");
     shellFlags().commandLine = GN_COMMANDLINE();
     if (SingleInstanceCheck("Vantor") == 1)
         return;
+    startupTrace("singleInstance");
     shellcalls::installDeviceLink();
     // The message dialogs and the command picker use the form table and the
     // owner-drawn buttons of the shell.
     dialogs::installDialogShell({&setFormRoutines, &paintOwnerButton});
     dialogs::registerDialogForms();
+    startupTrace("dialogs");
     MakeMainForm();
+    startupTrace("mainForm");
 }
 
 void StoreSelectedDefinition()
