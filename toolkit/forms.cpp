@@ -341,7 +341,7 @@ void GN_SETFORMATTREX(const std::string& form, int colorRef, int level, const st
         f->keyColour = (r << 16) | (g << 8) | b;
     }
     if (props.find('A') != std::string::npos) {
-        f->level = std::clamp(level, 0, 100) / 100.0;
+        f->level = std::clamp(level, 0, 255) / 255.0;
         f->window->setWindowOpacity(f->level);
     }
     updateLayeredMask(*f);

@@ -238,8 +238,9 @@ int GN_GETSIZE(const std::string& form, double& col, double& row, double& w, dou
 // Pixels to cells: x / 8, y / 16.
 double GN_CX(double xPixels);
 double GN_CY(double yPixels);
-// Layered form: colorRef (0x00BBGGRR) becomes transparent (props with "T"... see README),
-// the rest is drawn at level percent opacity (0..100; "A" = apply level).
+// Layered form: colorRef (0x00BBGGRR) becomes transparent ("T"), the rest is drawn at
+// opacity level of 255 ("A"; 0 invisible, 255 opaque). Without a compositor only the
+// transparent colour takes effect (the window's shape).
 void GN_SETFORMATTREX(const std::string& form, int colorRef, int level, const std::string& props);
 // Window icon of a form from a handle of GN_LOADICON / GN_LOADPICTURE.
 void GN_SETFORMICON(const std::string& form, std::intptr_t icon);
@@ -272,6 +273,9 @@ void GN_SETARROWCURSOR();
 void GN_SETCAPTUREEX(std::intptr_t handle);
 // Releases the mouse capture.
 void GN_RELEASECAPTURE();
+// A left click (press, 1 ms, release) delivered to the control of `form` under the
+// client point (x, y) in pixels, as if the user clicked there; never leaves the program.
+void GN_CLICKAT(const std::string& form, int x, int y);
 
 // ---------------------------------------------------------------------------
 // Menus

@@ -2,11 +2,15 @@
 // warnings about both), the tooltip answer, mouse positions, the busy cursor.
 #include "toolkit/gantry_internal.h"
 
+#include <chrono>
 #include <cstdio>
+#include <thread>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPointer>
 
 namespace gantry {
 
@@ -131,4 +135,25 @@ void GN_RELEASECAPTURE()
     if (st.captured)
         gantry::releasePointer(st.captured);
     st.captured = nullptr;
+}
+
+void GN_CLICKAT(const std::string& form, int x, int y)
+{
+    auto f = gantry::findForm(form);
+    if (!f || !f->client)
+        return;
+    const QPoint at(x, y);
+    QWidget* target = f->client->childAt(at);
+    if (!target)
+        target = f->client;
+    QPointer<QWidget> guard(target);
+    const QPoint local = target->mapFrom(f->client, at);
+    const QPoint global = target->mapToGlobal(local);
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &press);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (!guard)
+        return;
+    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &release);
 }

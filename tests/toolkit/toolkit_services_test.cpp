@@ -246,7 +246,7 @@ TEST_F(Services, LayeredFormTakesItsLevelAndKeyColour)
         },
         9, 3, "T");
     GN_SETFORMATTREX("DragForm", 0x00C0C0C0, 80, "AT");
-    EXPECT_DOUBLE_EQ(toolkitFormWidget("DRAGFORM")->windowOpacity(), 0.8);
+    EXPECT_NEAR(toolkitFormWidget("DRAGFORM")->windowOpacity(), 80 / 255.0, 0.01);
     GN_STARTDRAW("DRAGFORM", 100, 0, 0, "");
     GN_COLOR(15, 15);
     GN_CDRAW(2, 0, 0, 2, 2, 1, 0);
