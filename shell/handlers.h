@@ -1,8 +1,9 @@
 #pragma once
 // The handlers the main form routes its controls and commands to, grouped by the
 // area that owns them: the editor (editor_calls.cpp), the key and RAM icon files
-// (key_files.cpp, ram_icon_files.cpp); the icon tools (icon_stubs.cpp) and the
-// modes (modes_stubs.cpp) do nothing yet.
+// (key_files.cpp, ram_icon_files.cpp), the icon tools (icon_calls.cpp), the
+// settings and modes (settings.cpp, modes.cpp, baud_dialog.cpp, emulation.cpp,
+// keystrokes.cpp).
 #include <cstdint>
 #include <vector>
 

@@ -313,15 +313,15 @@ void MainFormLevelEvents(int id, int code, std::intptr_t value, int& cancel)
             moveDrawing(id, code, 0, -1);
         break;
     case kMoveDownKeyId:
-        if (iconEditorTabShown())
+        if (code == gn::kClick && iconEditorTabShown())
             moveDrawing(id, code, 0, 1);
         break;
     case kMoveLeftKeyId:
-        if (iconEditorTabShown())
+        if (code == gn::kClick && iconEditorTabShown())
             moveDrawing(id, code, -1, 0);
         break;
     case kMoveRightKeyId:
-        if (iconEditorTabShown())
+        if (code == gn::kClick && iconEditorTabShown())
             moveDrawing(id, code, 1, 0);
         break;
     case kPollWorkerId:
