@@ -313,15 +313,15 @@ void MainFormLevelEvents(int id, int code, std::intptr_t value, int& cancel)
             moveDrawing(id, code, 0, -1);
         break;
     case kMoveDownKeyId:
-        if (code == gn::kClick && iconEditorTabShown())
+        if (iconEditorTabShown())
             moveDrawing(id, code, 0, 1);
         break;
     case kMoveLeftKeyId:
-        if (code == gn::kClick && iconEditorTabShown())
+        if (iconEditorTabShown())
             moveDrawing(id, code, -1, 0);
         break;
     case kMoveRightKeyId:
-        if (code == gn::kClick && iconEditorTabShown())
+        if (iconEditorTabShown())
             moveDrawing(id, code, 1, 0);
         break;
     case kPollWorkerId:
