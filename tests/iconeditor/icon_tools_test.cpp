@@ -377,6 +377,12 @@ TEST_F(IconToolsTest, LibraryIconsDragOntoButtonsAndTheCanvas)
     EXPECT_EQ(editGrid(), unpackIcon(sim->icon(IconSet::RamIcons, 4)));
     EXPECT_EQ(pixel(drawingCanvas, 305, 205), 0xFFFFFFu); // cell (30, 20)
     EXPECT_TRUE(storedRecords().empty());
+    // For a reviewer: both pages as the user sees them after these drops.
+    if (const char* shots = std::getenv("VANTOR_TEST_SCREENSHOTS")) {
+        GN_GRABFORM(form, std::string(shots) + "/icon-editor.png");
+        showPage(1);
+        GN_GRABFORM(form, std::string(shots) + "/button-assignment.png");
+    }
 }
 
 } // namespace
