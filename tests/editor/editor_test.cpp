@@ -1,24 +1,10 @@
 // The definition editor on the real main form, connected to a panel simulator
 // over a pseudo-terminal: clicks and key strokes as a user makes them, and the
 // definition records that reach the panel, byte for byte.
-#include "../shell/shell_test_support.h"
-#include "../support/temp_files.h"
+#include "../shell/connected_form_support.h"
 
 #include "definitions/editor/editor.h"
-#include "definitions/key_definition.h"
-#include "devicelink/port_map.h"
-#include "devicelink/serial_port.h"
-#include "iconeditor/icon_bitmap.h"
 #include "shell/control_ids.h"
-#include "shell/device_calls.h"
-#include "tools/panelsim/panel_sim.h"
-
-#include <QTest>
-
-#include <chrono>
-#include <cstdlib>
-#include <memory>
-#include <thread>
 
 namespace vantor::test {
 namespace {
@@ -31,47 +17,12 @@ Bytes raw(const KeyDefinition& d)
     return Bytes(d.bytes.begin(), d.bytes.end());
 }
 
-class EditorTest : public MainFormTest {
+class EditorTest : public ConnectedFormTest {
 protected:
-    void SetUp() override
-    {
-        setenv("VANTOR_COM_AUTO", "0", 1);
-        for (int n = 2; n <= 32; ++n)
-            unsetenv(("VANTOR_COM" + std::to_string(n)).c_str());
-        setenv("VANTOR_SETTINGS_FILE", (dir / "Vantor.ini").c_str(), 1);
-        setenv("XDG_STATE_HOME", (dir / "state").c_str(), 1);
-        panelsim::SimOptions options;
-        options.fast = true;
-        options.linkPath = (dir / "com1").string();
-        sim = std::make_unique<panelsim::PanelSim>(options);
-        prepareContent();
-        std::string error;
-        ASSERT_TRUE(sim->start(&error)) << error;
-        setenv("VANTOR_COM1", options.linkPath.c_str(), 1);
-        forgetComPortMap();
-        definitionTable().initialise();
-        iconStores().clear();
-        // The program's own link to the panel, windows and poll worker included.
-        shellcalls::installDeviceLink();
-        // The form's "shown" event finds the panel on COM1 and loads it.
-        MainFormTest::SetUp();
-        ASSERT_EQ(serialPort().panelPort.load(), 1);
-        sim->clearReceived();
-    }
-    void TearDown() override
-    {
-        MainFormTest::TearDown();
-        serialPort().closePort();
-        sim.reset();
-        unsetenv("VANTOR_COM1");
-        forgetComPortMap();
-    }
-    std::string commandLine() const override { return ""; }
-
     // Bank 2: button 3 with a text label and a Sony message, button 4 with a
     // long on message, button 6 showing a RAM icon the panel does not have.
     // Shift + F2 with a message of its own.
-    void prepareContent()
+    void prepareContent() override
     {
         KeyDefinition text = sim->definition(12);
         text.setDisplayType(DisplayType::Text);
@@ -99,23 +50,6 @@ protected:
         sim->setDefinition(85, shifted);
     }
 
-    void settle()
-    {
-        for (int i = 0; i < 3; ++i)
-            GN_DOEVENTS(255);
-    }
-    QWidget* widget(int id)
-    {
-        QWidget* w = toolkitControlWidget(form, id);
-        EXPECT_NE(w, nullptr) << id;
-        return w;
-    }
-    void click(int id, Qt::MouseButton button = Qt::LeftButton)
-    {
-        if (QWidget* w = widget(id))
-            QTest::mouseClick(w, button);
-        settle();
-    }
     // Select the field's text and type over it, as a user retypes a line.
     void retype(int id, const QString& text)
     {
@@ -125,27 +59,6 @@ protected:
         QTest::keyClick(w, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(w, text);
         settle();
-    }
-    std::string text(int id) { return GN_GETTEXT(form, id); }
-
-    // The definition records the panel has taken since the last call, once
-    // at least `count` of them have arrived.
-    std::vector<Bytes> storedRecords(std::size_t count)
-    {
-        std::vector<Bytes> records;
-        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        do {
-            settle();
-            records.clear();
-            for (const Bytes& m : sim->receivedStores())
-                if (m.size() == kDefinitionSize)
-                    records.push_back(m);
-            if (records.size() >= count)
-                break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        } while (std::chrono::steady_clock::now() < giveUp);
-        sim->clearReceived();
-        return records;
     }
     // Exactly one record reached the panel; it is returned.
     Bytes oneStoredRecord()
@@ -165,9 +78,6 @@ protected:
                 n += GN_GETPIXEL(form, face, x, y) == 0;
         return n;
     }
-
-    TempFolder dir{"vantor-editor"};
-    std::unique_ptr<panelsim::PanelSim> sim;
 };
 
 TEST_F(EditorTest, EveryEditReachesThePanelAsTheRecordItNeeds)

@@ -1,31 +1,16 @@
 // The icon library, the drawing canvas and the drag window on the real main
 // form, connected to a panel simulator: mouse events as a user makes them, the
 // cells they leave in editGrid, the canvas pixels and what reaches the panel.
-#include "../shell/shell_test_support.h"
-#include "../support/temp_files.h"
+#include "../shell/connected_form_support.h"
 
 #include "definitions/editor/editor.h"
-#include "definitions/key_definition.h"
-#include "devicelink/port_map.h"
-#include "devicelink/serial_port.h"
 #include "devicelink/transfers.h"
-#include "iconeditor/icon_bitmap.h"
 #include "shell/control_ids.h"
-#include "shell/device_calls.h"
-#include "tools/panelsim/panel_sim.h"
-
-#include <QTest>
-
-#include <chrono>
-#include <cstdlib>
-#include <memory>
-#include <thread>
 
 namespace vantor::test {
 namespace {
 
 using namespace vantor::mainid;
-using Bytes = std::vector<std::uint8_t>;
 
 // An icon with one lit cell at (column, row) and its left column lit.
 IconBitmap markedIcon(int column, int row)
@@ -45,62 +30,13 @@ int litCells(const PixelGrid& g)
     return n;
 }
 
-class IconToolsTest : public MainFormTest {
+class IconToolsTest : public ConnectedFormTest {
 protected:
-    void SetUp() override
+    void prepareContent() override
     {
-        setenv("VANTOR_COM_AUTO", "0", 1);
-        for (int n = 2; n <= 32; ++n)
-            unsetenv(("VANTOR_COM" + std::to_string(n)).c_str());
-        setenv("VANTOR_SETTINGS_FILE", (dir / "Vantor.ini").c_str(), 1);
-        setenv("XDG_STATE_HOME", (dir / "state").c_str(), 1);
-        panelsim::SimOptions options;
-        options.fast = true;
-        options.linkPath = (dir / "com1").string();
-        sim = std::make_unique<panelsim::PanelSim>(options);
         sim->setIcon(IconSet::RomIcons, 0, markedIcon(10, 5));
         sim->setIcon(IconSet::RomIcons, 1, markedIcon(20, 7));
         sim->setIcon(IconSet::RamIcons, 4, markedIcon(30, 20));
-        std::string error;
-        ASSERT_TRUE(sim->start(&error)) << error;
-        setenv("VANTOR_COM1", options.linkPath.c_str(), 1);
-        forgetComPortMap();
-        definitionTable().initialise();
-        iconStores().clear();
-        editGrid().clear();
-        undoGrid().clear();
-        shellcalls::installDeviceLink();
-        GN_ALLOWMOUSEMOVEEVENTS(1);
-        MainFormTest::SetUp();
-        ASSERT_EQ(serialPort().panelPort.load(), 1);
-        sim->clearReceived();
-        messages.clear();
-    }
-    void TearDown() override
-    {
-        MainFormTest::TearDown();
-        serialPort().closePort();
-        sim.reset();
-        unsetenv("VANTOR_COM1");
-        forgetComPortMap();
-    }
-    std::string commandLine() const override { return ""; }
-
-    void settle()
-    {
-        for (int i = 0; i < 3; ++i)
-            GN_DOEVENTS(255);
-    }
-    QWidget* widget(int id)
-    {
-        QWidget* w = toolkitControlWidget(form, id);
-        EXPECT_NE(w, nullptr) << id;
-        return w;
-    }
-    void click(int id)
-    {
-        QTest::mouseClick(widget(id), Qt::LeftButton);
-        settle();
     }
     void showPage(int page)
     {
@@ -130,7 +66,6 @@ protected:
         settle();
     }
     std::uint32_t pixel(int id, int x, int y) { return GN_GETPIXEL(form, id, x, y); }
-    std::string text(int id) { return GN_GETTEXT(form, id); }
 
     // Presses the library on its cell `cell` (0..15 in reading order): the drag
     // window opens under the pointer.
@@ -154,26 +89,6 @@ protected:
         QTest::mouseRelease(drag, Qt::LeftButton, {}, drag->mapFromGlobal(global));
         settle();
     }
-    std::vector<Bytes> storedRecords()
-    {
-        std::vector<Bytes> records;
-        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        do {
-            settle();
-            records.clear();
-            for (const Bytes& m : sim->receivedStores())
-                if (m.size() == kDefinitionSize)
-                    records.push_back(m);
-            if (!records.empty())
-                break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        } while (std::chrono::steady_clock::now() < giveUp);
-        sim->clearReceived();
-        return records;
-    }
-
-    TempFolder dir{"vantor-icons"};
-    std::unique_ptr<panelsim::PanelSim> sim;
 };
 
 TEST_F(IconToolsTest, DrawingToolsChangeExactlyTheCellsTheMouseCovers)
@@ -343,7 +258,7 @@ TEST_F(IconToolsTest, LibraryIconsDragOntoButtonsAndTheCanvas)
     dropOn(pickLibraryCell(1), faceOnFirst + 2 * idStep);
     EXPECT_EQ(toolkitFormWidget("DRAGFORM"), nullptr);
     EXPECT_EQ(text(romIconOn), "2");
-    const std::vector<Bytes> records = storedRecords();
+    const std::vector<Bytes> records = storedRecords(1);
     ASSERT_FALSE(records.empty());
     const KeyDefinition stored = KeyDefinition::fromBytes(records.back());
     EXPECT_EQ(stored.ownIndex(), index);
@@ -355,7 +270,7 @@ TEST_F(IconToolsTest, LibraryIconsDragOntoButtonsAndTheCanvas)
     // Let go over the library radios: nothing assigned, the library scrolls to the
     // picked icon, the capture is back.
     dropOn(pickLibraryCell(5), libraryRom);
-    EXPECT_TRUE(storedRecords().empty());
+    EXPECT_TRUE(storedRecords(1, std::chrono::milliseconds(500)).empty());
     EXPECT_EQ(text(currentIcon), "7");
     EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
 
@@ -365,7 +280,7 @@ TEST_F(IconToolsTest, LibraryIconsDragOntoButtonsAndTheCanvas)
     settle();
     dropOn(pickLibraryCell(0), faceOnFirst + 4 * idStep);
     EXPECT_EQ(text(largeAsciiOn), "A");
-    ASSERT_FALSE(storedRecords().empty());
+    ASSERT_FALSE(storedRecords(1).empty());
 
     // On the "Icon Editor" page the icon replaces the drawing.
     click(libraryRam);
@@ -376,7 +291,7 @@ TEST_F(IconToolsTest, LibraryIconsDragOntoButtonsAndTheCanvas)
     dropOn(pickLibraryCell(0), drawingCanvas);
     EXPECT_EQ(editGrid(), unpackIcon(sim->icon(IconSet::RamIcons, 4)));
     EXPECT_EQ(pixel(drawingCanvas, 305, 205), 0xFFFFFFu); // cell (30, 20)
-    EXPECT_TRUE(storedRecords().empty());
+    EXPECT_TRUE(storedRecords(1, std::chrono::milliseconds(500)).empty());
     // For a reviewer: both pages as the user sees them after these drops.
     if (const char* shots = std::getenv("VANTOR_TEST_SCREENSHOTS")) {
         GN_GRABFORM(form, std::string(shots) + "/icon-editor.png");
