@@ -293,10 +293,9 @@ int main(int argc, char** argv)
     static char name[] = "modes_keyboard_test", option[] = "-platform", xcb[] = "xcb", offscreen[] = "offscreen";
     char* qtArgs[] = {name, option, xvfb.name().empty() ? offscreen : xcb, nullptr};
     int qtArgc = 3;
-    int result = 0;
-    {
-        QApplication application(qtArgc, qtArgs);
-        result = RUN_ALL_TESTS();
-    }
-    return result;
+    // Like the program's, the application lives until the process ends (the
+    // toolkit's filters hang off it).
+    static QApplication* application = new QApplication(qtArgc, qtArgs);
+    (void)application;
+    return RUN_ALL_TESTS();
 }
