@@ -4,6 +4,8 @@
 
 #include <QMouseEvent>
 
+#include <vector>
+
 namespace gantry {
 namespace {
 
@@ -97,10 +99,9 @@ protected:
             return;
         QPainter p(this);
         const int fg = c->fg, bg = c->bg; // the handlers below may unload the form
-        const QImage back = ownerDraw(ref_.formKey, ref_.id, gn::kEraseBackground, size(), false, !isEnabled(), false,
-                                      -1, 1, QPoint(0, 0));
-        if (!back.isNull())
-            p.drawImage(0, 0, back);
+        if (ownerDrawInto(back_, ref_.formKey, ref_.id, gn::kEraseBackground, size(), false, !isEnabled(), false, -1,
+                          1, QPoint(0, 0)))
+            p.drawImage(0, 0, back_);
         else
             p.fillRect(rect(), QColor::fromRgb(colour(bg, colour(7, 0xFFC0C0C0))));
         const int top = tabs.isEmpty() ? 0 : tabRect(0).height();
@@ -115,9 +116,11 @@ protected:
             QRect r = tabRect(i);
             if (i != selected)
                 r.adjust(0, 2, 0, 0);
-            const QImage img = ownerDraw(ref_.formKey, ref_.id, gn::kOwnerDraw, r.size(), i == selected, !isEnabled(),
-                                         hasFocus() && i == selected, i, 1, r.topLeft());
-            if (!img.isNull()) {
+            if (tabImages_.size() < size_t(tabs.size()))
+                tabImages_.resize(size_t(tabs.size()));
+            QImage& img = tabImages_[size_t(i)];
+            if (ownerDrawInto(img, ref_.formKey, ref_.id, gn::kOwnerDraw, r.size(), i == selected, !isEnabled(),
+                              hasFocus() && i == selected, i, 1, r.topLeft())) {
                 p.drawImage(r.topLeft(), img);
             } else {
                 p.fillRect(r, QColor::fromRgb(colour(bg, colour(7, 0xFFC0C0C0))));
@@ -148,6 +151,12 @@ protected:
             return;
         }
     }
+
+private:
+    // The surfaces the program draws the page background and each tab on, kept
+    // from one paint to the next.
+    QImage back_;
+    std::vector<QImage> tabImages_;
 };
 
 } // namespace

@@ -380,8 +380,17 @@ QRgb mix(QRgb from, QRgb to, double t)
 QImage ownerDraw(const std::string& formKey, int id, int code, QSize size, bool pressed, bool disabled, bool focused,
                  int index, int drawAll, QPoint at)
 {
-    if (size.width() <= 0 || size.height() <= 0)
+    QImage surface;
+    if (!ownerDrawInto(surface, formKey, id, code, size, pressed, disabled, focused, index, drawAll, at))
         return {};
+    return surface;
+}
+
+bool ownerDrawInto(QImage& surface, const std::string& formKey, int id, int code, QSize size, bool pressed,
+                   bool disabled, bool focused, int index, int drawAll, QPoint at)
+{
+    if (size.width() <= 0 || size.height() <= 0)
+        return false;
     OwnerItem item;
     item.formKey = formKey;
     item.id = id;
@@ -391,7 +400,13 @@ QImage ownerDraw(const std::string& formKey, int id, int code, QSize size, bool 
     item.index = index;
     item.drawAll = drawAll;
     item.at = at;
-    item.image = QImage(size, QImage::Format_RGB32);
+    // The caller's surface is drawn over again when it has the size; only a new size
+    // takes new pixels.
+    if (surface.size() == size && surface.format() == QImage::Format_RGB32)
+        item.image = std::move(surface);
+    else
+        item.image = QImage(size, QImage::Format_RGB32);
+    surface = QImage();
     QRgb back = colour(7, 0xFFC0C0C0);
     if (auto f = findForm(formKey)) {
         auto c = f->controls.find(id);
@@ -405,7 +420,8 @@ QImage ownerDraw(const std::string& formKey, int id, int code, QSize size, bool 
     raiseEvent(formKey, id, code, reinterpret_cast<std::intptr_t>(&item));
     liveItems().erase(&item);
     g_lastItem = previous;
-    return item.drawn ? item.image : QImage();
+    surface = std::move(item.image);
+    return item.drawn;
 }
 
 } // namespace gantry

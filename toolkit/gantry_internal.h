@@ -176,6 +176,10 @@ struct OwnerItem;
 // null image when the program drew nothing.
 QImage ownerDraw(const std::string& formKey, int id, int code, QSize size, bool pressed, bool disabled, bool focused,
                  int index, int drawAll, QPoint at);
+// The same into `surface`, whose pixels are reused when it already has the size;
+// true when the program drew.
+bool ownerDrawInto(QImage& surface, const std::string& formKey, int id, int code, QSize size, bool pressed,
+                   bool disabled, bool focused, int index, int drawAll, QPoint at);
 
 // Colours and fonts (gantry_draw.cpp)
 QRgb colour(int slot, QRgb fallback); // 0xFFRRGGBB
