@@ -140,7 +140,11 @@ std::intptr_t makeControl(Kind kind, int id, double col, double row, double w, d
     raw->widget = wdg;
     wdg->setProperty("gantryForm", QString::fromStdString(f->key));
     wdg->setProperty("gantryId", id);
-    wdg->setFont(font(raw->font < 0 ? 4 : raw->font));
+    // A control whose font is the one it already took from the form is left as it is:
+    // setting it again would lay its text out a second time.
+    const QFont wanted = font(raw->font < 0 ? 4 : raw->font);
+    if (!(wanted.resolve(wdg->font()) == wdg->font()))
+        wdg->setFont(wanted);
     int height = std::max(1, pxc(h, 16));
     if (kind == Kind::ComboBox)
         height = std::min(height, std::max(22, QFontMetrics(wdg->font()).height() + 8));

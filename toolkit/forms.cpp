@@ -197,6 +197,8 @@ std::shared_ptr<Form> makeFormWindow(const std::string& name, const std::string&
     layout->setSpacing(0);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     auto* client = new ClientArea(win, f->key);
+    // Controls in the dialog font take it from here as they are made.
+    client->setFont(font(4));
     client->setFixedSize(std::max(1, px(w, 8)), std::max(1, px(h, 16)));
     client->setMouseTracking(true);
     win->setMouseTracking(true);
