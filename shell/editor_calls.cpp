@@ -6,7 +6,6 @@
 #include "definitions/editor/editor.h"
 #include "definitions/key_definition.h"
 #include "devicelink/serial_port.h"
-#include "iconeditor/icon_bitmap.h"
 #include "shell/app_state.h"
 #include "shell/control_ids.h"
 #include "shell/device_calls.h"
@@ -39,11 +38,7 @@ public:
     }
     void redrawIconLibrary() override { handlers::redrawIconLibrary(); }
     // "&Clear" of the drawing tools: editGrid emptied and both canvases redrawn.
-    void clearIconDrawing() override
-    {
-        editGrid().clear();
-        handlers::drawingToolEvent(mainid::clearButton, gn::kClick, 0);
-    }
+    void clearIconDrawing() override { handlers::drawingToolEvent(mainid::clearButton, gn::kClick, 0); }
 };
 
 // Installed before the main form exists: the editor is first used by its design.
@@ -55,12 +50,25 @@ const bool hostInstalled = [] {
 
 } // namespace
 
-void editorFieldEvent(int id, int code, std::intptr_t value) { editor::fieldEvent(id, code, value); }
-void panelPictureEvent(int id, int code, std::intptr_t value) { editor::panelEvent(id, code, value); }
+void editorFieldEvent(int id, int code, std::intptr_t value)
+{
+    editor::fieldEvent(id, code, value);
+}
+void panelPictureEvent(int id, int code, std::intptr_t value)
+{
+    editor::panelEvent(id, code, value);
+}
 // The knob picture's raw mouse messages: its clicks follow as codes 1 and 2.
-void panelPictureMessage(int, int, std::intptr_t, int&) {}
-void applyEditorRules(int id) { editor::applyEditorRules(id); }
-void focusFirstField() { editor::focusFirstField(); }
+void panelPictureMessage(int, int, std::intptr_t, int&)
+{ }
+void applyEditorRules(int id)
+{
+    editor::applyEditorRules(id);
+}
+void focusFirstField()
+{
+    editor::focusFirstField();
+}
 
 // The shell refills the editor after a connect, a key file load and a mode
 // change: the selected definition, and the bank's faces with what the table

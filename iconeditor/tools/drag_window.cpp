@@ -115,17 +115,23 @@ void paintDragCanvas(const PixelGrid& grid)
     GN_ENDDRAW();
 }
 
+// The drag window, 9 x 3 cells, centred on the pointer.
+void centreOnPointer(bool fromDragEvent)
+{
+    int x = 0, y = 0;
+    pointerOnMainForm(fromDragEvent, x, y);
+    double mc = 0, mr = 0, mw = 0, mh = 0;
+    GN_GETSIZE(kForm, mc, mr, mw, mh);
+    GN_RESIZEFORM(kDragForm, mc + GN_CX(x) - kDragWidth / 2, mr + GN_CY(y) - kDragHeight / 2, kDragWidth, kDragHeight,
+                  -1);
+}
+
 void follow()
 {
     if (following)
         return;
     following = true;
-    int x = 0, y = 0;
-    pointerOnMainForm(true, x, y);
-    double mc = 0, mr = 0, mw = 0, mh = 0;
-    GN_GETSIZE(kForm, mc, mr, mw, mh);
-    GN_RESIZEFORM(kDragForm, mc + GN_CX(x) - kDragWidth / 2, mr + GN_CY(y) - kDragHeight / 2, kDragWidth, kDragHeight,
-                  -1);
+    centreOnPointer(true);
     GN_DOEVENTS(255);
     GN_DOEVENTS(255);
     following = false;
@@ -158,12 +164,7 @@ void startDrag(int index)
     if (!dragWindowOpen())
         GN_FORM(kDragForm, kForm, "", 0, 0, kDragWidth, kDragHeight, "T");
     paintDragCanvas(unpackIcon(libraryIcon(index)));
-    int x = 0, y = 0;
-    pointerOnMainForm(false, x, y);
-    double mc = 0, mr = 0, mw = 0, mh = 0;
-    GN_GETSIZE(kForm, mc, mr, mw, mh);
-    GN_RESIZEFORM(kDragForm, mc + GN_CX(x) - kDragWidth / 2, mr + GN_CY(y) - kDragHeight / 2, kDragWidth, kDragHeight,
-                  -1);
+    centreOnPointer(false);
     GN_SETCAPTUREEX(GN_HANDLE(kDragForm));
 }
 
