@@ -5,6 +5,7 @@
 
 #include <QBitmap>
 #include <QFile>
+#include <QImageReader>
 #include <QPainter>
 #include <QRegion>
 
@@ -163,7 +164,11 @@ std::intptr_t loadPicture(const std::string& name)
             const QString path = QStringLiteral(":/pictures/") + qs(cand) + QLatin1String(ext);
             if (!QFile::exists(path))
                 continue;
-            QImage img(path);
+            // The format is named and not guessed: guessing asks each of Qt's image
+            // plugins in turn and so loads them all.
+            QImageReader reader(path, ext + 1);
+            reader.setAutoDetectImageFormat(false);
+            const QImage img = reader.read();
             if (img.isNull())
                 continue;
             static std::intptr_t next = 0x1000;

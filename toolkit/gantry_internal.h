@@ -147,6 +147,8 @@ void releasePointer(QWidget* w);
 void raiseWindow(QWidget* w);
 // Drops the offscreen platform's warnings about capture and raising.
 void quietenHeadlessPlatform();
+// The platform's style with the menu bar's extension arrow read only when shown (app_style.cpp).
+void installProgramStyle();
 void restack(Form& f);
 void destroyForm(const std::string& key);
 std::shared_ptr<Form> makeFormWindow(const std::string& name, const std::string& parent, const std::string& title,

@@ -49,6 +49,7 @@ int GN_GUIRUN(int argc, char** argv, GnInitProc init, GnEventProc events, GnDesi
         s_argc = static_cast<int>(s_args.size());
         new QApplication(s_argc, s_argv.data()); // lives for the rest of the process
         quietenHeadlessPlatform();
+        installProgramStyle();
     }
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
         return 1;
