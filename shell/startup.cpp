@@ -26,9 +26,10 @@
 namespace vantor {
 
 // With VANTOR_STARTUP_TRACE set, each step of the start-up prints one line to
-// stderr: "startup NAME T cpu C", T in milliseconds on the monotonic clock (a
-// caller who notes the clock before starting the program sees where the time
-// goes), C the process's processor time so far.
+// stderr: "startup NAME T cpu C hwm H", T in milliseconds on the monotonic clock
+// (a caller who notes the clock before starting the program sees where the time
+// goes), C the process's processor time so far, H its peak resident memory so far
+// in kilobytes.
 void startupTrace(const char* step)
 {
     static const bool on = std::getenv("VANTOR_STARTUP_TRACE") != nullptr;
@@ -37,8 +38,17 @@ void startupTrace(const char* step)
     timespec t{}, cpu{};
     clock_gettime(CLOCK_MONOTONIC, &t);
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
-    std::fprintf(stderr, "startup %s %.3f cpu %.3f\n", step, double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6,
-                 double(cpu.tv_sec) * 1e3 + double(cpu.tv_nsec) / 1e6);
+    // The peak resident memory so far, from the kernel's own count.
+    long hwmKb = 0;
+    if (std::FILE* status = std::fopen("/proc/self/status", "r")) {
+        char line[128];
+        while (std::fgets(line, sizeof line, status))
+            if (std::sscanf(line, "VmHWM: %ld", &hwmKb) == 1)
+                break;
+        std::fclose(status);
+    }
+    std::fprintf(stderr, "startup %s %.3f cpu %.3f hwm %ld\n", step, double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6,
+                 double(cpu.tv_sec) * 1e3 + double(cpu.tv_nsec) / 1e6, hwmKb);
 }
 
 namespace {
