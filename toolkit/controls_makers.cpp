@@ -151,10 +151,11 @@ std::intptr_t makeControl(Kind kind, int id, double col, double row, double w, d
     wdg->setGeometry(pxc(col, 8), pxc(row, 16), std::max(1, pxc(w, 8)), height);
     fitPicture(*raw);
     if (kind == Kind::Canvas) {
-        // Make the pixel buffer now (the resize event comes only once the widget shows).
+        // The size is known now (the resize event comes only once the widget shows); the
+        // pixels are made when first drawn on.
         const int b = raw->border ? 4 : 0;
-        raw->image = QImage(std::max(1, wdg->width() - b), std::max(1, wdg->height() - b), QImage::Format_RGB32);
-        raw->image.fill(QColor::fromRgb(colour(raw->bg, 0xFFFFFFFF)));
+        raw->canvasSize = QSize(std::max(1, wdg->width() - b), std::max(1, wdg->height() - b));
+        raw->canvasBlank = colour(raw->bg, 0xFFFFFFFF);
     }
     if (has(props, 'T') && kind != Kind::Label)
         wdg->setFocusPolicy(Qt::StrongFocus);

@@ -78,12 +78,13 @@ protected:
         if (!c)
             return;
         QPainter p(this);
-        if (c->border) {
+        const QPoint at = c->border ? QPoint(2, 2) : QPoint(0, 0);
+        if (c->border)
             drawSunkenBorder(p, rect());
-            p.drawImage(2, 2, c->image);
-        } else {
-            p.drawImage(0, 0, c->image);
-        }
+        if (c->image.isNull())
+            p.fillRect(QRect(at, c->canvasSize), QColor::fromRgb(c->canvasBlank));
+        else
+            p.drawImage(at, c->image);
     }
     void resizeEvent(QResizeEvent*) override
     {
@@ -92,8 +93,14 @@ protected:
             return;
         const int b = c->border ? 4 : 0;
         const QSize want(std::max(1, width() - b), std::max(1, height() - b));
-        if (c->image.size() == want)
+        if (c->canvasSize == want)
             return;
+        // Pixels not yet made stay unmade while the new part would take their colour.
+        if (c->image.isNull() && colour(c->bg, 0xFFFFFFFF) == c->canvasBlank) {
+            c->canvasSize = want;
+            return;
+        }
+        canvasPixels(*c);
         QImage img(want, QImage::Format_RGB32);
         img.fill(QColor::fromRgb(colour(c->bg, 0xFFFFFFFF)));
         if (!c->image.isNull()) {
@@ -101,6 +108,7 @@ protected:
             p.drawImage(0, 0, c->image);
         }
         c->image = img;
+        c->canvasSize = want;
     }
     void mousePressEvent(QMouseEvent* e) override { e->accept(); }
     void mouseReleaseEvent(QMouseEvent* e) override { e->accept(); }
@@ -109,6 +117,15 @@ protected:
 };
 
 } // namespace
+
+QImage& canvasPixels(Control& c)
+{
+    if (c.image.isNull() && !c.canvasSize.isEmpty()) {
+        c.image = QImage(c.canvasSize, QImage::Format_RGB32);
+        c.image.fill(QColor::fromRgb(c.canvasBlank));
+    }
+    return c.image;
+}
 
 QWidget* makePictureWidget(Form& f, Control& c, const std::string& caption)
 {

@@ -287,6 +287,7 @@ namespace {
 
 void syncDib(Control& c)
 {
+    canvasPixels(c);
     const int w = c.image.width(), h = c.image.height();
     c.dib.resize(static_cast<size_t>(w) * static_cast<size_t>(h));
     for (int y = 0; y < h; ++y) {
@@ -305,7 +306,7 @@ Control* drawingCanvas()
     if (it == forms.end() || !it->second->alive)
         return nullptr;
     auto c = it->second->controls.find(g_drawing.id);
-    if (c == it->second->controls.end() || !c->second->widget || c->second->image.isNull())
+    if (c == it->second->controls.end() || !c->second->widget || canvasPixels(*c->second).isNull())
         return nullptr;
     return c->second.get();
 }
@@ -507,15 +508,15 @@ int GN_GETCANVASSIZE(const std::string& form, int id, int& width, int& height)
     Control* c = findControl(form, id);
     if (!c || c->kind != Kind::Canvas)
         return 0;
-    width = c->image.width();
-    height = c->image.height();
+    width = c->canvasSize.width();
+    height = c->canvasSize.height();
     return 1;
 }
 
 int GN_STARTDRAW(const std::string& form, int id, int, int, const std::string&)
 {
     Control* c = findControl(form, id);
-    if (!c || c->kind != Kind::Canvas || c->image.isNull()) {
+    if (!c || c->kind != Kind::Canvas || canvasPixels(*c).isNull()) {
         g_drawing.active = false;
         return 0;
     }
@@ -575,8 +576,8 @@ void GN_COPYCANVAS(const std::string& form, int fromId, int toId, int x, int y)
     if (!from || !to || from->kind != Kind::Canvas || to->kind != Kind::Canvas || from == to)
         return;
     {
-        QPainter p(&to->image);
-        p.drawImage(x, y, from->image);
+        QPainter p(&canvasPixels(*to));
+        p.drawImage(x, y, canvasPixels(*from));
     }
     syncDib(*to);
     to->widget->update();
@@ -598,16 +599,16 @@ void GN_ENDDRAW()
 std::uint32_t GN_GETPIXEL(const std::string& form, int id, int x, int y)
 {
     Control* c = findControl(form, id);
-    if (!c || c->kind != Kind::Canvas || x < 0 || y < 0 || x >= c->image.width() || y >= c->image.height())
+    if (!c || c->kind != Kind::Canvas || x < 0 || y < 0 || x >= c->canvasSize.width() || y >= c->canvasSize.height())
         return 0;
-    return c->image.pixel(x, y) & 0x00FFFFFFu;
+    return (c->image.isNull() ? c->canvasBlank : c->image.pixel(x, y)) & 0x00FFFFFFu;
 }
 
 std::uint32_t* GN_GETDIB(const std::string& form, int id, int& width, int& height, int& stride)
 {
     width = height = stride = 0;
     Control* c = findControl(form, id);
-    if (!c || c->kind != Kind::Canvas || c->image.isNull())
+    if (!c || c->kind != Kind::Canvas || canvasPixels(*c).isNull())
         return nullptr;
     syncDib(*c);
     width = stride = c->image.width();

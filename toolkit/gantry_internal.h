@@ -59,7 +59,9 @@ struct Control {
     int group = 0;                  // radio / option picture button group on the form
     bool checked = false;           // owner-drawn and picture buttons
     long seq = 0;                   // creation order, renewed when a picture is shown or moved
-    QImage image;                   // canvases: the 32-bit pixels; owner buttons: last face
+    QImage image;                   // canvases: the 32-bit pixels (see canvasPixels); owner buttons: last face
+    QSize canvasSize;               // canvases: the size of their pixels, made or not
+    QRgb canvasBlank = 0;           // canvases: the colour of each pixel until the pixels are made
     std::vector<std::uint32_t> dib; // canvases: 0x00RRGGBB copy of `image`, renewed when drawn
     std::intptr_t picture = 0;
     bool border = false; // "S": 2-pixel sunken border around a canvas or label
@@ -174,6 +176,9 @@ void stopWorker(const std::pair<std::string, int>& key);
 
 // Owner-draw item handed over with codes 300 and 320 (gantry_draw.cpp).
 struct OwnerItem;
+// A canvas's pixels. Until something draws on them or reads them a canvas has none
+// and shows its blank colour; this makes them, all in that colour.
+QImage& canvasPixels(Control& c);
 // Raises 300 (or 320) for a surface of size `size`; returns the drawn image, or a
 // null image when the program drew nothing.
 QImage ownerDraw(const std::string& formKey, int id, int code, QSize size, bool pressed, bool disabled, bool focused,

@@ -70,6 +70,15 @@ HCURSOR& currentCursor()
     return c;
 }
 
+// A window's pixels are made when something first draws on them or reads them,
+// white as a new window's are: a window that only holds others never needs them.
+HBITMAP surfaceOf(Window& w)
+{
+    if (!w.surface)
+        w.surface = CreateOwnedBitmap(w.width, w.height, RGB(255, 255, 255));
+    return w.surface;
+}
+
 void invalidateAll(Window& w, bool erase)
 {
     w.update = {0, 0, w.width, w.height};
@@ -152,7 +161,6 @@ HWND CreateWindowExA(DWORD exStyle, const char* className, const char* windowNam
     w->y = y;
     w->width = std::clamp(width, 0, 16384);
     w->height = std::clamp(height, 0, 16384);
-    w->surface = CreateOwnedBitmap(w->width, w->height, RGB(255, 255, 255));
     invalidateAll(*w, true);
     HWND h = windows().add(std::move(w));
     if (!h)
@@ -208,9 +216,9 @@ BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint)
     w->y = y;
     if (width != w->width || height != w->height) {
         ReleaseOwnedBitmap(w->surface);
+        w->surface = 0;
         w->width = width;
         w->height = height;
-        w->surface = CreateOwnedBitmap(width, height, RGB(255, 255, 255));
         invalidateAll(*w, true);
         SendMessageA(hwnd, WM_SIZE, 0, MAKELPARAM(width, height));
     } else if (repaint) {
@@ -341,7 +349,7 @@ LRESULT DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 HDC GetDC(HWND hwnd)
 {
     Window* w = find(hwnd);
-    return w ? CreateDCForBitmap(w->surface) : 0;
+    return w ? CreateDCForBitmap(surfaceOf(*w)) : 0;
 }
 
 int ReleaseDC(HWND, HDC hdc)
@@ -490,7 +498,7 @@ const uint32_t* WindowSurface(HWND hwnd, int* width, int* height)
     Window* w = find(hwnd);
     if (!w)
         return nullptr;
-    return BitmapBits(w->surface, width, height);
+    return BitmapBits(surfaceOf(*w), width, height);
 }
 
 } // namespace vantor::win
