@@ -99,10 +99,14 @@ protected:
             return;
         QPainter p(this);
         const int fg = c->fg, bg = c->bg; // the handlers below may unload the form
+        QRgb oneColour = 0;
         if (ownerDrawInto(back_, ref_.formKey, ref_.id, gn::kEraseBackground, size(), false, !isEnabled(), false, -1,
-                          1, QPoint(0, 0)))
-            p.drawImage(0, 0, back_);
-        else
+                          1, QPoint(0, 0), &oneColour)) {
+            if (back_.isNull())
+                p.fillRect(rect(), QColor::fromRgb(oneColour));
+            else
+                p.drawImage(0, 0, back_);
+        } else
             p.fillRect(rect(), QColor::fromRgb(colour(bg, colour(7, 0xFFC0C0C0))));
         const int top = tabs.isEmpty() ? 0 : tabRect(0).height();
         // Page border.

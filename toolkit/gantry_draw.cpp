@@ -198,7 +198,10 @@ struct CanvasDrawing {
 struct OwnerItem {
     std::string formKey;
     int id = 0;
-    QImage image;
+    QSize size;
+    QImage image;    // made when first drawn on (ownerPixels)
+    QImage spare;    // the caller's surface, reused when it has the size
+    QRgb blank = 0;  // the colour of every pixel while `image` is not made
     bool pressed = false, disabled = false, focused = false, drawn = false;
     int index = -1, drawAll = 1;
     QPoint at;
@@ -211,6 +214,19 @@ std::set<OwnerItem*>& liveItems()
     return s;
 }
 OwnerItem* g_lastItem = nullptr;
+
+QImage& ownerPixels(OwnerItem& item)
+{
+    if (item.image.isNull()) {
+        if (item.spare.size() == item.size && item.spare.format() == QImage::Format_RGB32)
+            item.image = std::move(item.spare);
+        else
+            item.image = QImage(item.size, QImage::Format_RGB32);
+        item.spare = QImage();
+        item.image.fill(QColor::fromRgb(item.blank));
+    }
+    return item.image;
+}
 } // namespace
 
 QRgb colour(int slot, QRgb fallback)
@@ -393,7 +409,7 @@ QImage ownerDraw(const std::string& formKey, int id, int code, QSize size, bool 
 }
 
 bool ownerDrawInto(QImage& surface, const std::string& formKey, int id, int code, QSize size, bool pressed,
-                   bool disabled, bool focused, int index, int drawAll, QPoint at)
+                   bool disabled, bool focused, int index, int drawAll, QPoint at, QRgb* oneColour)
 {
     if (size.width() <= 0 || size.height() <= 0)
         return false;
@@ -408,10 +424,8 @@ bool ownerDrawInto(QImage& surface, const std::string& formKey, int id, int code
     item.at = at;
     // The caller's surface is drawn over again when it has the size; only a new size
     // takes new pixels.
-    if (surface.size() == size && surface.format() == QImage::Format_RGB32)
-        item.image = std::move(surface);
-    else
-        item.image = QImage(size, QImage::Format_RGB32);
+    item.size = size;
+    item.spare = std::move(surface);
     surface = QImage();
     QRgb back = colour(7, 0xFFC0C0C0);
     if (auto f = findForm(formKey)) {
@@ -419,13 +433,22 @@ bool ownerDrawInto(QImage& surface, const std::string& formKey, int id, int code
         if (c != f->controls.end() && c->second->bg >= 0)
             back = colour(c->second->bg, back);
     }
-    item.image.fill(QColor::fromRgb(back));
+    item.blank = back;
+    if (!oneColour)
+        ownerPixels(item);
     liveItems().insert(&item);
     OwnerItem* previous = g_lastItem;
     g_lastItem = &item;
     raiseEvent(formKey, id, code, reinterpret_cast<std::intptr_t>(&item));
     liveItems().erase(&item);
     g_lastItem = previous;
+    if (item.image.isNull()) {
+        if (item.drawn)
+            *oneColour = item.blank;
+        else
+            surface = std::move(item.spare);
+        return item.drawn;
+    }
     surface = std::move(item.image);
     return item.drawn;
 }
@@ -628,8 +651,8 @@ int GN_STARTOWNERDRAW(std::intptr_t item, std::intptr_t& surface, int& width, in
         return 0;
     it->drawn = true;
     surface = item;
-    width = it->image.width();
-    height = it->image.height();
+    width = it->size.width();
+    height = it->size.height();
     pressed = it->pressed ? 1 : 0;
     disabled = it->disabled ? 1 : 0;
     focused = it->focused ? 1 : 0;
@@ -654,15 +677,25 @@ int GN_OWNERDRAWITEM(std::intptr_t item, int& index, int& drawAll, int& x, int& 
 void GN_DCDRAW(std::intptr_t surface, int figure, int x1, int y1, int x2, int y2, int a, int b)
 {
     auto* it = reinterpret_cast<OwnerItem*>(surface);
-    if (liveItems().count(it))
-        drawFigure(it->image, figure, x1, y1, x2, y2, a, b);
+    if (!liveItems().count(it))
+        return;
+    // A filled box over the whole of a surface still without pixels, its frame in the
+    // colour of its inside, leaves it one colour: no pixels are needed for that.
+    const auto& st = state();
+    if (it->image.isNull() && figure == 2 && st.bg >= 0 && colour(st.fg, 0xFF000000) == colour(st.bg, 0xFFFFFFFF) &&
+        std::min(x1, x2) <= 0 && std::min(y1, y2) <= 0 && std::max(x1, x2) >= it->size.width() &&
+        std::max(y1, y2) >= it->size.height()) {
+        it->blank = colour(st.bg, 0xFFFFFFFF);
+        return;
+    }
+    drawFigure(ownerPixels(*it), figure, x1, y1, x2, y2, a, b);
 }
 
 void GN_DCPRINT(std::intptr_t surface, int x, int y, const std::string& text)
 {
     auto* it = reinterpret_cast<OwnerItem*>(surface);
     if (liveItems().count(it))
-        printText(it->image, x, y, text);
+        printText(ownerPixels(*it), x, y, text);
 }
 
 void GN_ENDOWNERDRAW(std::intptr_t)

@@ -174,19 +174,21 @@ struct Worker {
 std::map<std::pair<std::string, int>, Worker>& workers();
 void stopWorker(const std::pair<std::string, int>& key);
 
-// Owner-draw item handed over with codes 300 and 320 (gantry_draw.cpp).
-struct OwnerItem;
 // A canvas's pixels. Until something draws on them or reads them a canvas has none
 // and shows its blank colour; this makes them, all in that colour.
 QImage& canvasPixels(Control& c);
+
+// Owner-draw item handed over with codes 300 and 320 (gantry_draw.cpp).
+struct OwnerItem;
 // Raises 300 (or 320) for a surface of size `size`; returns the drawn image, or a
 // null image when the program drew nothing.
 QImage ownerDraw(const std::string& formKey, int id, int code, QSize size, bool pressed, bool disabled, bool focused,
                  int index, int drawAll, QPoint at);
 // The same into `surface`, whose pixels are reused when it already has the size;
-// true when the program drew.
+// true when the program drew. Given `oneColour`, a surface the program only filled
+// whole in one colour is left without pixels (null) and the colour put there.
 bool ownerDrawInto(QImage& surface, const std::string& formKey, int id, int code, QSize size, bool pressed,
-                   bool disabled, bool focused, int index, int drawAll, QPoint at);
+                   bool disabled, bool focused, int index, int drawAll, QPoint at, QRgb* oneColour = nullptr);
 
 // Colours and fonts (gantry_draw.cpp)
 QRgb colour(int slot, QRgb fallback); // 0xFFRRGGBB

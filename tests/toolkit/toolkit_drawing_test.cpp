@@ -344,6 +344,27 @@ TEST_F(Drawing, TabItemsArePaintedByTheProgramAndClicksChangeTheTab)
     EXPECT_EQ(GN_GETTABSEL("VANTOR", 835), 1);
 }
 
+TEST_F(Drawing, TabBackgroundFilledInOneColourTakesLaterFiguresOnThatColour)
+{
+    makeForm("VANTOR", [] { GN_TABCONTROL(835, 1, 1, 40, 10, "One|Two", "OT"); });
+    handler = [&](const std::string&, int id, int code, std::intptr_t value, int&) {
+        if (id != 835 || code != 320)
+            return;
+        std::intptr_t s;
+        int w, h, p, d, f;
+        ASSERT_EQ(GN_STARTOWNERDRAW(value, s, w, h, p, d, f), 1);
+        GN_COLOR(10, 10);
+        GN_DCDRAW(s, 2, 0, 0, w, h, 1, 0);
+        GN_COLOR(12, 12);
+        GN_DCDRAW(s, 2, 10, 40, 30, 60, 1, 0);
+        GN_ENDOWNERDRAW();
+    };
+    const QImage img = toolkitControlWidget("VANTOR", 835)->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(img.pixel(20, 50) & 0xFFFFFF, kRed);
+    EXPECT_EQ(img.pixel(9, 50) & 0xFFFFFF, 0x00FF00u);
+    EXPECT_EQ(img.pixel(200, 120) & 0xFFFFFF, 0x00FF00u);
+}
+
 TEST_F(Drawing, GrabFormWritesThePictureInTheNamedFormat)
 {
     makeForm(
