@@ -140,6 +140,51 @@ bool insideEllipse(double left, double top, double right, double bottom, int x, 
 }
 } // namespace
 
+namespace {
+// The pixels of row y, between columns lo and hi (exclusive), whose centres pass
+// insideEllipse for the box, as from..to (exclusive; empty when none). The test's
+// sum grows with the distance from the centre column on either side, so those
+// pixels form one run: its ends are guessed from the ellipse's equation, then moved
+// until the test itself agrees at both.
+std::pair<int, int> ellipseRun(double left, double top, double right, double bottom, int y, int lo, int hi)
+{
+    const double rx = (right - left) / 2.0;
+    const double ry = (bottom - top) / 2.0;
+    if (rx <= 0 || ry <= 0 || lo >= hi)
+        return {0, 0};
+    auto in = [&](int x) { return insideEllipse(left, top, right, bottom, x, y); };
+    const double centre = left + rx - 0.5; // where the test's x term is 0
+    int m = std::clamp(int(std::floor(centre)), lo, hi - 1);
+    if (!in(m)) {
+        if (m + 1 < hi && in(m + 1))
+            ++m;
+        else if (m - 1 >= lo && in(m - 1))
+            --m;
+        else
+            return {0, 0};
+    }
+    const double ny = (y + 0.5 - top - ry) / ry;
+    const double half = rx * std::sqrt(std::max(0.0, 1.0 - ny * ny));
+    int a = std::clamp(int(std::ceil(centre - half)), lo, m);
+    if (in(a)) {
+        while (a > lo && in(a - 1))
+            --a;
+    } else {
+        while (!in(a))
+            ++a;
+    }
+    int b = std::clamp(int(std::floor(centre + half)), m, hi - 1);
+    if (in(b)) {
+        while (b < hi - 1 && in(b + 1))
+            ++b;
+    } else {
+        while (!in(b))
+            --b;
+    }
+    return {a, b + 1};
+}
+} // namespace
+
 void DeviceContext::ellipse(int left, int top, int right, int bottom)
 {
     if (right < left)
@@ -147,18 +192,23 @@ void DeviceContext::ellipse(int left, int top, int right, int bottom)
     if (bottom < top)
         std::swap(top, bottom);
     const int w = penNull_ ? 0 : penWidth_;
-    for (int y = top; y < bottom; ++y) {
-        if (y < 0 || y >= image_->height())
+    const int lo = std::max(left, 0), hi = std::min(right, image_->width());
+    for (int y = std::max(top, 0); y < std::min(bottom, image_->height()); ++y) {
+        const auto [from, to] = ellipseRun(left, top, right, bottom, y, lo, hi);
+        if (from >= to)
             continue;
-        for (int x = std::max(left, 0); x < std::min(right, image_->width()); ++x) {
-            if (!insideEllipse(left, top, right, bottom, x, y))
-                continue;
-            const bool inner = w == 0 || insideEllipse(left + w, top + w, right - w, bottom - w, x, y);
-            if (!inner)
-                plot(x, y, penColor_);
-            else if (!brushNull_)
-                plot(x, y, brushColor_);
+        // The pen's ring is what lies inside the box but outside the box shrunk by
+        // the pen's width; a null pen leaves it all to the brush.
+        const auto [innerFrom, innerTo] =
+            w == 0 ? std::pair{from, to} : ellipseRun(left + w, top + w, right - w, bottom - w, y, from, to);
+        if (innerFrom >= innerTo) {
+            hspan(from, to, y, penColor_);
+            continue;
         }
+        hspan(from, innerFrom, y, penColor_);
+        hspan(innerTo, to, y, penColor_);
+        if (!brushNull_)
+            hspan(innerFrom, innerTo, y, brushColor_);
     }
 }
 

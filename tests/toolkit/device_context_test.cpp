@@ -150,6 +150,51 @@ TEST(DeviceContext, EllipseIsSymmetricInsideItsBoxAndFilledByTheBrush)
     EXPECT_EQ(img.pixel(14, 4), kRed);
 }
 
+
+// Each pixel whose centre lies inside the box's ellipse takes the pen when it lies
+// outside the ellipse of the box shrunk by the pen's width, else the brush: the
+// rule checked pixel by pixel over boxes of every shape, clipped or not.
+TEST(DeviceContext, EllipsePixelsAreThoseWhoseCentresLieInside)
+{
+    auto inside = [](double l, double t, double r, double b, int x, int y) {
+        const double rx = (r - l) / 2.0, ry = (b - t) / 2.0;
+        if (rx <= 0 || ry <= 0)
+            return false;
+        const double nx = (x + 0.5 - l - rx) / rx, ny = (y + 0.5 - t - ry) / ry;
+        return nx * nx + ny * ny <= 1.0 + 1e-9;
+    };
+    std::srand(7);
+    for (int n = 0; n < 400; ++n) {
+        const int l = std::rand() % 50 - 10, t = std::rand() % 40 - 10;
+        const int r = l + std::rand() % 60 - 5, b = t + std::rand() % 50 - 5;
+        const int pen = n % 5; // 0: no pen
+        const bool brush = n % 3 != 0;
+        QImage img = blank(40, 30);
+        DeviceContext dc(img);
+        if (pen == 0)
+            dc.setNullPen();
+        else
+            dc.setPen(kRed, pen);
+        if (brush)
+            dc.setBrush(kBlue);
+        else
+            dc.setNullBrush();
+        dc.ellipse(l, t, r, b);
+        const int x1 = std::min(l, r), x2 = std::max(l, r), y1 = std::min(t, b), y2 = std::max(t, b);
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 40; ++x) {
+                QRgb want = kWhite;
+                if (inside(x1, y1, x2, y2, x, y)) {
+                    if (pen > 0 && !inside(x1 + pen, y1 + pen, x2 - pen, y2 - pen, x, y))
+                        want = kRed;
+                    else if (brush)
+                        want = kBlue;
+                }
+                ASSERT_EQ(img.pixel(x, y), want) << "box " << l << "," << t << "," << r << "," << b << " pen " << pen
+                                                 << " at " << x << "," << y;
+            }
+    }
+}
 TEST(DeviceContext, RaisedAndSunkenEdgesUseTheFourEdgeColours)
 {
     QImage img = blank(20, 10);
