@@ -100,12 +100,11 @@ protected:
             c->canvasSize = want;
             return;
         }
-        canvasPixels(*c);
         QImage img(want, QImage::Format_RGB32);
         img.fill(QColor::fromRgb(colour(c->bg, 0xFFFFFFFF)));
-        if (!c->image.isNull()) {
+        {
             QPainter p(&img);
-            p.drawImage(0, 0, c->image);
+            p.drawImage(0, 0, canvasPixels(*c)); // the old pixels keep their place
         }
         c->image = img;
         c->canvasSize = want;
