@@ -21,12 +21,49 @@ std::string_view trimBlanks(std::string_view s)
     return s;
 }
 
+// Command and style letters are ASCII: upper-cased without the process locale,
+// under which "i" need not become "I".
+char upperAscii(char c)
+{
+    return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
+}
+
 std::string upperCase(std::string_view s)
 {
     std::string out(s);
     for (char& c : out)
-        c = char(std::toupper(static_cast<unsigned char>(c)));
+        c = upperAscii(c);
     return out;
+}
+
+// True when a decimal number (digits, an optional fraction, an optional
+// exponent) is below 1 in magnitude: its first significant digit lies after the
+// decimal point once the exponent is applied.
+bool belowOne(const std::string& number)
+{
+    const size_t e = number.find_first_of("eE");
+    const std::string mantissa = number.substr(0, e);
+    long exponent = 0;
+    if (e != std::string::npos) {
+        size_t i = e + 1;
+        const bool minus = i < number.size() && number[i] == '-';
+        if (i < number.size() && (number[i] == '-' || number[i] == '+'))
+            ++i;
+        for (; i < number.size() && exponent < 100000; ++i)
+            exponent = exponent * 10 + (number[i] - '0');
+        if (minus)
+            exponent = -exponent;
+    }
+    const size_t point = mantissa.find('.');
+    const std::string whole = mantissa.substr(0, point);
+    const size_t firstWhole = whole.find_first_not_of('0');
+    if (firstWhole != std::string::npos)
+        return static_cast<long>(whole.size() - firstWhole) + exponent <= 0;
+    const std::string fraction = point == std::string::npos ? "" : mantissa.substr(point + 1);
+    const size_t firstFraction = fraction.find_first_not_of('0');
+    if (firstFraction == std::string::npos)
+        return true; // all zeros
+    return -static_cast<long>(firstFraction) + exponent <= 0;
 }
 
 // The floor of the leading decimal number of a piece (sign, digits, fraction,
@@ -64,10 +101,9 @@ int32_t leadingNumber(std::string_view piece)
     double value = 0;
     auto result = std::from_chars(number.data(), number.data() + number.size(), value);
     if (result.ec == std::errc::result_out_of_range) {
-        // Too large: huge; too small: a fraction of one.
-        bool tiny = number.find_first_of("eE") != std::string::npos &&
-            number.find('-', number.find_first_of("eE")) != std::string::npos;
-        value = tiny ? 0.5 : std::numeric_limits<double>::infinity();
+        // Too large: huge; too small (an exponent far below zero, or hundreds
+        // of zeros after the point): a fraction of one.
+        value = belowOne(number) ? 0.5 : std::numeric_limits<double>::infinity();
     } else if (result.ec != std::errc()) {
         return 0;
     }
@@ -153,7 +189,7 @@ Command nextCommand(std::string_view text, TurtleState& state)
     size_t& pos = state.parsePosition;
     if (pos >= text.size())
         return c; // normal end
-    char letter = char(std::toupper(static_cast<unsigned char>(text[pos])));
+    char letter = upperAscii(text[pos]);
     auto reject = [&c]() {
         c.letter = '?';
         c.count = 0;

@@ -1,7 +1,14 @@
 // Reading commands: letters, pieces, counts, clamping, T arguments, schemes.
 #include "turtle/turtle_language.h"
 
+#include "../support/temp_files.h"
+
 #include <gtest/gtest.h>
+
+#include <cctype>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
 
 #include <string>
 #include <vector>
@@ -80,6 +87,14 @@ TEST(TurtleLanguage, NumbersAreTheFloorOfTheirLeadingDecimal)
     EXPECT_EQ(i.p[0], -3);
     EXPECT_EQ(i.p[1], 3);
     EXPECT_EQ(i.p[2], 255); // huge, clamped
+    // A fraction too small for a double, with or without an exponent, is a
+    // fraction of one: it floors to 0, not to the top of the range.
+    Command tiny = first("A0." + std::string(400, '0') + "1;");
+    ASSERT_EQ(tiny.letter, 'A');
+    EXPECT_EQ(tiny.p[0], 0);
+    EXPECT_EQ(first("A1e-400;").p[0], 0);
+    EXPECT_EQ(first("A" + std::string(400, '0') + "7;").p[0], 7);
+    EXPECT_EQ(first("A0.0" + std::string(400, '9') + "e400;").p[0], 100); // huge again
 }
 
 TEST(TurtleLanguage, ParametersAreClampedIntoTheirRanges)
@@ -197,6 +212,58 @@ TEST(TurtleLanguage, MakeFontReadsTheStyleLetters)
     EXPECT_EQ(fontRequest("Arial", 9, "B").weight, 700);
     EXPECT_EQ(fontRequest("Arial", 9, "S").charSet, 2);
     EXPECT_EQ(fontRequest("Arial", 9, "F").pitchAndFamily, 1);
+}
+
+// A Turkish locale upper-cases "i" to a dotted capital, never to "I". Made in a
+// private folder when the system has none (localedef), else the C locale stays.
+class TurkishLocale {
+public:
+    TurkishLocale()
+    {
+        const char* old = std::setlocale(LC_ALL, nullptr);
+        saved_ = old ? old : "C";
+        for (const char* name : {"tr_TR.ISO-8859-9", "tr_TR.UTF-8", "tr_TR"})
+            if (std::setlocale(LC_ALL, name)) {
+                active_ = true;
+                return;
+            }
+        const std::string command =
+            "localedef -i tr_TR -f ISO-8859-9 '" + (dir_ / "tr_TR.ISO-8859-9").string() + "' >/dev/null 2>&1";
+        if (std::system(command.c_str()) == 0) {
+            setenv("LOCPATH", dir_.path().c_str(), 1);
+            active_ = std::setlocale(LC_ALL, "tr_TR.ISO-8859-9") != nullptr;
+        }
+    }
+    ~TurkishLocale()
+    {
+        std::setlocale(LC_ALL, saved_.c_str());
+        unsetenv("LOCPATH");
+    }
+    bool active() const { return active_; }
+
+private:
+    vantor::test::TempFolder dir_{"vantor-locale"};
+    std::string saved_;
+    bool active_ = false;
+};
+
+TEST(TurtleLanguage, LettersAreUpperCasedTheSameUnderATurkishLocale)
+{
+    TurkishLocale turkish;
+    if (turkish.active())
+        EXPECT_NE(std::toupper('i'), 'I') << "the locale does what a Turkish one does";
+    else
+        std::fprintf(stderr, "no Turkish locale: the C locale is used\n");
+    Command invert = first("i10,20,30;");
+    EXPECT_EQ(invert.letter, 'I');
+    EXPECT_EQ(invert.count, 3);
+    FontRequest f = fontRequest("Arial", 9, "bi");
+    EXPECT_EQ(f.weight, 700);
+    EXPECT_TRUE(f.italic);
+    TurtleState s;
+    applyTextArgument(s, "courier new , bi | x");
+    EXPECT_EQ(s.textFace, "Courier New");
+    EXPECT_EQ(s.textStyle, "BI");
 }
 
 TEST(TurtleLanguage, DefaultPaletteAndSchemes)
