@@ -141,6 +141,13 @@ inline constexpr int menuSaveRamIconsAs = 9045;
 inline constexpr int menuFilesSeparator1 = 9025;
 inline constexpr int menuFilesSeparator2 = 9050;
 inline constexpr int menuExit = 9055;
+inline constexpr int menuEdit = 9060;          // "&Edit", between Files and Setup
+inline constexpr int menuUndo = 9065;
+inline constexpr int menuRedo = 9070;
+inline constexpr int menuEditSeparator = 9075;
+inline constexpr int menuCopyButton = 9080;
+inline constexpr int menuPasteButton = 9085;
+inline constexpr int menuCopyBank = 9090;
 inline constexpr int menuSetup = 9100;
 inline constexpr int menuRescan = 9105;
 inline constexpr int menuKeyboardMode = 9110;
@@ -161,6 +168,7 @@ inline constexpr int moveDownKey = 5040;     // Ctrl+Down
 inline constexpr int moveLeftKey = 5045;     // Ctrl+Left
 inline constexpr int moveRightKey = 5044;    // Ctrl+Right
 inline constexpr int screenshot = 5050;      // posted after start-up for --screenshot
+inline constexpr int redoKey = 5055;         // Ctrl+Y, Ctrl+Shift+Z
 
 // Dialogs: the Cancel button of every dialog.
 inline constexpr int dialogCancel = 2;

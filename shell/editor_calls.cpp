@@ -37,6 +37,7 @@ public:
             handlers::sendEmulatedOff();
     }
     void redrawIconLibrary() override { handlers::redrawIconLibrary(); }
+    void storeDefinitions() override { shellcalls::storeDefinitions(); }
     // "&Clear" of the drawing tools: editGrid emptied and both canvases redrawn.
     void clearIconDrawing() override { handlers::drawingToolEvent(mainid::clearButton, gn::kClick, 0); }
 };

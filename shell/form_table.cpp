@@ -17,6 +17,7 @@ std::vector<FormEntry>& table()
         {"MSGFORM", nullptr, nullptr},
         {"PROGBAR", nullptr, nullptr},
         {"SONYCODES", nullptr, nullptr},
+        {"COPYBANK", nullptr, nullptr},
     };
     return forms;
 }

@@ -3,6 +3,7 @@
 // named by its own bank and position.
 #include "shell/key_files.h"
 
+#include "definitions/editor/editor.h"
 #include "definitions/kdl_file.h"
 #include "shell/app_state.h"
 #include "shell/device_calls.h"
@@ -71,9 +72,11 @@ namespace {
 constexpr const char* kForm = "Vantor";
 constexpr const char* kFilter = "Key Definition List|*.kdl";
 
-void readKeyFile()
+void readKeyFile(const char* stepName)
 {
     const std::string& path = files::currentKeyFile();
+    // The whole file is one step of the history.
+    editor::EditScope step(stepName + path.substr(path.find_last_of('/') + 1));
     const KdlReadResult r = readKdlFile(path, definitionTable());
     // No current file or no file of that name: silent.
     if (r.error == FileError::EmptyPath || r.error == FileError::NotFound)
@@ -106,10 +109,10 @@ void writeKeyFile()
 void loadKeys()
 {
     if (files::chooseFileToLoad("Load Key Definitions", kFilter, files::currentKeyFile()))
-        readKeyFile();
+        readKeyFile("Load of ");
 }
 
-void revertKeys() { readKeyFile(); }
+void revertKeys() { readKeyFile("Revert to "); }
 
 void saveKeys()
 {

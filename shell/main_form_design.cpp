@@ -1,5 +1,6 @@
 // The main form's design routine: the menu bar and its three menus, then every
 // control of the three layers in the order of mainFormControls(), then page 1.
+#include "shell/edit_menu.h"
 #include "shell/main_form.h"
 #include "shell/main_form_layout.h"
 
@@ -16,6 +17,7 @@ void makeMenus()
     const std::string form = kMainFormName;
     // The bar itself, with "&Files", was made before the form (AppInit).
     const std::intptr_t bar = GN_GETMENU(form, 0);
+    editmenu::makeEditMenu(bar);
     GN_ADDMENUITEM(bar, mainid::menuSetup, 0, "&Setup", "");
     GN_ADDMENUITEM(bar, mainid::menuHelp, 0, "&Help", "");
 

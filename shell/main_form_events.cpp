@@ -1,10 +1,12 @@
 // The main form's event routing: control ids to the handlers of the areas that
 // own them, tooltips, owner-drawn buttons, the tab control and its painting.
+#include "shell/edit_menu.h"
 #include "shell/handlers.h"
 #include "shell/main_form.h"
 #include "shell/main_form_layout.h"
 #include "shell/owner_button.h"
 
+#include "definitions/windows1252.h"
 #include "toolkit/event_codes.h"
 #include "toolkit/gantry.h"
 
@@ -156,6 +158,12 @@ void MainFormEvents(int id, int code, std::intptr_t value, int& cancel)
         trace("menu", id, code);
         MenuCommand(id, code);
     } else if (id >= mainid::editorFirst && id <= mainid::editorLast) {
+        // Labels and large characters are Windows-1252 bytes on the panel: a
+        // character without one never enters a field.
+        if (code == gn::kCharKey && !windows1252Byte(static_cast<char32_t>(value))) {
+            cancel = 1;
+            return;
+        }
         trace("editor", id, code);
         handlers::editorFieldEvent(id, code, value);
     } else if (id >= mainid::drawingFirst && id <= mainid::drawingLast) {
@@ -183,6 +191,7 @@ void TabChanged(int newTab)
 {
     const std::string form = kMainFormName;
     GN_DISPLAYLAYER(form, newTab, 32);
+    editmenu::refreshEditMenu();
     handlers::applyEditorRules(mainid::tabControl);
     if (newTab == 1)
         handlers::applyModeToWindow();

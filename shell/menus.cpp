@@ -1,6 +1,7 @@
 // The main form's menu commands.
 #include "shell/app_state.h"
 #include "shell/device_calls.h"
+#include "shell/edit_menu.h"
 #include "shell/handlers.h"
 #include "shell/main_form.h"
 #include "shell/main_form_layout.h"
@@ -95,6 +96,11 @@ void MenuCommand(int id, int code)
     case mainid::menuSaveRamIcons: handlers::saveRamIcons(); break;
     case mainid::menuSaveRamIconsAs: handlers::saveRamIconsAs(); break;
     case mainid::menuExit: exitProgram(); break;
+    case mainid::menuUndo:
+    case mainid::menuRedo:
+    case mainid::menuCopyButton:
+    case mainid::menuPasteButton:
+    case mainid::menuCopyBank: editmenu::editMenuCommand(id); break;
     case mainid::menuRescan: rescan(); break;
     case mainid::menuKeyboardMode: keyboardModeCommand(); break;
     case mainid::menuEmulationMode: emulationModeCommand(); break;

@@ -3,6 +3,7 @@
 // posted store of the selected definition.
 #include "shell/app_state.h"
 #include "shell/device_calls.h"
+#include "shell/edit_menu.h"
 #include "shell/form_table.h"
 #include "shell/owner_button.h"
 #include "shell/handlers.h"
@@ -195,7 +196,8 @@ std::string mainAcceleratorList()
 {
     using namespace mainid;
     const std::pair<const char*, int> keys[] = {
-        {"^Z", undoKey}, {"^S", storeSelected}, {"Up", iconUpKey}, {"Down", iconDownKey},
+        {"^+Z", redoKey}, {"^Z", undoKey}, {"^Y", redoKey}, {"^+C", menuCopyButton}, {"^+V", menuPasteButton},
+        {"^S", storeSelected}, {"Up", iconUpKey}, {"Down", iconDownKey},
         {"^Up", moveUpKey}, {"^Down", moveDownKey}, {"^Left", moveLeftKey}, {"^Right", moveRightKey},
     };
     std::string list;
@@ -298,7 +300,13 @@ void MainFormLevelEvents(int id, int code, std::intptr_t value, int& cancel)
         break;
     case kUndoKeyId:
         traceRoute("undo", id, code);
-        handlers::undoDrawing();
+        editmenu::undoKey();
+        break;
+    case mainid::redoKey:
+        if (code == gn::kClick) {
+            traceRoute("redo", id, code);
+            editmenu::redoKey();
+        }
         break;
     case kStoreSelectedId:
         if (code == gn::kClick || code == gn::kPosted) {

@@ -169,6 +169,14 @@ std::intptr_t GN_TURTLEPICTURE(int id, double col, double row, double w, double 
 void GN_SETTEXT(const std::string& form, int id, const std::string& text);
 // Text of a control (id 0: the form's title; combo: the selected entry). "" if unknown.
 std::string GN_GETTEXT(const std::string& form, int id);
+// Text of a control as UTF-8 whatever characters it holds (GN_GETTEXT gives
+// Latin-1 when every character fits in one byte).
+std::string GN_GETTEXTUTF8(const std::string& form, int id);
+// The control that has the keyboard focus (0 when none of the form's has it).
+int GN_GETFOCUS(const std::string& form);
+// A text field's own undo (redo = 0) or redo (redo = 1) of the typing in it, as
+// its Ctrl+Z and Ctrl+Y do; code 6 follows. 1 when there was a step to take.
+int GN_TEXTUNDO(const std::string& form, int id, int redo);
 // Ticks (1) or clears (0) a check box, radio, picture button or owner-drawn button (no event).
 void GN_SETCHECK(const std::string& form, int id, int state);
 // 1 when ticked, else 0.

@@ -138,7 +138,9 @@ protected:
         if (c.unicode() < 32 || c.unicode() == 127)
             return false;
         const int id = controlIdOf(w, f);
-        const int code = c.unicode() < 256 ? c.unicode() : '?';
+        // The character's code point: Latin-1 below 256, and beyond it too, so
+        // that a handler can tell each character it takes or refuses.
+        const std::intptr_t code = static_cast<std::intptr_t>(text.toUcs4().value(0));
         return raiseEvent(formKey, id, gn::kCharKey, code) != 0;
     }
 

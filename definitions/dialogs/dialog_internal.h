@@ -14,6 +14,7 @@ inline const std::string kMainForm = "VANTOR";
 inline const std::string kMessageForm = "MSGFORM";
 inline const std::string kKeyboardForm = "KEYBOARDMSG";
 inline const std::string kPickerForm = "SONYCODES";
+inline const std::string kCopyBankForm = "COPYBANK";
 
 // The turtle picture behind every dialog, the same shading as the main window's.
 inline const std::string kBackground = "V1;U1;G20,30,3;";
@@ -47,6 +48,13 @@ inline constexpr int macro = 120; // the macro as keyboard text
 inline constexpr int background = 125;
 } // namespace kbdid
 
+namespace bankid {
+inline constexpr int firstRadio = 100; // 100, 105 .. 135: "Bank 1" .. "Bank 8"
+inline constexpr int ok = 140;
+inline constexpr int caption = 145;
+inline constexpr int background = 150;
+} // namespace bankid
+
 namespace pickid {
 inline constexpr int list = 100;
 inline constexpr int ok = 105;
@@ -64,6 +72,10 @@ inline constexpr double pickerFormHeight = 29;
 
 // Left arrow, Backspace and Delete delete backwards; Esc is "&Cancel".
 inline const std::string kDialogAccelerators = "Left, 5005|Back, 5005|Del, 5005|ESC, 2";
+// Keyboard Message also records Enter and Tab, which raise no character key.
+inline constexpr int kEnterKey = 5010;
+inline constexpr int kTabKey = 5015;
+inline const std::string kKeyboardAccelerators = kDialogAccelerators + "|Return, 5010|Tab, 5015";
 
 // The one text that passes a message to a dialog and back: the caller fills it,
 // the dialog replaces it, the caller empties it after use.
@@ -83,8 +95,10 @@ bool longOnMessageTicked();
 void paintButton(const std::string& form, int id, std::intptr_t item, int normalStyle, int pressedStyle,
                  int forcePressed);
 
-// Message bytes (one char per byte) as the toolkit's UTF-8 text, so a byte above
-// 7F shows as the character of that value.
+// Message bytes (Windows-1252, one char per byte) as the toolkit's UTF-8 text:
+// each byte shows as its character and comes back as itself.
 std::string shownText(const std::string& bytes);
+// The bytes a message label of the main form shows (205 or 210).
+std::string messageLabelBytes(int label);
 
 } // namespace vantor::dialogs::detail

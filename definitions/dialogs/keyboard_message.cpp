@@ -1,9 +1,11 @@
 // "Keyboard Message" (KEYBOARDMSG): a keyboard macro recorded key by key, the
-// modifiers from the Alt, Shift and Ctrl boxes.
+// modifiers from the Alt, Shift and Ctrl boxes. Keys are Windows-1252 bytes;
+// Enter and Tab come from accelerators, as they raise no character key.
 #include "definitions/dialogs/dialog_internal.h"
 #include "definitions/dialogs/message_dialogs.h"
 
 #include "definitions/message_text.h"
+#include "definitions/windows1252.h"
 #include "shell/app_state.h"
 #include "toolkit/event_codes.h"
 #include "toolkit/gantry.h"
@@ -25,6 +27,12 @@ std::vector<std::uint8_t>& keys()
     return list;
 }
 
+// The macro the dialog opened with, as bytes, and whether a key was recorded
+// or deleted since: "&Ok" hands back the field's macro, which is the opened one
+// until the first key.
+std::string openedMacro;
+bool keysTouched = false;
+
 bool ticked(int id)
 {
     return GN_GETCHECK(kKeyboardForm, id) != 0;
@@ -38,6 +46,7 @@ void showMacro()
 
 void addKey(unsigned char ch)
 {
+    keysTouched = true;
     if (keys().size() / 2 >= kMaxKeys)
         return;
     std::uint8_t modifiers = 0;
@@ -54,6 +63,7 @@ void addKey(unsigned char ch)
 
 void deleteBackwards()
 {
+    keysTouched = true;
     if (!keys().empty())
         keys().resize(keys().size() - 2);
     showMacro();
@@ -63,8 +73,14 @@ void click(int id)
 {
     if (id == kDeleteBack) {
         deleteBackwards();
+    } else if (id == kEnterKey) {
+        addKey('\r');
+    } else if (id == kTabKey) {
+        addKey('\t');
     } else if (id == kbdid::ok) {
-        handOverText() = GN_GETTEXT(kKeyboardForm, kbdid::macro);
+        // The bytes themselves, never the field's text read back: a key shown
+        // as a character stays that one byte.
+        handOverText() = keysTouched ? keyboardBytesToText(keys()) : openedMacro;
         shellFlags().definitionsChanged = 1;
         GN_UNLOADFORM(kKeyboardForm);
     } else if (id == kCancel) {
@@ -102,9 +118,11 @@ void keyboardMessageEvents(int id, int code, std::intptr_t value, int& cancelFla
     switch (code) {
     case gn::kControlsMade:
         if (id == 0) {
-            GN_DEFACCEL(kKeyboardForm, kDialogAccelerators);
+            GN_DEFACCEL(kKeyboardForm, kKeyboardAccelerators);
             keys().clear();
-            GN_SETTEXT(kKeyboardForm, kbdid::macro, shownText(handOverText()));
+            keysTouched = false;
+            openedMacro = handOverText();
+            GN_SETTEXT(kKeyboardForm, kbdid::macro, shownText(openedMacro));
         }
         break;
     case gn::kShown:
@@ -117,8 +135,10 @@ void keyboardMessageEvents(int id, int code, std::intptr_t value, int& cancelFla
         break;
     case gn::kOwnerDraw: paintButton(kKeyboardForm, id, value, 0, 0, 0); break;
     case gn::kCharKey:
-        // The key goes into the macro, not into the field.
-        addKey(static_cast<unsigned char>(value));
+        // The key goes into the macro, not into the field; a character the
+        // panel has no byte for is refused.
+        if (const auto byte = windows1252Byte(static_cast<char32_t>(value)))
+            addKey(*byte);
         cancelFlag = 1;
         break;
     case gn::kClick: click(id); break;

@@ -24,6 +24,9 @@ void openCommandPicker(bool isOn);
 void setDialogChecksumKind(int kind);
 // The checksum kind the next store writes (0 None, 1 Sony, 2 VDCP).
 int dialogChecksumKind();
+// "Copy Bank To": the bank (0..7) that is to take the ten buttons of bank
+// `from`, or -1 when the user cancelled. Modal.
+int chooseBankToCopyTo(int from);
 // Stores a message text (hex text, or keyboard text in keyboard mode) into the
 // definition of the selected control, then posts the store into the panel.
 void storeMessage(bool isOn, const std::string& text);
@@ -39,7 +42,7 @@ struct DialogShell {
 };
 void installDialogShell(const DialogShell& shell);
 
-// Registers the three dialogs' forms with the form table (called once at start-up,
+// Registers the dialogs' forms with the form table (called once at start-up,
 // after installDialogShell).
 void registerDialogForms();
 
@@ -50,5 +53,7 @@ void keyboardMessageDesign();
 void keyboardMessageEvents(int id, int code, std::intptr_t value, int& cancel);
 void commandPickerDesign();
 void commandPickerEvents(int id, int code, std::intptr_t value, int& cancel);
+void copyBankDesign();
+void copyBankEvents(int id, int code, std::intptr_t value, int& cancel);
 
 } // namespace vantor::dialogs

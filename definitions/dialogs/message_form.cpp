@@ -6,6 +6,7 @@
 
 #include "definitions/key_definition.h"
 #include "definitions/message_text.h"
+#include "definitions/windows1252.h"
 #include "shell/app_state.h"
 #include "toolkit/event_codes.h"
 #include "toolkit/gantry.h"
@@ -190,8 +191,11 @@ void messageFormEvents(int id, int code, std::intptr_t value, int& cancelFlag)
     case gn::kOwnerDraw: paint(id, value); break;
     case gn::kCharKey:
         // Every character key is entry, wherever the focus is.
-        entry().key(static_cast<unsigned char>(value));
-        showViews();
+        // A character the panel has no byte for is refused.
+        if (const auto byte = windows1252Byte(static_cast<char32_t>(value))) {
+            entry().key(*byte);
+            showViews();
+        }
         cancelFlag = 1;
         break;
     case gn::kClick: click(id); break;

@@ -5,6 +5,7 @@
 
 #include "definitions/key_definition.h"
 #include "definitions/message_text.h"
+#include "definitions/windows1252.h"
 #include "shell/app_state.h"
 #include "shell/control_ids.h"
 #include "shell/control_slots.h"
@@ -58,17 +59,12 @@ void paintButton(const std::string& form, int id, std::intptr_t item, int normal
 
 std::string shownText(const std::string& bytes)
 {
-    std::string out;
-    for (const char ch : bytes) {
-        const auto b = static_cast<unsigned char>(ch);
-        if (b < 0x80) {
-            out.push_back(ch);
-        } else {
-            out.push_back(static_cast<char>(0xC0 | (b >> 6)));
-            out.push_back(static_cast<char>(0x80 | (b & 0x3F)));
-        }
-    }
-    return out;
+    return windows1252ToUtf8(bytes);
+}
+
+std::string messageLabelBytes(int label)
+{
+    return utf8ToWindows1252(GN_GETTEXTUTF8(kMainForm, label));
 }
 
 } // namespace detail
@@ -110,6 +106,7 @@ void registerDialogForms()
     shell.setFormRoutines(kMessageForm, &messageFormDesign, &messageFormEvents);
     shell.setFormRoutines(kKeyboardForm, &keyboardMessageDesign, &keyboardMessageEvents);
     shell.setFormRoutines(kPickerForm, &commandPickerDesign, &commandPickerEvents);
+    shell.setFormRoutines(kCopyBankForm, &copyBankDesign, &copyBankEvents);
 }
 
 void setDialogChecksumKind(int kind)
@@ -123,8 +120,7 @@ int dialogChecksumKind()
 
 void openOnMessageDialog()
 {
-    // GN_GETTEXT gives the label's characters back one byte each.
-    handOverText() = GN_GETTEXT(kMainForm, mainid::onMessageLabel);
+    handOverText() = messageLabelBytes(mainid::onMessageLabel);
     if (shellFlags().keyboardMode == 0)
         GN_FORM(kMessageForm, kMainForm, "Message Form", 0, 0, messageFormWidth(), messageFormHeight(), "CMR");
     else
@@ -136,7 +132,7 @@ void openOffMessageDialog()
 {
     if (shellFlags().keyboardMode != 0)
         return;
-    handOverText() = GN_GETTEXT(kMainForm, mainid::offMessageLabel);
+    handOverText() = messageLabelBytes(mainid::offMessageLabel);
     GN_FORM(kMessageForm, kMainForm, "Message Form", 0, 0, messageFormWidth(), messageFormHeight(), "CMR");
     takeHandOver(false);
 }

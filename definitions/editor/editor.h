@@ -10,6 +10,7 @@
 #include "iconeditor/icon_bitmap.h"
 
 #include <cstdint>
+#include <string>
 
 namespace vantor::editor {
 
@@ -29,6 +30,8 @@ public:
     virtual void redrawIconLibrary() { }
     // The icon drawing canvas is cleared (another panel control was selected).
     virtual void clearIconDrawing() { }
+    // Stores every record whose sendPending flag is set into the panel.
+    virtual void storeDefinitions() { }
 };
 
 // `host` must live as long as the editor is used; until then nothing is stored.
@@ -71,6 +74,43 @@ void dropIconOnFace(int faceId);
 // Draws icon `bitmap` on the hidden canvas 825 in the look of LED colour
 // `ledColour` (0..7), two canvas pixels per icon pixel; nothing without a panel.
 void drawIconFace(const IconBitmap& bitmap, int ledColour);
+
+// Selects the control of record `index` on the panel picture as a click on it
+// would (its bank shown first for an LCD button; Shift set for 84..87) and
+// shows its record.
+void selectControlOf(int index);
+// The bank (0..7) whose faces the panel picture shows.
+int facesBankShown();
+
+// ---- undo, redo, copy and paste (edit_commands.cpp)
+// One edit of the definition table: the records the outermost scope changed
+// become one step of editHistory() named `name`, when the scope ends. Scopes
+// inside it, and changes made while a step is undone or redone, record
+// nothing. `mergeKey`: typing into one field (see EditStep).
+class EditScope {
+public:
+    explicit EditScope(std::string name, int mergeKey = 0);
+    ~EditScope();
+    EditScope(const EditScope&) = delete;
+    EditScope& operator=(const EditScope&) = delete;
+
+private:
+    bool outermost_;
+};
+// The step of editHistory() taken back or taken again: its records go into
+// the table, the control it changed is selected and shown, and the records
+// are stored into the panel (pending while none is connected).
+void undoEdit();
+void redoEdit();
+// The whole definition of the selected control kept for a paste.
+void copyButton();
+bool buttonCopied();
+// The copied definition into the selected control: its own position and bank
+// bytes stay; a function key or the knob takes it as a control without an LCD.
+void pasteButton();
+// The ten buttons of bank `from` into bank `to` (0..7), each keeping its
+// position; bank `to` is shown afterwards.
+void copyBank(int from, int to);
 
 // ---- storing
 // Id 5020: posted after a change (code 410, value = the record index) or

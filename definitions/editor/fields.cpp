@@ -6,6 +6,7 @@
 #include "definitions/editor/label_text.h"
 
 #include "definitions/dialogs/message_dialogs.h"
+#include "definitions/edit_history.h"
 #include "definitions/key_definition.h"
 #include "definitions/message_text.h"
 #include "shell/app_state.h"
@@ -47,10 +48,23 @@ std::uint8_t iconByteOf(const std::string& text)
     return static_cast<std::uint8_t>(decimalOf(text) - 1);
 }
 
+// A field's text as label bytes. A character the panel has no byte for (typed
+// past the key filter, or pasted) is refused: it leaves the field, which then
+// shows what the record holds. Runs while isLoading is 1, so the field's own
+// change is no edit.
+std::string fieldBytes(int field)
+{
+    std::size_t refused = 0;
+    std::string bytes = utf8ToLabel(GN_GETTEXTUTF8(kForm, field), &refused);
+    if (refused)
+        GN_SETTEXT(kForm, field, labelToUtf8(bytes));
+    return bytes;
+}
+
 // A label line of the field: blank-padded and cut to six characters.
 std::string lineOf(int field)
 {
-    std::string s = utf8ToLabel(GN_GETTEXT(kForm, field));
+    std::string s = fieldBytes(field);
     s.resize(6, ' ');
     return s;
 }
@@ -179,6 +193,8 @@ void useNormalLayout()
 
 void showDefinition(int id)
 {
+    // Typing after this is a new step, even into the same field of the same record.
+    editHistory().seal();
     ShellFlags& flags = shellFlags();
     flags.isLoading = 1;
     const int index = indexFor(id);
@@ -252,7 +268,7 @@ void showDefinition(int id)
     GN_SETTEXT(kForm, offMessageLabel, "");
     const std::vector<std::uint8_t> onMessage = def.onMessage();
     GN_SETTEXT(kForm, onMessageLabel,
-               keyboard ? labelToUtf8(keyboardBytesToText(onMessage)) : bytesToHexText(onMessage));
+               keyboard ? windows1252ToUtf8(keyboardBytesToText(onMessage)) : bytesToHexText(onMessage));
     GN_SETTEXT(kForm, offMessageLabel, bytesToHexText(def.offMessage()));
     if (def.hasLongOnMessage()) {
         GN_SETCHECK(kForm, longOnMessage, 1);
@@ -286,8 +302,8 @@ void collectDefinition(int id)
         def.setLabelText(true, lineOf(onLine1) + lineOf(onLine2) + lineOf(onLine3));
         def.setLabelText(false, lineOf(offLine1) + lineOf(offLine2) + lineOf(offLine3));
     } else if (checked(displayLargeAscii)) {
-        def.setLabelText(true, utf8ToLabel(GN_GETTEXT(kForm, largeAsciiOn)));
-        def.setLabelText(false, utf8ToLabel(GN_GETTEXT(kForm, largeAsciiOff)));
+        def.setLabelText(true, fieldBytes(largeAsciiOn));
+        def.setLabelText(false, fieldBytes(largeAsciiOff));
         type = DisplayType::LargeAscii;
     } else if (checked(displayRomIcon)) {
         def.setIconLabel(true, iconByteOf(GN_GETTEXT(kForm, romIconOn)));
@@ -398,6 +414,38 @@ void assign(bool on)
         GN_SETTEXT(kForm, on ? ramIconOn : ramIconOff, std::to_string(n));
 }
 
+// What a change of field `id` is called in the Edit menu.
+std::string fieldStepName(int id)
+{
+    switch (id) {
+    case onLine1: case onLine2: case onLine3: case offLine1: case offLine2: case offLine3: return "Label";
+    case onMessageLabel: case onMessageButton: return "'On' Message";
+    case offMessageLabel: case offMessageButton: return "'Off' Message";
+    case momentary: return "Momentary";
+    case latched: return "Latched";
+    case radioGroupUpDown: return "Radio Group";
+    case displayText: case displayRomIcon: case displayRamIcon: case displayLargeAscii: return "Display Type";
+    case onColorList: return "On Color";
+    case offColorList: return "Off Color";
+    case largeAsciiOn: case largeAsciiOff: return "Large ASCII";
+    case romIconOn: case romIconOff: case ramIconOn: case ramIconOff: case assignOn: case assignOff: return "Icon";
+    case longOnMessage: return "Long 'On' Message";
+    default: return "Change";
+    }
+}
+
+// Fields typed into: each keystroke changes the record, and one run of typing
+// into one field is one step.
+int typingKey(int id)
+{
+    switch (id) {
+    case onLine1: case onLine2: case onLine3: case offLine1: case offLine2: case offLine3:
+    case largeAsciiOn: case largeAsciiOff: case romIconOn: case romIconOff: case ramIconOn: case ramIconOff:
+        return id;
+    default: return 0;
+    }
+}
+
 } // namespace
 
 void fieldEvent(int id, int code, std::intptr_t value)
@@ -406,6 +454,13 @@ void fieldEvent(int id, int code, std::intptr_t value)
     if (flags.isLoading)
         return;
     const int selected = flags.selectedButton;
+    const bool acts = code == gn::kChange || code == gn::kClick || code == gn::kRightRelease ||
+        (id == displayText && code == gn::kPosted);
+    if (!acts)
+        return;
+    // Whatever the field changes is one step of the history, named by the field
+    // and the control; typing into one field is one step.
+    EditScope step(fieldStepName(id) + " of " + controlName(indexFor(selected)), typingKey(id));
     if (code == gn::kRightRelease) {
         if (id == onMessageButton && flags.keyboardMode == 0)
             dialogs::openCommandPicker(true);
@@ -413,9 +468,6 @@ void fieldEvent(int id, int code, std::intptr_t value)
             dialogs::openCommandPicker(false);
         return;
     }
-    const bool acts = code == gn::kChange || code == gn::kClick || (id == displayText && code == gn::kPosted);
-    if (!acts)
-        return;
     switch (id) {
     case onMessageLabel:
     case onMessageButton:

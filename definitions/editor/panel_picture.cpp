@@ -5,6 +5,7 @@
 #include "definitions/editor/editor_internal.h"
 #include "definitions/editor/label_text.h"
 
+#include "definitions/edit_history.h"
 #include "definitions/key_definition.h"
 #include "iconeditor/icon_bitmap.h"
 #include "shell/app_state.h"
@@ -307,19 +308,53 @@ void panelEvent(int id, int code, std::intptr_t)
     }
 }
 
+int facesBankShown()
+{
+    return facesBank;
+}
+
+void selectControlOf(int index)
+{
+    if (definitionHasLcd(index)) {
+        const int bank = index / 10;
+        if (bank != facesBank || !anyBankKeyTicked()) {
+            untickBankKeys();
+            GN_SETCHECK(kForm, bankKeyFirst + idStep * bank, 1);
+            selectBank(bankKeyFirst + idStep * bank);
+        }
+        selectFace(faceOnFirst + idStep * (index % 10));
+    } else if (index >= kFirstFunctionKeyIndex && index < kKnobIndex) {
+        const int key = functionKeyFirst + idStep * ((index - kFirstFunctionKeyIndex) % 4);
+        untickFunctionKeysAndShift();
+        GN_SETCHECK(kForm, shiftKey, index >= kFirstFunctionKeyIndex + 4 ? 1 : 0);
+        GN_SETCHECK(kForm, key, 1);
+        selectFunctionKey(key);
+    } else if (index == kKnobIndex || index == kKnobBIndex) {
+        selectKnob(index == kKnobIndex ? knobLeft : knobLeftB);
+    }
+}
+
 void dropIconOnFace(int faceId)
 {
     if (!isFace(faceId))
         return;
+    EditScope step("Icon of " + controlName(definitionIndex(facesBank, columnOf(faceId))));
+    // The dropped icon is read before the button is selected: showing a button
+    // that holds an icon moves the library to that icon.
+    const std::string dropped = GN_GETTEXT(kForm, currentIcon);
+    const int n = decimalOf(dropped);
+    const int set = checked(libraryRam) ? libraryRam : checked(libraryLarge) ? libraryLarge : libraryRom;
     selectFace(faceId);
+    // The library back on the dropped icon, which the Assign press reads.
+    tickLibraryRadio(set);
+    GN_SETTEXT(kForm, currentIcon, dropped);
     const bool top = isUpperFace(faceId);
-    const int n = decimalOf(GN_GETTEXT(kForm, currentIcon));
     int radio = displayRomIcon, field = top ? romIconOn : romIconOff;
     std::string value = std::to_string(n);
-    if (checked(libraryRam)) {
+    if (set == libraryRam) {
         radio = displayRamIcon;
         field = top ? ramIconOn : ramIconOff;
-    } else if (checked(libraryLarge)) {
+    } else if (set == libraryLarge) {
         radio = displayLargeAscii;
         field = top ? largeAsciiOn : largeAsciiOff;
         value = labelToUtf8(std::string(1, static_cast<char>(n + 31)));

@@ -158,11 +158,13 @@ void startDrag(int index)
 {
     dragging = true;
     dropPending = false;
-    GN_SETTEXT(kForm, currentIcon, std::to_string(index + 1));
     GN_COLOR(0, 7);
     GN_USEFONT(4);
     if (!dragWindowOpen())
         GN_FORM(kDragForm, kForm, "", 0, 0, kDragWidth, kDragHeight, "T");
+    // With the drag window open the field's change leaves the library where it
+    // is: it scrolls to the picked icon once the drag ends.
+    GN_SETTEXT(kForm, currentIcon, std::to_string(index + 1));
     paintDragCanvas(unpackIcon(libraryIcon(index)));
     centreOnPointer(false);
     GN_SETCAPTUREEX(GN_HANDLE(kDragForm));

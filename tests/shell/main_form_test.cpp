@@ -634,13 +634,13 @@ void baudEventRoutine(int, int, std::intptr_t, int& cancel)
     cancel = 1;
 }
 
-TEST_F(MainFormTest, FormTableHoldsTheEightFormsAndTakesTheirRoutines)
+TEST_F(MainFormTest, FormTableHoldsTheNineFormsAndTakesTheirRoutines)
 {
     std::vector<std::string> names;
     for (const FormEntry& f : formTable())
         names.push_back(f.name);
     EXPECT_EQ(names, (std::vector<std::string>{"VANTOR", "BAUDRATE", "DRAGFORM", "FINDVANTOR", "KEYBOARDMSG",
-                                               "MSGFORM", "PROGBAR", "SONYCODES"}));
+                                               "MSGFORM", "PROGBAR", "SONYCODES", "COPYBANK"}));
     EXPECT_FALSE(setFormRoutines("VANTOR", nullptr, &baudEventRoutine));
     EXPECT_FALSE(setFormRoutines("OTHER", nullptr, &baudEventRoutine));
     ASSERT_TRUE(setFormRoutines("BAUDRATE", nullptr, &baudEventRoutine));
