@@ -1,5 +1,5 @@
 // The Edit menu: "&Undo ..." and "&Redo ..." named after the step they take,
-// "&Copy Button", "&Paste Button" and "Copy &Bank To...".
+// "&Copy Button", "&Paste Button" and "Copy &Bank To…".
 #include "shell/edit_menu.h"
 
 #include "shell/control_ids.h"
@@ -53,7 +53,7 @@ void makeEditMenu(std::intptr_t bar)
     GN_ADDMENUITEM(editMenu, menuEditSeparator, 0, "-", "");
     GN_ADDMENUITEM(editMenu, menuCopyButton, 0, "&Copy Button\tCtrl+Shift+C", "");
     GN_ADDMENUITEM(editMenu, menuPasteButton, 0, "&Paste Button\tCtrl+Shift+V", "D");
-    GN_ADDMENUITEM(editMenu, menuCopyBank, 0, "Copy &Bank To...", "");
+    GN_ADDMENUITEM(editMenu, menuCopyBank, 0, "Copy &Bank To…", "");
     editHistory().setListener(&refreshEditMenu);
 }
 

@@ -418,17 +418,33 @@ void assign(bool on)
 std::string fieldStepName(int id)
 {
     switch (id) {
-    case onLine1: case onLine2: case onLine3: case offLine1: case offLine2: case offLine3: return "Label";
-    case onMessageLabel: case onMessageButton: return "'On' Message";
-    case offMessageLabel: case offMessageButton: return "'Off' Message";
+    case onLine1:
+    case onLine2:
+    case onLine3:
+    case offLine1:
+    case offLine2:
+    case offLine3: return "Label";
+    case onMessageLabel:
+    case onMessageButton: return "'On' Message";
+    case offMessageLabel:
+    case offMessageButton: return "'Off' Message";
     case momentary: return "Momentary";
     case latched: return "Latched";
     case radioGroupUpDown: return "Radio Group";
-    case displayText: case displayRomIcon: case displayRamIcon: case displayLargeAscii: return "Display Type";
+    case displayText:
+    case displayRomIcon:
+    case displayRamIcon:
+    case displayLargeAscii: return "Display Type";
     case onColorList: return "On Color";
     case offColorList: return "Off Color";
-    case largeAsciiOn: case largeAsciiOff: return "Large ASCII";
-    case romIconOn: case romIconOff: case ramIconOn: case ramIconOff: case assignOn: case assignOff: return "Icon";
+    case largeAsciiOn:
+    case largeAsciiOff: return "Large ASCII";
+    case romIconOn:
+    case romIconOff:
+    case ramIconOn:
+    case ramIconOff:
+    case assignOn:
+    case assignOff: return "Icon";
     case longOnMessage: return "Long 'On' Message";
     default: return "Change";
     }
@@ -439,9 +455,18 @@ std::string fieldStepName(int id)
 int typingKey(int id)
 {
     switch (id) {
-    case onLine1: case onLine2: case onLine3: case offLine1: case offLine2: case offLine3:
-    case largeAsciiOn: case largeAsciiOff: case romIconOn: case romIconOff: case ramIconOn: case ramIconOff:
-        return id;
+    case onLine1:
+    case onLine2:
+    case onLine3:
+    case offLine1:
+    case offLine2:
+    case offLine3:
+    case largeAsciiOn:
+    case largeAsciiOff:
+    case romIconOn:
+    case romIconOff:
+    case ramIconOn:
+    case ramIconOff: return id;
     default: return 0;
     }
 }

@@ -11,6 +11,7 @@
 #include "shell/owner_button.h"
 
 #include <QKeyEvent>
+#include <QMenuBar>
 #include <QTimer>
 
 #include <algorithm>
@@ -360,6 +361,16 @@ TEST_F(EditingTest, UndoAndRedoStoreTheRecordsTheyPutBack)
 
 TEST_F(EditingTest, CopyPasteAndBankCopyAreStepsLikeAnyOther)
 {
+    // The Edit menu sits between Files and Setup.
+    QMenuBar* bar = toolkitFormWidget(form)->findChild<QMenuBar*>();
+    ASSERT_NE(bar, nullptr);
+    QStringList titles;
+    for (QAction* a : bar->actions())
+        titles << a->text();
+    EXPECT_EQ(titles, (QStringList{"&Files", "&Edit", "&Setup", "&Help"}));
+    EXPECT_EQ(menuItemCaption(menuCopyBank), "Copy &Bank To…");
+    EXPECT_EQ(menuItemEnabled(menuPasteButton), 0);
+
     // Button 1 copied onto button 5: the definition with button 5's position.
     click(faceOnFirst);
     key(Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
@@ -385,7 +396,7 @@ TEST_F(EditingTest, CopyPasteAndBankCopyAreStepsLikeAnyOther)
     normaliseControlWithoutLcd(key6);
     EXPECT_EQ(oneStoredRecord(), raw(key6));
 
-    // Bank 1 into bank 3 through "Copy Bank To...": ten records, bank 3 shown;
+    // Bank 1 into bank 3 through "Copy Bank To…": ten records, bank 3 shown;
     // undone, bank 3's own ten are back.
     click(bankKeyFirst);
     std::map<int, Bytes> bank3;
