@@ -325,6 +325,10 @@ TEST_F(EditingTest, UndoAndRedoStoreTheRecordsTheyPutBack)
     key(Qt::Key_Y);
     EXPECT_EQ(oneStoredRecord(), panelBytes(edited));
     EXPECT_EQ(text(offLine2), "EDIT");
+    key(Qt::Key_Z);
+    EXPECT_EQ(oneStoredRecord(), panelBytes(original));
+    key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(oneStoredRecord(), panelBytes(edited));
 
     // Inside a field Ctrl+Z first takes back the typing there; the record follows.
     QWidget* line = widget(offLine3);
