@@ -22,6 +22,12 @@ struct LinkOptions {
     // How long a write may wait for the line to take more bytes before it
     // counts as failed, in milliseconds.
     int writeTimeoutMs = 2000;
+    // The folder of the icon cache (icon_cache.h); empty: no cache, every
+    // connect reads the ROM icons and large characters whole and keeps nothing.
+    std::string iconCacheDir;
+    // The ROM icons and large characters are read whole even when the cache
+    // holds them, and the cache is renewed.
+    bool readEverything = false;
 };
 
 class LinkHost {

@@ -1,11 +1,13 @@
 #include "devicelink/transfers.h"
 
 #include "definitions/key_definition.h"
+#include "devicelink/icon_cache.h"
 #include "devicelink/port_map.h"
 #include "iconeditor/icon_bitmap.h"
 #include "platform/system/debug_output.h"
 #include "platform/system/tick.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace vantor {
@@ -261,6 +263,12 @@ void DeviceLink::loadIconSet(std::uint8_t set, int count, std::vector<std::vecto
         return;
     busy(true);
     host_->openProgress(caption);
+    const bool cached = set == iconSetWireCode(IconSet::RomIcons);
+    if (cached && takeFromCache(IconSet::RomIcons, store) != CacheCheck::NotUsed) {
+        endTransfer();
+        return;
+    }
+    int read = 0;
     for (int i = 0; i < count; ++i) {
         if (!port_.isOpen())
             break;
@@ -274,8 +282,57 @@ void DeviceLink::loadIconSet(std::uint8_t set, int count, std::vector<std::vecto
             break;
         store[static_cast<std::size_t>(i)] = decodeIconReply(reply);
         ++itemsRead_;
+        ++read;
     }
+    if (cached && read == count)
+        keepInCache(IconSet::RomIcons, store);
     endTransfer();
+}
+
+// ---- the icon cache ----
+
+// With a cache of `set`: three icons spread over the set (the first, the middle
+// and the last) are asked of the panel, with the progress of a full read, and
+// compared byte for byte with the cache. All three equal: the whole set comes
+// from the cache, the bar shows 100 %. Anything else (no cache, a reply that
+// differs or is missing) leaves the set to the full read.
+DeviceLink::CacheCheck DeviceLink::takeFromCache(IconSet set, IconStore& store)
+{
+    if (options_.iconCacheDir.empty() || options_.readEverything)
+        return CacheCheck::NotUsed;
+    IconStore cached;
+    if (!readIconCache(options_.iconCacheDir, set, cached)) {
+        trace("icon cache: none for set " + hexTrace({iconSetWireCode(set)}));
+        return CacheCheck::NotUsed;
+    }
+    const int count = iconSetSize(set);
+    const int first = set == IconSet::LargeAscii ? 32 : 0; // the request names the character
+    for (int index : {0, count / 2, count - 1}) {
+        if (!port_.isOpen())
+            return CacheCheck::LineLost;
+        host_->showProgress(percent(index, count - 1));
+        Bytes reply;
+        const IconReply got = requestIcon(iconSetWireCode(set), first + index, tickCount(), reply);
+        if (got == IconReply::TimedOut)
+            return CacheCheck::LineLost;
+        if (got == IconReply::NotAnIcon || reply[6] != index ||
+            decodeIconReply(reply) != cached[static_cast<std::size_t>(index)]) {
+            trace("icon cache: set " + hexTrace({iconSetWireCode(set)}) + "differs at " + std::to_string(index));
+            return CacheCheck::NotUsed;
+        }
+    }
+    store = std::move(cached);
+    itemsRead_ += count;
+    host_->showProgress(100);
+    return CacheCheck::Taken;
+}
+
+void DeviceLink::keepInCache(IconSet set, const IconStore& store)
+{
+    if (options_.iconCacheDir.empty())
+        return;
+    if (!writeIconCache(options_.iconCacheDir, set, store))
+        trace("icon cache: cannot write " + iconCacheFile(options_.iconCacheDir, set).string());
 }
 
 void DeviceLink::loadRomIcons()
@@ -294,6 +351,11 @@ void DeviceLink::loadLargeAsciiIcons()
         return;
     busy(true);
     host_->openProgress("Loading Large ASCII Icons");
+    if (takeFromCache(IconSet::LargeAscii, icons_.largeAsciiIcons) != CacheCheck::NotUsed) {
+        endTransfer();
+        return;
+    }
+    std::vector<bool> read(kLargeAsciiCount);
     std::uint32_t reference = tickCount();
     for (int c = 32; c <= 127; ++c) {
         if (!port_.isOpen())
@@ -307,11 +369,14 @@ void DeviceLink::loadLargeAsciiIcons()
         const int k = reply[6];
         if (k <= 95) {
             icons_.largeAsciiIcons[static_cast<std::size_t>(k)] = decodeIconReply(reply);
+            read[static_cast<std::size_t>(k)] = true;
             ++itemsRead_;
         }
         host_->showProgress(percent(k, 96));
         reference = tickCount();
     }
+    if (std::find(read.begin(), read.end(), false) == read.end())
+        keepInCache(IconSet::LargeAscii, icons_.largeAsciiIcons);
     endTransfer();
 }
 

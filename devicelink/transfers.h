@@ -12,6 +12,7 @@
 
 #include "devicelink/link_host.h"
 #include "devicelink/serial_port.h"
+#include "iconeditor/icon_bitmap.h"
 
 #include <cstdint>
 #include <string>
@@ -103,6 +104,11 @@ private:
     };
 
     void loadIconSet(std::uint8_t set, int count, std::vector<std::vector<std::uint8_t>>& store, const char* caption);
+    // The icon cache: a few icons of a cached set asked of the panel and
+    // compared with the cache; when all match, the set is taken from the cache.
+    enum class CacheCheck { NotUsed, Taken, LineLost };
+    CacheCheck takeFromCache(IconSet set, IconStore& store);
+    void keepInCache(IconSet set, const IconStore& store);
     bool timedOut(std::uint32_t reference);
     enum class IconReply { NotAnIcon, TimedOut, Complete };
     IconReply requestIcon(std::uint8_t set, int index, std::uint32_t reference, std::vector<std::uint8_t>& reply);

@@ -4,6 +4,7 @@
 #include "shell/device_calls.h"
 
 #include "devicelink/device_link.h"
+#include "devicelink/icon_cache.h"
 #include "devicelink/ui/progress_windows.h"
 #include "devicelink/ui/toolkit_link_host.h"
 #include "shell/app_state.h"
@@ -12,6 +13,7 @@
 #include "shell/handlers.h"
 #include "shell/main_form_layout.h"
 #include "shell/panel_snapshots.h"
+#include "shell/settings.h"
 #include "toolkit/gantry.h"
 
 #include <cstdlib>
@@ -53,16 +55,22 @@ LinkOptions optionsFromShell()
     LinkOptions options;
     options.debugMode = shellFlags().debugMode == 1;
     options.skipPanelSearch = commandLineHas("NOVT");
+    if (settings::iconCacheOn())
+        options.iconCacheDir = iconCacheFolder().string();
     return options;
 }
 
 } // namespace
 
-void connectPanel()
+void connectPanel(bool readEverything)
 {
     // The debug flag is read from the command line after installDeviceLink.
-    setLinkOptions(optionsFromShell());
+    LinkOptions options = optionsFromShell();
+    options.readEverything = readEverything;
+    setLinkOptions(options);
     vantor::connectPanel();
+    options.readEverything = false;
+    setLinkOptions(options);
 }
 void pollPanel() { vantor::pollPanel(); }
 void storeDefinition(int index) { vantor::storeDefinitionIndex(index); }

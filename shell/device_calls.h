@@ -6,7 +6,10 @@ namespace vantor::shellcalls {
 
 // Searches for the panel (unless "NOVT" is on the command line), loads its icons
 // and definitions with the progress window and starts the poll worker (id 5015).
-void connectPanel();
+// The ROM icons and large characters come from the icon cache when the panel
+// agrees with it ("Setup"/"IconCache" not 0); `readEverything` reads them from
+// the panel all the same and renews the cache.
+void connectPanel(bool readEverything = false);
 // One tick of the poll worker: reads what the panel sent and hands it on.
 void pollPanel();
 // Stores definition `index` (0..89) into the panel.

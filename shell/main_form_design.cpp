@@ -40,6 +40,7 @@ void makeMenus()
     GN_SETSUBMENU(bar, mainid::menuSetup, setup);
     GN_ADDMENUITEM(setup, mainid::menuKeyboardMode, 0, "&Keyboard Mode", "");
     GN_ADDMENUITEM(setup, mainid::menuEmulationMode, 0, "&Emulation Mode", "");
+    GN_ADDMENUITEM(setup, mainid::menuReadEverything, 0, "Read Everything &Again", "");
 
     const std::intptr_t help = GN_DEFSUBMENU(mainid::menuContents, "&Contents", "");
     GN_SAVEMENU(form, 3, help);

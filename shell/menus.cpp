@@ -33,6 +33,20 @@ void rescan()
     shellFlags().definitionsChanged = 0;
 }
 
+// As Rescan, with the ROM icons and large characters read from the panel
+// whatever the icon cache holds; the cache is renewed.
+void readEverythingAgain()
+{
+    if (shellFlags().emulationMode == 1) {
+        vantorMessage("Cannot Rescan for Vantor while in 'Emulation Mode'", "Halvern Devices");
+        return;
+    }
+    handlers::applyModeToWindow();
+    shellcalls::connectPanel(true);
+    shellFlags().isLoading = 0;
+    shellFlags().definitionsChanged = 0;
+}
+
 void keyboardModeCommand()
 {
     shellFlags().keyboardMode = shellFlags().keyboardMode ? 0 : 1;
@@ -104,6 +118,7 @@ void MenuCommand(int id, int code)
     case mainid::menuRescan: rescan(); break;
     case mainid::menuKeyboardMode: keyboardModeCommand(); break;
     case mainid::menuEmulationMode: emulationModeCommand(); break;
+    case mainid::menuReadEverything: readEverythingAgain(); break;
     case mainid::menuContents: ShowHelpContents(); break;
     case mainid::menuAbout: GN_MSGBOX("Vantor", "Orbel-Lumio/Vantor/Stratiq Macro Editor{i}", "About", "OK"); break;
     default: break; // 9000, 9100, 9200 open their menus; separators do nothing

@@ -37,6 +37,12 @@ void writeBaudIndex(int index)
     writePrivateProfileString("Emulation", "Baud", " " + std::to_string(index), settingsFilePath());
 }
 
+bool iconCacheOn()
+{
+    const std::string value = getPrivateProfileString("Setup", "IconCache", "", settingsFilePath());
+    return value.find_first_not_of(' ') == std::string::npos || settingsNumber(value) != 0;
+}
+
 } // namespace vantor::settings
 
 namespace vantor::handlers {

@@ -12,5 +12,8 @@ long settingsNumber(const std::string& value);
 int readBaudIndex();
 // Writes "Emulation"/"Baud" with one leading blank (" 0" .. " 11").
 void writeBaudIndex(int index);
+// "Setup"/"IconCache": the icon cache is used unless the value is the number 0
+// (missing: used).
+bool iconCacheOn();
 
 } // namespace vantor::settings

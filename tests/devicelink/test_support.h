@@ -82,6 +82,8 @@ public:
         std::filesystem::create_directories(dir_);
         setenv("VANTOR_COM_AUTO", "0", 1);
         setenv("VANTOR_SETTINGS_FILE", (dir_ / "Vantor.ini").c_str(), 1);
+        // An empty icon cache of the test's own (the program run by a test uses it).
+        setenv("XDG_CACHE_HOME", (dir_ / "cache").c_str(), 1);
         clearMap();
     }
     ~PortEnvironment()

@@ -2,6 +2,7 @@
 // buttons on the real main form, worked key by key and click by click, and the
 // records that then reach a panel simulator, byte for byte.
 #include "../shell/shell_test_support.h"
+#include "../support/icon_cache_fill.h"
 #include "../support/temp_files.h"
 
 #include "definitions/dialogs/message_dialogs.h"
@@ -41,6 +42,8 @@ protected:
         setenv("VANTOR_COM_AUTO", "0", 1);
         setenv("VANTOR_SETTINGS_FILE", (dir / "Vantor.ini").c_str(), 1);
         setenv("XDG_STATE_HOME", (dir / "state").c_str(), 1);
+        // The icons of the panel as a run before left them in the icon cache.
+        setenv("XDG_CACHE_HOME", (dir / "cache").c_str(), 1);
         setenv("VANTOR_COM1", (dir / "com1").c_str(), 1);
         panelsim::SimOptions options;
         options.fast = true;
@@ -52,6 +55,7 @@ protected:
         first.setOffMessage(Bytes{0x02, 0x03, 0x30, 0x05, 0x3A});
         first.setChecksumKind(ChecksumKind::Sony);
         sim->setDefinition(0, first);
+        fillIconCache(*sim);
         ASSERT_TRUE(sim->start());
         forgetComPortMap();
         definitionTable().initialise();

@@ -1,9 +1,13 @@
 #pragma once
 // The real main form connected to a panel simulator on a pseudo-terminal: the
 // form's "shown" event finds the panel on COM1 and loads it, as at a user's
-// start. Clicks, typing and the records that reach the panel, for the tests of
-// the editor and the icon tools.
+// start. The test's own icon cache ($XDG_CACHE_HOME in its folder) holds the
+// panel's ROM icons and large characters as a run before this one left them,
+// so the connect checks them instead of reading them all. Clicks, typing and
+// the records that reach the panel, for the tests of the editor and the icon
+// tools.
 #include "shell_test_support.h"
+#include "../support/icon_cache_fill.h"
 #include "../support/temp_files.h"
 
 #include "definitions/key_definition.h"
@@ -33,11 +37,13 @@ protected:
             unsetenv(("VANTOR_COM" + std::to_string(n)).c_str());
         setenv("VANTOR_SETTINGS_FILE", (dir / "Vantor.ini").c_str(), 1);
         setenv("XDG_STATE_HOME", (dir / "state").c_str(), 1);
+        setenv("XDG_CACHE_HOME", (dir / "cache").c_str(), 1);
         panelsim::SimOptions options;
         options.fast = true;
         options.linkPath = (dir / "com1").string();
         sim = std::make_unique<panelsim::PanelSim>(options);
         prepareContent();
+        prepareIconCache();
         std::string error;
         ASSERT_TRUE(sim->start(&error)) << error;
         setenv("VANTOR_COM1", options.linkPath.c_str(), 1);
@@ -51,6 +57,7 @@ protected:
         GN_ALLOWMOUSEMOVEEVENTS(1);
         MainFormTest::SetUp();
         ASSERT_EQ(serialPort().panelPort.load(), 1);
+        connectMessages = sim->received();
         sim->clearReceived();
         messages.clear();
     }
@@ -65,6 +72,9 @@ protected:
     std::string commandLine() const override { return ""; }
     // The panel's content before the program starts.
     virtual void prepareContent() { }
+    // The icon cache before the program starts: the panel's ROM icons and
+    // large characters.
+    virtual void prepareIconCache() { fillIconCache(*sim); }
 
     void settle()
     {
@@ -106,6 +116,8 @@ protected:
     }
 
     TempFolder dir{"vantor-form"};
+    // What the panel took during the start-up connect, in order.
+    std::vector<Bytes> connectMessages;
     std::unique_ptr<panelsim::PanelSim> sim;
 };
 

@@ -298,6 +298,7 @@ std::pair<QString, QString> menuPlace(int id)
         {9105, {"&Setup", "&Rescan For Vantor"}},
         {9110, {"&Setup", "&Keyboard Mode"}},
         {9115, {"&Setup", "&Emulation Mode"}},
+        {9120, {"&Setup", "Read Everything &Again"}},
         {9200, {"&Help", ""}},
         {9205, {"&Help", "&Contents"}},
         {9210, {"&Help", "&About"}},
@@ -366,8 +367,8 @@ TEST_F(MainFormTest, MenuHasEveryItemWithItsCaption)
         {9000, "&Files"}, {9005, "&Load Keys"}, {9010, "&Revert"}, {9015, "&Save"}, {9020, "Save &As"},
         {9030, "Load Ram Icons"}, {9035, "Revert Ram Icons"}, {9040, "Save Ram Icons"},
         {9045, "Save Ram Icons As"}, {9055, "E&xit"}, {9100, "&Setup"}, {9105, "&Rescan For Vantor"},
-        {9110, "&Keyboard Mode"}, {9115, "&Emulation Mode"}, {9200, "&Help"}, {9205, "&Contents"},
-        {9210, "&About"},
+        {9110, "&Keyboard Mode"}, {9115, "&Emulation Mode"}, {9120, "Read Everything &Again"}, {9200, "&Help"},
+        {9205, "&Contents"}, {9210, "&About"},
     };
     for (const auto& [id, caption] : items) {
         EXPECT_EQ(menuItemCaption(id), caption) << id;

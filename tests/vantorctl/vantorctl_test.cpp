@@ -4,6 +4,7 @@
 #include "tools/panelsim/panel_sim.h"
 
 #include "definitions/kdl_file.h"
+#include "devicelink/icon_cache.h"
 #include "definitions/message_text.h"
 #include "iconeditor/icon_bitmap.h"
 
@@ -34,8 +35,9 @@ std::string fileText(const fs::path& p)
 Outcome vantorctl(const TempFolder& tmp, const std::string& args)
 {
     const fs::path out = tmp / "stdout.txt", err = tmp / "stderr.txt";
-    const std::string command =
-        std::string("'") + VANTORCTL + "' " + args + " >'" + out.string() + "' 2>'" + err.string() + "' </dev/null";
+    // The icon cache of the test's own folder.
+    const std::string command = "XDG_CACHE_HOME='" + (tmp / "cache").string() + "' '" + VANTORCTL + "' " + args +
+        " >'" + out.string() + "' 2>'" + err.string() + "' </dev/null";
     const int status = std::system(command.c_str());
     Outcome r;
     r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -136,6 +138,49 @@ TEST(VantorctlPanel, BackupRestoreAndDiffRoundTripByteForByte)
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(readAll(tmp / "b2/panel.kdl"), edited);
     EXPECT_EQ(readAll(tmp / "b2/panel.RIcon"), icons);
+}
+
+// ROM icon requests the simulator took.
+int romRequests(const panelsim::PanelSim& sim)
+{
+    int n = 0;
+    for (const auto& m : sim.received())
+        n += m.size() == 7 && m[3] == 0x7F && m[4] == 0x7F;
+    return n;
+}
+
+TEST(VantorctlPanel, BackupTakesTheCachedIconsAndFullReadRenewsThem)
+{
+    TempFolder tmp("vantorctl");
+    auto sim = startSim(tmp);
+    // A cache that agrees with the panel on the icons it checks (the first,
+    // middle and last of each set) but not on ROM icon 6.
+    const fs::path cache = tmp / "cache" / "vantor";
+    IconStore rom, large;
+    for (int i = 0; i < kRomIconCount; ++i)
+        rom.push_back(sim->icon(IconSet::RomIcons, i));
+    for (int i = 0; i < kLargeAsciiCount; ++i)
+        large.push_back(sim->icon(IconSet::LargeAscii, i));
+    rom[5] = IconBitmap(kIconBytes, 0x3C);
+    ASSERT_TRUE(writeIconCache(cache, IconSet::RomIcons, rom));
+    ASSERT_TRUE(writeIconCache(cache, IconSet::LargeAscii, large));
+
+    Outcome r = vantorctl(tmp, port(tmp) + "backup '" + (tmp / "cached").string() + "'");
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(romRequests(*sim), 3);
+    auto want = iconBytes(*sim, IconSet::RomIcons);
+    std::fill_n(want.begin() + 5 * kIconBytes, kIconBytes, 0x3C);
+    EXPECT_EQ(readAll(tmp / "cached/rom.icons"), want) << "the cache's icons";
+    EXPECT_EQ(readAll(tmp / "cached/large.icons"), iconBytes(*sim, IconSet::LargeAscii));
+
+    sim->clearReceived();
+    r = vantorctl(tmp, port(tmp) + "--full-read backup '" + (tmp / "full").string() + "'");
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(romRequests(*sim), kRomIconCount);
+    EXPECT_EQ(readAll(tmp / "full/rom.icons"), iconBytes(*sim, IconSet::RomIcons));
+    IconStore renewed;
+    ASSERT_TRUE(readIconCache(cache, IconSet::RomIcons, renewed));
+    EXPECT_EQ(renewed[5], sim->icon(IconSet::RomIcons, 5));
 }
 
 TEST(VantorctlPanel, SilentMidBackupExitsThreeAndWritesNothing)

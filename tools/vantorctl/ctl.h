@@ -33,6 +33,8 @@ struct GlobalOptions {
     std::string device; // --port DEVICE
     int com = 0;        // --com N
     bool quiet = false;
+    // --full-read: the icon cache is not trusted (and is renewed).
+    bool fullRead = false;
 };
 
 // Progress on standard error: a bar on a terminal, one line per stage

@@ -1,5 +1,5 @@
 // vantorctl: back up, restore, compare and print panels from the command line.
-//   vantorctl [--port DEVICE | --com N] [--quiet] COMMAND ...
+//   vantorctl [--port DEVICE | --com N] [--quiet] [--full-read] COMMAND ...
 #include "tools/vantorctl/ctl.h"
 
 #include "definitions/kdl_file.h"
@@ -19,7 +19,7 @@ using namespace vantor::ctl;
 namespace {
 
 const char* const kProgramHelp =
-    "usage: vantorctl [--port DEVICE | --com N] [--quiet] COMMAND ...\n"
+    "usage: vantorctl [--port DEVICE | --com N] [--quiet] [--full-read] COMMAND ...\n"
     "\n"
     "Commands:\n"
     "  backup DIR                          read the panel into DIR/panel.kdl, DIR/panel.RIcon,\n"
@@ -39,6 +39,8 @@ const char* const kProgramHelp =
     "  --port DEVICE   the panel's serial device (no search)\n"
     "  --com N         the panel on COM N (as mapped by VANTOR_COM<N> or the settings file)\n"
     "  --quiet         no progress on standard error\n"
+    "  --full-read     read the ROM icons and large characters from the panel even when\n"
+    "                  the icon cache holds them, and renew the cache\n"
     "  --help          this text; COMMAND --help for a command\n"
     "\n"
     "Exit codes: 0 done, 1 differences, 2 usage, 3 no panel or a line fault, 4 a file error.\n";
@@ -354,6 +356,8 @@ int run(int argc, char** argv)
             options.com = parseNumber(value(), "--com");
         else if (a == "--quiet" || a == "-q")
             options.quiet = true;
+        else if (a == "--full-read")
+            options.fullRead = true;
         else if (a == "--help" || a == "-h")
             help = true;
         else

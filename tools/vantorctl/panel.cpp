@@ -2,6 +2,7 @@
 #include "tools/vantorctl/ctl.h"
 
 #include "definitions/kdl_file.h"
+#include "devicelink/icon_cache.h"
 #include "devicelink/port_map.h"
 #include "platform/system/tick.h"
 
@@ -74,6 +75,12 @@ bool probeAnswers(SerialPort& port)
 Panel::Panel(const GlobalOptions& options) : host_(options.quiet)
 {
     link_ = std::make_unique<DeviceLink>(port_, table_, icons_, host_);
+    // The ROM icons and large characters come from the program's icon cache
+    // when the panel agrees with it.
+    LinkOptions linkOptions = link_->options();
+    linkOptions.iconCacheDir = iconCacheFolder().string();
+    linkOptions.readEverything = options.fullRead;
+    link_->setOptions(linkOptions);
     if (!options.device.empty() || options.com > 0) {
         device_ = options.device.empty() ? comDevicePath(options.com) : options.device;
         if (options.device.empty() && device_.empty())
