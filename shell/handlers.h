@@ -64,6 +64,9 @@ void openBaudDialog(const char* parent);
 
 // --- Keyboard mode: what the panel sent, typed into the focused application
 void injectKeystrokes(const std::vector<std::uint8_t>& bytes);
+// Keyboard mode has ended (turned off, or the program ends): what typing took
+// from the desktop is given back.
+void keyboardModeEnded();
 
 // --- Emulation mode: the selected control's messages out of the port (nothing
 // outside emulation mode or without an open port).

@@ -44,4 +44,9 @@ void injectKeystrokes(const std::vector<std::uint8_t>& bytes)
     }
 }
 
+void keyboardModeEnded()
+{
+    keyboard::endTyping();
+}
+
 } // namespace vantor::handlers

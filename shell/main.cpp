@@ -1,6 +1,7 @@
 // Program entry of vantor: hands the toolkit the three routines of the shell and
 // returns the toolkit's result.
 #include "shell/form_table.h"
+#include "shell/handlers.h"
 #include "shell/main_form.h"
 
 #include "toolkit/gantry.h"
@@ -51,6 +52,7 @@ int main(int argc, char** argv)
     args.push_back(nullptr);
     const int result = GN_GUIRUN(static_cast<int>(args.size()) - 1, args.data(), &vantor::AppInit,
                                  &vantor::RouteEvent, &vantor::DesignForm);
+    vantor::handlers::keyboardModeEnded();
     vantor::startupTrace("end");
     if (vantor::screenshotFailed())
         return 1;

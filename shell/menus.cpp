@@ -35,6 +35,8 @@ void rescan()
 void keyboardModeCommand()
 {
     shellFlags().keyboardMode = shellFlags().keyboardMode ? 0 : 1;
+    if (shellFlags().keyboardMode == 0)
+        handlers::keyboardModeEnded();
     handlers::applyModeToWindow();
     handlers::showDefinition(shellFlags().selectedButton);
 }
