@@ -18,6 +18,8 @@ void startupTrace(const char* step); // startup.cpp
 int main(int argc, char** argv)
 {
     vantor::startupTrace("main");
+    if (argc == 2 && std::strcmp(argv[1], "--diagnose-keyboard") == 0)
+        return vantor::handlers::diagnoseKeyboard(argc, argv);
     // "--screenshot FILE" (or "--screenshot=FILE") is the program's own option; it
     // is taken off the command line before the toolkit and the shell see it.
     std::vector<char*> args;
@@ -39,7 +41,7 @@ int main(int argc, char** argv)
         args.push_back(argv[i]);
     }
     if (missingFile) {
-        std::fprintf(stderr, "usage: vantor [DEBUG] [NOVT] [--screenshot FILE]\n");
+        std::fprintf(stderr, "usage: vantor [DEBUG] [NOVT] [--screenshot FILE] | vantor --diagnose-keyboard\n");
         return 2;
     }
     if (!screenshot.empty()) {

@@ -19,8 +19,6 @@ namespace vantor::keyboard {
 
 namespace {
 
-const char* const kLead = "Keyboard mode cannot type into other programs on this desktop: ";
-
 std::string environment(const char* name)
 {
     const char* v = std::getenv(name);
@@ -34,7 +32,7 @@ std::string environment(const char* name)
 
 Result cannotType(const std::string& why)
 {
-    return {Outcome::CannotType, kLead + why};
+    return {Outcome::CannotType, kCannotTypeLead + why};
 }
 
 } // namespace
@@ -358,7 +356,8 @@ void endTyping()
 
 #else // built without the X11 and XTest development files
 
-void endTyping() {}
+void endTyping()
+{ }
 
 Result typeKeys(const std::vector<std::uint8_t>&, const std::vector<unsigned long>&)
 {

@@ -9,6 +9,9 @@
 
 namespace vantor::keyboard {
 
+// The start of every message that says keyboard mode cannot type here.
+inline constexpr const char* kCannotTypeLead = "Keyboard mode cannot type into other programs on this desktop: ";
+
 // Modifier byte bits of a keyboard macro pair.
 inline constexpr std::uint8_t kShiftBit = 0x01;
 inline constexpr std::uint8_t kAltBit = 0x02;

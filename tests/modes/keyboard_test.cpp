@@ -9,6 +9,7 @@
 #include "devicelink/device_link.h"
 #include "devicelink/serial_port.h"
 #include "shell/device_calls.h"
+#include "shell/handlers.h"
 #include "toolkit/event_codes.h"
 
 #include <QApplication>
@@ -167,6 +168,7 @@ protected:
     }
     void TearDown() override
     {
+        handlers::keyboardModeEnded(); // as when the program ends
         if (x)
             XCloseDisplay(x);
         serialPort().closePort();
