@@ -3,6 +3,7 @@
 #include "shell/handlers.h"
 
 #include "platform/keyboard/keystroke_output.h"
+#include "platform/system/debug_output.h"
 #include "platform/system/profile.h"
 #include "toolkit/gantry.h"
 
@@ -59,7 +60,11 @@ void injectKeystrokes(const std::vector<std::uint8_t>& bytes)
     // typing starts as soon as what was missing is there.
     if (!output() || !output()->choice().backend)
         output() = std::make_unique<keyboard::KeystrokeOutput>(outputSetting(), keyboard::probeDesktop());
-    const keyboard::Result result = output()->type(bytes, ownXWindows());
+    const bool ownActive = QGuiApplication::applicationState() == Qt::ApplicationActive;
+    const keyboard::Result result = output()->type(bytes, {ownXWindows(), ownActive});
+    if (result.skipped > 0 && shellFlags().debugMode == 1)
+        outputDebugString("Keyboard mode: " + std::to_string(result.skipped) +
+                          " character(s) the keyboard layout cannot type were skipped\n");
     if (result.outcome == keyboard::Outcome::CannotType && result.problem != reported) {
         reported = result.problem;
         vantorMessage(reported, "Halvern Devices");

@@ -35,6 +35,8 @@ struct Result {
     // For CannotType: the message to the user, what stands in the way and what
     // would make it work.
     std::string problem;
+    // Characters the layout could not type, skipped (uinput).
+    int skipped = 0;
 };
 
 // Types `bytes`: pairs from the start. A chunk of fewer than two bytes types

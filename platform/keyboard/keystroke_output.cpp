@@ -8,9 +8,9 @@ namespace {
 class X11Typist : public Typist {
 public:
     ~X11Typist() override { endTyping(); }
-    Result type(const std::vector<std::uint8_t>& bytes, const std::vector<unsigned long>& ownXWindows) override
+    Result type(const std::vector<std::uint8_t>& bytes, const OwnWindows& own) override
     {
-        return typeKeys(bytes, ownXWindows);
+        return typeKeys(bytes, own.x11);
     }
 };
 
@@ -28,19 +28,27 @@ KeystrokeOutput::KeystrokeOutput(const std::string& setting, const DesktopFacts&
         return;
     switch (*choice_.backend) {
     case Backend::X11: typist_ = makeX11Typist(); break;
+#ifdef VANTOR_HAVE_XKBCOMMON
+    case Backend::Uinput: typist_ = makeUinputTypist(); break;
+#endif
     default: break;
     }
 }
 
 KeystrokeOutput::~KeystrokeOutput() = default;
 
-Result KeystrokeOutput::type(const std::vector<std::uint8_t>& bytes, const std::vector<unsigned long>& ownXWindows)
+Result KeystrokeOutput::type(const std::vector<std::uint8_t>& bytes, const OwnWindows& own)
 {
     if (bytes.size() < 2)
         return {Outcome::Typed, {}};
     if (!typist_)
         return {Outcome::CannotType, std::string(kCannotTypeLead) + choice_.why};
-    return typist_->type(bytes, ownXWindows);
+    // XTest sees which X window has the focus; the other ways type into
+    // whatever has it, so they type nothing while the program's own window is
+    // the active one.
+    if (*choice_.backend != Backend::X11 && own.active)
+        return {Outcome::OwnWindow, {}};
+    return typist_->type(bytes, own);
 }
 
 Built builtBackends()
@@ -48,6 +56,9 @@ Built builtBackends()
     Built b;
 #ifdef VANTOR_HAVE_XTEST
     b.x11 = true;
+#endif
+#ifdef VANTOR_HAVE_XKBCOMMON
+    b.uinput = true;
 #endif
     return b;
 }

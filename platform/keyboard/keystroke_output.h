@@ -11,16 +11,23 @@
 
 namespace vantor::keyboard {
 
+// What the program knows of its own windows: nothing is typed into them.
+struct OwnWindows {
+    std::vector<unsigned long> x11; // their X window ids (on the X platform)
+    bool active = false;            // one of them is the active window (what a Wayland program can know)
+};
+
 // One way of typing.
 class Typist {
 public:
     virtual ~Typist() = default;
-    // Types the pairs of `bytes` (at least two bytes; an odd last byte is
-    // dropped). `ownXWindows`: the program's X windows, never typed into.
-    virtual Result type(const std::vector<std::uint8_t>& bytes, const std::vector<unsigned long>& ownXWindows) = 0;
+    // Types the pairs of `bytes` (at least two bytes; an odd last byte is dropped).
+    virtual Result type(const std::vector<std::uint8_t>& bytes, const OwnWindows& own) = 0;
 };
 
 std::unique_ptr<Typist> makeX11Typist();
+// Opens /dev/uinput; a typist whose every call says why when it cannot.
+std::unique_ptr<Typist> makeUinputTypist();
 
 class KeystrokeOutput {
 public:
@@ -33,7 +40,7 @@ public:
 
     // Types `bytes` with the chosen backend. Without one, nothing is typed and
     // the result says why and what fixes it on this desktop.
-    Result type(const std::vector<std::uint8_t>& bytes, const std::vector<unsigned long>& ownXWindows);
+    Result type(const std::vector<std::uint8_t>& bytes, const OwnWindows& own);
     const Choice& choice() const { return choice_; }
 
 private:
