@@ -31,6 +31,9 @@ KeystrokeOutput::KeystrokeOutput(const std::string& setting, const DesktopFacts&
 #ifdef VANTOR_HAVE_XKBCOMMON
     case Backend::Uinput: typist_ = makeUinputTypist(); break;
 #endif
+#ifdef VANTOR_HAVE_VIRTUAL_KEYBOARD
+    case Backend::Wayland: typist_ = makeWaylandTypist(); break;
+#endif
     default: break;
     }
 }
@@ -59,6 +62,9 @@ Built builtBackends()
 #endif
 #ifdef VANTOR_HAVE_XKBCOMMON
     b.uinput = true;
+#endif
+#ifdef VANTOR_HAVE_VIRTUAL_KEYBOARD
+    b.wayland = true;
 #endif
     return b;
 }

@@ -28,6 +28,8 @@ public:
 std::unique_ptr<Typist> makeX11Typist();
 // Opens /dev/uinput; a typist whose every call says why when it cannot.
 std::unique_ptr<Typist> makeUinputTypist();
+// Connects to the Wayland compositor and makes a zwp_virtual_keyboard_v1.
+std::unique_ptr<Typist> makeWaylandTypist();
 
 class KeystrokeOutput {
 public:
