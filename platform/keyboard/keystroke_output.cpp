@@ -1,6 +1,8 @@
 // The backend of keyboard mode, chosen once and kept.
 #include "platform/keyboard/keystroke_output.h"
 
+#include "platform/system/profile.h"
+
 namespace vantor::keyboard {
 
 namespace {
@@ -34,6 +36,16 @@ KeystrokeOutput::KeystrokeOutput(const std::string& setting, const DesktopFacts&
 #ifdef VANTOR_HAVE_VIRTUAL_KEYBOARD
     case Backend::Wayland: typist_ = makeWaylandTypist(); break;
 #endif
+    case Backend::Portal: {
+        // The grant of a version 2 portal is kept in the settings file.
+        const std::string path = settingsFilePath();
+        typist_ =
+            makePortalTypist(facts.portalVersion, getPrivateProfileString("Setup", "PortalRestoreToken", "", path),
+                             [path](const std::string& token) {
+                                 writePrivateProfileString("Setup", "PortalRestoreToken", token, path);
+                             });
+        break;
+    }
     default: break;
     }
 }
@@ -66,6 +78,7 @@ Built builtBackends()
 #ifdef VANTOR_HAVE_VIRTUAL_KEYBOARD
     b.wayland = true;
 #endif
+    b.portal = true;
     return b;
 }
 

@@ -7,6 +7,7 @@
 #include "platform/keyboard/backend_choice.h"
 #include "platform/keyboard/key_injection.h"
 
+#include <functional>
 #include <memory>
 
 namespace vantor::keyboard {
@@ -30,6 +31,9 @@ std::unique_ptr<Typist> makeX11Typist();
 std::unique_ptr<Typist> makeUinputTypist();
 // Connects to the Wayland compositor and makes a zwp_virtual_keyboard_v1.
 std::unique_ptr<Typist> makeWaylandTypist();
+// Starts a RemoteDesktop portal session on the session bus (see portal_typist.h).
+std::unique_ptr<Typist> makePortalTypist(int version, const std::string& token,
+                                         std::function<void(const std::string&)> saveToken);
 
 class KeystrokeOutput {
 public:
