@@ -36,6 +36,9 @@ KeystrokeOutput::KeystrokeOutput(const std::string& setting, const DesktopFacts&
 #ifdef VANTOR_HAVE_VIRTUAL_KEYBOARD
     case Backend::Wayland: typist_ = makeWaylandTypist(); break;
 #endif
+#ifdef VANTOR_HAVE_FAKE_INPUT
+    case Backend::KDE: typist_ = makeKdeTypist(); break;
+#endif
     case Backend::Portal: {
         // The grant of a version 2 portal is kept in the settings file.
         const std::string path = settingsFilePath();
@@ -79,6 +82,9 @@ Built builtBackends()
     b.wayland = true;
 #endif
     b.portal = true;
+#ifdef VANTOR_HAVE_FAKE_INPUT
+    b.kde = true;
+#endif
     return b;
 }
 

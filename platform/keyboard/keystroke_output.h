@@ -31,6 +31,8 @@ std::unique_ptr<Typist> makeX11Typist();
 std::unique_ptr<Typist> makeUinputTypist();
 // Connects to the Wayland compositor and makes a zwp_virtual_keyboard_v1.
 std::unique_ptr<Typist> makeWaylandTypist();
+// Connects to KWin's org_kde_kwin_fake_input.
+std::unique_ptr<Typist> makeKdeTypist();
 // Starts a RemoteDesktop portal session on the session bus (see portal_typist.h).
 std::unique_ptr<Typist> makePortalTypist(int version, const std::string& token,
                                          std::function<void(const std::string&)> saveToken);

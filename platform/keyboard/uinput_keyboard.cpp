@@ -36,7 +36,8 @@ bool KeyEventWriter::key(std::uint16_t code, bool down)
     return true;
 }
 
-int KeyEventWriter::type(const std::vector<std::uint8_t>& bytes, const LayoutKeys& layout, bool& ok)
+int typeOnLayout(const std::vector<std::uint8_t>& bytes, const LayoutKeys& layout, const KeySink& key,
+                 const std::function<void()>& pause, bool& ok)
 {
     ok = true;
     int skipped = 0;
@@ -61,14 +62,20 @@ int KeyEventWriter::type(const std::vector<std::uint8_t>& bytes, const LayoutKey
         }
         for (std::uint16_t code : held)
             ok = ok && key(code, true);
-        pause_();
+        pause();
         ok = ok && key(k.code, true);
-        pause_();
+        pause();
         ok = ok && key(k.code, false);
         for (auto it = held.rbegin(); it != held.rend(); ++it)
             ok = ok && key(*it, false);
     }
     return skipped;
+}
+
+int KeyEventWriter::type(const std::vector<std::uint8_t>& bytes, const LayoutKeys& layout, bool& ok)
+{
+    return typeOnLayout(
+        bytes, layout, [this](std::uint16_t code, bool down) { return key(code, down); }, pause_, ok);
 }
 
 UinputDevice::UinputDevice()

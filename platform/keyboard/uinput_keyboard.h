@@ -12,6 +12,18 @@
 
 namespace vantor::keyboard {
 
+// Receives one key event (a Linux input key code, pressed or released);
+// false when it could not be sent.
+using KeySink = std::function<bool(std::uint16_t code, bool down)>;
+
+// The key events of macro pairs on a layout: the modifiers of the pair down
+// (Shift, Alt, Ctrl), AltGr when the character is on that level, the key down
+// and up, the modifiers up in reverse order. `pause` runs after the modifiers
+// go down and after the key goes down. A character the layout cannot type is
+// skipped with its modifiers; returns how many were.
+int typeOnLayout(const std::vector<std::uint8_t>& bytes, const LayoutKeys& layout, const KeySink& key,
+                 const std::function<void()>& pause, bool& ok);
+
 // Writes the key events of macro pairs to a descriptor (the uinput device, or
 // a pipe in tests): the modifiers of the pair down (Shift, Alt, Ctrl), AltGr
 // when the character is on that level, the key down and up, the modifiers up
