@@ -7,6 +7,7 @@
 #include "platform/system/profile.h"
 #include "toolkit/gantry.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QWindow>
@@ -60,7 +61,8 @@ void injectKeystrokes(const std::vector<std::uint8_t>& bytes)
     // typing starts as soon as what was missing is there.
     if (!output() || !output()->choice().backend)
         output() = std::make_unique<keyboard::KeystrokeOutput>(outputSetting(), keyboard::probeDesktop());
-    const bool ownActive = QGuiApplication::applicationState() == Qt::ApplicationActive;
+    // One of the program's windows is the active one (what a Wayland program can know).
+    const bool ownActive = QApplication::activeWindow() != nullptr;
     const keyboard::Result result = output()->type(bytes, {ownXWindows(), ownActive});
     if (result.skipped > 0 && shellFlags().debugMode == 1)
         outputDebugString("Keyboard mode: " + std::to_string(result.skipped) +
