@@ -52,6 +52,9 @@ private:
 // given), the X server's rule names on X11, /etc/default/keyboard on the
 // console; "us" when none of them says.
 LayoutSource sessionLayout(const std::string& waylandKeymap = {});
+// The keymap the Wayland compositor `display` sends its programs for the
+// seat's keyboard (XKB text); "" without a keyboard or a compositor.
+std::string compositorKeymap(const std::string& display);
 // The rule names of a /etc/default/keyboard text (XKBMODEL, XKBLAYOUT, ...).
 LayoutSource layoutFromDefaultKeyboard(const std::string& text);
 

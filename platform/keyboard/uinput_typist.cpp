@@ -3,15 +3,23 @@
 #include "platform/keyboard/uinput_keyboard.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 namespace vantor::keyboard {
 
 namespace {
 
+std::string waylandKeymap()
+{
+    const char* display = std::getenv("WAYLAND_DISPLAY");
+    return display && *display ? compositorKeymap(display) : std::string();
+}
+
 class UinputTypist : public Typist {
 public:
-    UinputTypist() : layout_(sessionLayout()) { }
+    // On Wayland the layout is the one the compositor sends its programs.
+    UinputTypist() : layout_(sessionLayout(waylandKeymap())) { }
     Result type(const std::vector<std::uint8_t>& bytes, const OwnWindows&) override
     {
         if (device_.fd() < 0)

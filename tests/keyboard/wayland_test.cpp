@@ -35,6 +35,13 @@ TEST(WaylandKeyboard, PanelMacrosReachTheFocusedProgramOfAHeadlessSway)
     ASSERT_EQ(output.choice().backend, keyboard::Backend::Wayland) << output.choice().why;
     // The new keyboard gives the seat its keyboard; wev takes it and our keymap.
     ASSERT_TRUE(wev.waitFor("wl_keyboard] keymap")) << "wev got no keyboard";
+    // What the compositor now sends its programs as the seat's keymap is ours
+    // (the uinput keyboard reads the user's layout the same way): it has an
+    // e acute, which the compositor's default US layout has not.
+    keyboard::LayoutSource sent;
+    sent.keymapText = keyboard::compositorKeymap(socket);
+    ASSERT_FALSE(sent.keymapText.empty());
+    EXPECT_NE(keyboard::LayoutKeys(sent).key(0xE9).code, 0);
 
     // Shift+a, Ctrl+c, e acute, sharp s and the euro sign (which a US layout
     // has no key for), a one-byte chunk (nothing), and the program's own
