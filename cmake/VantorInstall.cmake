@@ -72,6 +72,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# The udev rule for keyboard mode through /dev/uinput is a package of its own
+# (scripts/package-uinput), installed only by those who want it.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "vantor-uinput")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
 include(CPack)

@@ -64,6 +64,12 @@ void openBaudDialog(const char* parent);
 
 // --- Keyboard mode: what the panel sent, typed into the focused application
 void injectKeystrokes(const std::vector<std::uint8_t>& bytes);
+// Keyboard mode has ended (turned off, or the program ends): what typing took
+// from the desktop is given back.
+void keyboardModeEnded();
+// `vantor --diagnose-keyboard`: prints what the desktop offers and which way of
+// typing keyboard mode would take; the result is the program's exit status.
+int diagnoseKeyboard(int argc, char** argv);
 
 // --- Emulation mode: the selected control's messages out of the port (nothing
 // outside emulation mode or without an open port).

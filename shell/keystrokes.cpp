@@ -2,12 +2,18 @@
 #include "shell/app_state.h"
 #include "shell/handlers.h"
 
-#include "platform/keyboard/key_injection.h"
+#include "platform/keyboard/keystroke_output.h"
+#include "platform/system/debug_output.h"
+#include "platform/system/profile.h"
 #include "toolkit/gantry.h"
 
+#include <QApplication>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QWindow>
 
+#include <cstdio>
+#include <memory>
 #include <string>
 
 namespace vantor::handlers {
@@ -28,20 +34,57 @@ std::vector<unsigned long> ownXWindows()
     return ids;
 }
 
+std::string outputSetting()
+{
+    return getPrivateProfileString("Setup", "KeyboardOutput", "Auto", settingsFilePath());
+}
+
+// The way of typing of this keyboard mode: chosen at its first chunk, kept
+// until it ends.
+std::unique_ptr<keyboard::KeystrokeOutput>& output()
+{
+    static std::unique_ptr<keyboard::KeystrokeOutput> out;
+    return out;
+}
+
 } // namespace
 
 void injectKeystrokes(const std::vector<std::uint8_t>& bytes)
 {
     // Each reason that keeps keyboard mode from typing is told once, at the
-    // first chunk it stops; later chunks type nothing without a word.
+    // first chunk it stops; later chunks type nothing without a word (they
+    // are dropped, not kept for later).
     static std::string reported;
-    if (shellFlags().keyboardMode == 0 || bytes.empty())
+    if (shellFlags().keyboardMode == 0 || bytes.size() < 2)
         return;
-    const keyboard::Result result = keyboard::typeKeys(bytes, ownXWindows());
+    // While nothing works the desktop is looked at again at every chunk, so
+    // typing starts as soon as what was missing is there.
+    if (!output() || !output()->choice().backend)
+        output() = std::make_unique<keyboard::KeystrokeOutput>(outputSetting(), keyboard::probeDesktop());
+    // One of the program's windows is the active one (what a Wayland program can know).
+    const bool ownActive = QApplication::activeWindow() != nullptr;
+    const keyboard::Result result = output()->type(bytes, {ownXWindows(), ownActive});
+    if (result.skipped > 0 && shellFlags().debugMode == 1)
+        outputDebugString("Keyboard mode: " + std::to_string(result.skipped) +
+                          " character(s) the keyboard layout cannot type were skipped\n");
     if (result.outcome == keyboard::Outcome::CannotType && result.problem != reported) {
         reported = result.problem;
         vantorMessage(reported, "Halvern Devices");
     }
+}
+
+void keyboardModeEnded()
+{
+    output().reset();
+}
+
+int diagnoseKeyboard(int argc, char** argv)
+{
+    // The session bus needs an application object; no window is made.
+    QCoreApplication application(argc, argv);
+    const std::string text = keyboard::diagnosis(keyboard::probeDesktop(), outputSetting(), keyboard::builtBackends());
+    std::fputs(text.c_str(), stdout);
+    return 0;
 }
 
 } // namespace vantor::handlers

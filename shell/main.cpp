@@ -1,6 +1,7 @@
 // Program entry of vantor: hands the toolkit the three routines of the shell and
 // returns the toolkit's result.
 #include "shell/form_table.h"
+#include "shell/handlers.h"
 #include "shell/main_form.h"
 
 #include "toolkit/gantry.h"
@@ -17,6 +18,8 @@ void startupTrace(const char* step); // startup.cpp
 int main(int argc, char** argv)
 {
     vantor::startupTrace("main");
+    if (argc == 2 && std::strcmp(argv[1], "--diagnose-keyboard") == 0)
+        return vantor::handlers::diagnoseKeyboard(argc, argv);
     // "--screenshot FILE" (or "--screenshot=FILE") is the program's own option; it
     // is taken off the command line before the toolkit and the shell see it.
     std::vector<char*> args;
@@ -38,7 +41,7 @@ int main(int argc, char** argv)
         args.push_back(argv[i]);
     }
     if (missingFile) {
-        std::fprintf(stderr, "usage: vantor [DEBUG] [NOVT] [--screenshot FILE]\n");
+        std::fprintf(stderr, "usage: vantor [DEBUG] [NOVT] [--screenshot FILE] | vantor --diagnose-keyboard\n");
         return 2;
     }
     if (!screenshot.empty()) {
@@ -48,9 +51,16 @@ int main(int argc, char** argv)
         if (!display && !std::getenv("QT_QPA_PLATFORM"))
             setenv("QT_QPA_PLATFORM", "offscreen", 0);
     }
+    // On a Wayland desktop with XWayland the program's own windows run under
+    // XWayland: the icon drag window follows the pointer at screen positions,
+    // captures the mouse and reads the cursor position, none of which a Wayland
+    // client may do. QT_QPA_PLATFORM set by the user still decides.
+    if (std::getenv("WAYLAND_DISPLAY") && std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "xcb", 0);
     args.push_back(nullptr);
     const int result = GN_GUIRUN(static_cast<int>(args.size()) - 1, args.data(), &vantor::AppInit,
                                  &vantor::RouteEvent, &vantor::DesignForm);
+    vantor::handlers::keyboardModeEnded();
     vantor::startupTrace("end");
     if (vantor::screenshotFailed())
         return 1;

@@ -50,6 +50,8 @@ void readEverythingAgain()
 void keyboardModeCommand()
 {
     shellFlags().keyboardMode = shellFlags().keyboardMode ? 0 : 1;
+    if (shellFlags().keyboardMode == 0)
+        handlers::keyboardModeEnded();
     handlers::applyModeToWindow();
     handlers::showDefinition(shellFlags().selectedButton);
 }

@@ -1,8 +1,11 @@
 // Key presses through the XTest extension of the X display.
 #include "platform/keyboard/key_injection.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <map>
+#include <memory>
 #include <thread>
 
 #ifdef VANTOR_HAVE_XTEST
@@ -15,8 +18,6 @@
 namespace vantor::keyboard {
 
 namespace {
-
-const char* const kLead = "Keyboard mode cannot type into other programs on this desktop: ";
 
 std::string environment(const char* name)
 {
@@ -31,7 +32,7 @@ std::string environment(const char* name)
 
 Result cannotType(const std::string& why)
 {
-    return {Outcome::CannotType, kLead + why};
+    return {Outcome::CannotType, kCannotTypeLead + why};
 }
 
 } // namespace
@@ -145,14 +146,15 @@ public:
     KeyMap(const KeyMap&) = delete;
     KeyMap& operator=(const KeyMap&) = delete;
 
-    // The key that carries `keysym`, whatever shift level it needs: a key
-    // with it unshifted first, then shifted, then on any other level. 0 when
-    // no key carries it.
+    // The key that carries `keysym` unshifted, else shifted (the modifier byte
+    // alone decides whether Shift is held). 0 when no key carries it on those
+    // two levels: a key that needs AltGr or a group switch would type another
+    // character.
     KeyCode keyFor(unsigned long keysym) const
     {
         if (!syms_ || keysym == 0)
             return 0;
-        for (int level = 0; level < perKey_; ++level) {
+        for (int level = 0; level < std::min(perKey_, 2); ++level) {
             for (int k = 0; k <= max_ - min_; ++k) {
                 if (syms_[k * perKey_ + level] == keysym)
                     return static_cast<KeyCode>(min_ + k);
@@ -168,11 +170,97 @@ public:
         }
         return 0;
     }
+    // True when no level of `code` carries a keysym: a key the layout leaves free.
+    bool isFree(KeyCode code) const
+    {
+        if (!syms_ || code < min_ || code > max_)
+            return false;
+        for (int level = 0; level < perKey_; ++level) {
+            if (syms_[(code - min_) * perKey_ + level] != NoSymbol)
+                return false;
+        }
+        return true;
+    }
+    int minCode() const { return min_; }
+    int maxCode() const { return max_; }
 
 private:
     int min_ = 0, max_ = 0, perKey_ = 0;
     KeySym* syms_ = nullptr;
 };
+
+// The keys the layout leaves free that keyboard mode has given a character of
+// its own (on one display at a time). A character is mapped once, all that a
+// chunk needs in one go, and the server is waited for before the first key
+// goes: a key changed again while the focused program still looks up its
+// earlier press would come out as another character or as NoSymbol. The keys
+// are given back (emptied) when keyboard mode ends.
+struct SpareKeys {
+    std::string display;
+    std::map<unsigned long, KeyCode> byKeysym;
+};
+
+SpareKeys& spareKeys()
+{
+    static SpareKeys keys;
+    return keys;
+}
+
+void emptySpareKeys(::Display* dpy)
+{
+    for (const auto& [sym, code] : spareKeys().byKeysym) {
+        KeySym none = NoSymbol;
+        int perKey = 0;
+        KeySym* now = XGetKeyboardMapping(dpy, code, 1, &perKey);
+        // A key someone else has changed since is left alone.
+        const bool ours = now && perKey > 0 && now[0] == sym;
+        if (now)
+            XFree(now);
+        if (ours)
+            XChangeKeyboardMapping(dpy, code, 1, &none, 1);
+    }
+    XSync(dpy, False);
+    spareKeys().byKeysym.clear();
+}
+
+// Gives every character of `bytes` that has no key one of the free keys.
+// Returns false when the keys were changed (the layout must be read again).
+bool mapSpareKeys(::Display* dpy, const std::string& name, const KeyMap& map, const std::vector<std::uint8_t>& bytes)
+{
+    SpareKeys& spare = spareKeys();
+    if (spare.display != name) {
+        if (!spare.byKeysym.empty() && !spare.display.empty()) {
+            const Connection old(spare.display);
+            if (old.get())
+                emptySpareKeys(old.get());
+        }
+        spare.byKeysym.clear();
+        spare.display = name;
+    }
+    std::vector<std::pair<KeyCode, unsigned long>> changes;
+    int next = map.maxCode();
+    for (std::size_t i = 1; i < bytes.size(); i += 2) {
+        if (map.keyForCharacter(bytes[i]) != 0)
+            continue;
+        const std::vector<unsigned long> syms = keysymsForCp1252(bytes[i]);
+        if (syms.empty() || spare.byKeysym.count(syms.front()) != 0)
+            continue;
+        while (next >= map.minCode() && !map.isFree(static_cast<KeyCode>(next)))
+            --next;
+        if (next < map.minCode())
+            break; // no free key left: the rest is skipped
+        const auto code = static_cast<KeyCode>(next--);
+        spare.byKeysym[syms.front()] = code;
+        changes.emplace_back(code, syms.front());
+    }
+    for (const auto& [code, sym] : changes) {
+        KeySym s = sym;
+        XChangeKeyboardMapping(dpy, code, 1, &s, 1);
+    }
+    if (!changes.empty())
+        XSync(dpy, False);
+    return changes.empty();
+}
 
 void key(::Display* dpy, KeyCode code, bool down)
 {
@@ -189,6 +277,8 @@ void waitOneMillisecond()
 
 Result typeKeys(const std::vector<std::uint8_t>& bytes, const std::vector<unsigned long>& ownWindows)
 {
+    if (bytes.size() < 2)
+        return {Outcome::Typed, {}};
     const std::string name = environment("DISPLAY");
     if (name.empty()) {
         if (waylandSession())
@@ -223,9 +313,11 @@ Result typeKeys(const std::vector<std::uint8_t>& bytes, const std::vector<unsign
     if (isOwn(dpy, focus, ownWindows))
         return {Outcome::OwnWindow, {}};
 
-    const KeyMap map(dpy);
-    const KeyCode shift = map.keyFor(XK_Shift_L), alt = map.keyFor(XK_Alt_L), ctrl = map.keyFor(XK_Control_L);
-    for (std::size_t i = 0; i < bytes.size(); i += 2) {
+    std::unique_ptr<KeyMap> map = std::make_unique<KeyMap>(dpy);
+    if (!mapSpareKeys(dpy, name, *map, bytes))
+        map = std::make_unique<KeyMap>(dpy);
+    const KeyCode shift = map->keyFor(XK_Shift_L), alt = map->keyFor(XK_Alt_L), ctrl = map->keyFor(XK_Control_L);
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
         const std::uint8_t m = bytes[i];
         // Shift, Alt, Ctrl down in that order, released in the same order.
         const KeyCode mods[3] = {m & kShiftBit ? shift : KeyCode{0}, m & kAltBit ? alt : KeyCode{0},
@@ -235,8 +327,9 @@ Result typeKeys(const std::vector<std::uint8_t>& bytes, const std::vector<unsign
                 key(dpy, k, true);
         }
         waitOneMillisecond();
-        // A character without a key is skipped; its modifiers still go down and up.
-        const KeyCode c = i + 1 < bytes.size() ? map.keyForCharacter(bytes[i + 1]) : KeyCode{0};
+        // A character without a key (none free was left) is skipped; its
+        // modifiers still go down and up.
+        const KeyCode c = map->keyForCharacter(bytes[i + 1]);
         if (c) {
             key(dpy, c, true);
             waitOneMillisecond();
@@ -250,7 +343,21 @@ Result typeKeys(const std::vector<std::uint8_t>& bytes, const std::vector<unsign
     return {Outcome::Typed, {}};
 }
 
+void endTyping()
+{
+    SpareKeys& spare = spareKeys();
+    if (spare.byKeysym.empty())
+        return;
+    const Connection connection(spare.display);
+    if (connection.get())
+        emptySpareKeys(connection.get());
+    spare.byKeysym.clear();
+}
+
 #else // built without the X11 and XTest development files
+
+void endTyping()
+{ }
 
 Result typeKeys(const std::vector<std::uint8_t>&, const std::vector<unsigned long>&)
 {

@@ -9,6 +9,9 @@
 
 namespace vantor::keyboard {
 
+// The start of every message that says keyboard mode cannot type here.
+inline constexpr const char* kCannotTypeLead = "Keyboard mode cannot type into other programs on this desktop: ";
+
 // Modifier byte bits of a keyboard macro pair.
 inline constexpr std::uint8_t kShiftBit = 0x01;
 inline constexpr std::uint8_t kAltBit = 0x02;
@@ -32,12 +35,20 @@ struct Result {
     // For CannotType: the message to the user, what stands in the way and what
     // would make it work.
     std::string problem;
+    // Characters the layout could not type, skipped (uinput).
+    int skipped = 0;
 };
 
-// Types `bytes`: pairs from the start; an odd last byte presses and releases
-// its modifiers alone. `ownWindows` are the X window ids of the program's
-// windows. The display is opened afresh for each call (so a restarted X server
-// or a changed DISPLAY counts at once) and the keyboard layout read afresh.
+// Types `bytes`: pairs from the start. A chunk of fewer than two bytes types
+// nothing, and an odd last byte is dropped: a modifier pressed and released
+// alone (a lone Alt tap) would move many programs' focus to their menu bar.
+// `ownWindows` are the X window ids of the program's windows. The display is
+// opened afresh for each call (so a restarted X server or a changed DISPLAY
+// counts at once) and the keyboard layout read afresh; characters the layout
+// has no key for get a key the layout leaves free, kept until endTyping.
 Result typeKeys(const std::vector<std::uint8_t>& bytes, const std::vector<unsigned long>& ownWindows);
+
+// Keyboard mode has ended: the free keys it gave characters are emptied again.
+void endTyping();
 
 } // namespace vantor::keyboard

@@ -9,6 +9,7 @@
 #include "devicelink/device_link.h"
 #include "devicelink/serial_port.h"
 #include "shell/device_calls.h"
+#include "shell/handlers.h"
 #include "toolkit/event_codes.h"
 
 #include <QApplication>
@@ -16,7 +17,9 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/keysym.h>
 
+#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
 #include <optional>
@@ -165,6 +168,7 @@ protected:
     }
     void TearDown() override
     {
+        handlers::keyboardModeEnded(); // as when the program ends
         if (x)
             XCloseDisplay(x);
         serialPort().closePort();
@@ -217,13 +221,38 @@ TEST_F(KeyboardModeTest, PanelMacrosAreTypedIntoTheFocusedProgramNeverIntoTheCon
     EXPECT_EQ(target.lines(6),
               (Lines{"KeyPress Alt_L", "KeyPress Control_L", "KeyPress v", "KeyRelease v", "KeyRelease Alt_L",
                      "KeyRelease Control_L"}));
-    // A capital A without Shift types the key of A unshifted; an e acute that
-    // the layout has no key for types only its Shift; a last odd byte (Ctrl)
-    // types its modifier alone.
-    panelSends({0x00, 'A', 0x01, 0xE9, 0x04});
-    EXPECT_EQ(target.lines(6),
-              (Lines{"KeyPress a", "KeyRelease a", "KeyPress Shift_L", "KeyRelease Shift_L", "KeyPress Control_L",
-                     "KeyRelease Control_L"}));
+    // A capital A without Shift types the key of A unshifted. Characters the
+    // layout has no key for (e acute, the euro sign, sharp s) get free keys
+    // of their own, all in one go, and come out as themselves however fast
+    // they follow each other; a last odd byte (Ctrl) and a chunk of one byte
+    // (Alt) type nothing, so no lone modifier tap reaches the program.
+    panelSends({0x00, 'A', 0x00, 0xE9, 0x00, 0x80, 0x01, 0xE9, 0x00, 0xDF, 0x00, 0x80, 0x04});
+    panelSends({0x02});
+    panelSends({0x00, 0x80});
+    EXPECT_EQ(target.lines(16),
+              (Lines{"KeyPress a", "KeyRelease a", "KeyPress eacute", "KeyRelease eacute", "KeyPress EuroSign",
+                     "KeyRelease EuroSign", "KeyPress Shift_L", "KeyPress Eacute", "KeyRelease Eacute",
+                     "KeyRelease Shift_L", "KeyPress ssharp", "KeyRelease ssharp", "KeyPress EuroSign",
+                     "KeyRelease EuroSign", "KeyPress EuroSign", "KeyRelease EuroSign"}));
+    // The keys they took are free again once keyboard mode ends.
+    const auto keys = [this] {
+        int min = 0, max = 0, perKey = 0;
+        XDisplayKeycodes(x, &min, &max);
+        KeySym* syms = XGetKeyboardMapping(x, static_cast<KeyCode>(min), max - min + 1, &perKey);
+        std::vector<KeySym> all(syms, syms + (max - min + 1) * perKey);
+        XFree(syms);
+        return all;
+    };
+    const auto has = [](const std::vector<KeySym>& all, KeySym sym) {
+        return std::find(all.begin(), all.end(), sym) != all.end();
+    };
+    const std::vector<KeySym> whileTyping = keys();
+    EXPECT_TRUE(has(whileTyping, XK_EuroSign) && has(whileTyping, XK_eacute) && has(whileTyping, XK_ssharp));
+    triggerMenuItem(mainid::menuKeyboardMode);
+    const std::vector<KeySym> after = keys();
+    EXPECT_FALSE(has(after, XK_EuroSign) || has(after, XK_eacute) || has(after, XK_ssharp));
+    triggerMenuItem(mainid::menuKeyboardMode);
+    ASSERT_EQ(shellFlags().keyboardMode, 1);
 
     // The configurator's own window has the X focus, then a window manager
     // names it the active window: nothing is typed either time, so the next

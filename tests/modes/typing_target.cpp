@@ -26,7 +26,9 @@ int main(int argc, char** argv)
     for (;;) {
         XEvent ev;
         XNextEvent(dpy, &ev);
-        if (ev.type == MapNotify && ev.xmap.window == own) {
+        if (ev.type == MappingNotify) {
+            XRefreshKeyboardMapping(&ev.xmapping); // keys given new characters are looked up anew
+        } else if (ev.type == MapNotify && ev.xmap.window == own) {
             std::printf("ready 0x%lx\n", own);
         } else if (ev.type == KeyPress || ev.type == KeyRelease) {
             KeySym sym = NoSymbol;

@@ -1,0 +1,51 @@
+// Keyboard mode through a uinput virtual keyboard, with the session's layout.
+#include "platform/keyboard/keystroke_output.h"
+#include "platform/keyboard/uinput_keyboard.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+namespace vantor::keyboard {
+
+namespace {
+
+std::string waylandKeymap()
+{
+    const char* display = std::getenv("WAYLAND_DISPLAY");
+    return display && *display ? compositorKeymap(display) : std::string();
+}
+
+class UinputTypist : public Typist {
+public:
+    // On Wayland the layout is the one the compositor sends its programs.
+    UinputTypist() : layout_(sessionLayout(waylandKeymap())) { }
+    Result type(const std::vector<std::uint8_t>& bytes, const OwnWindows&) override
+    {
+        if (device_.fd() < 0)
+            return {Outcome::CannotType,
+                    std::string(kCannotTypeLead) + device_.error() +
+                        ". Install the package vantor-uinput, which gives the logged-in user /dev/uinput, and log "
+                        "in again.",
+                    0};
+        KeyEventWriter writer(device_.fd(), [] { std::this_thread::sleep_for(std::chrono::milliseconds(1)); });
+        bool ok = true;
+        const int skipped = writer.type(bytes, layout_, ok);
+        if (!ok)
+            return {Outcome::CannotType, std::string(kCannotTypeLead) + "the uinput device stopped taking keys.", 0};
+        return {Outcome::Typed, {}, skipped};
+    }
+
+private:
+    UinputDevice device_;
+    LayoutKeys layout_;
+};
+
+} // namespace
+
+std::unique_ptr<Typist> makeUinputTypist()
+{
+    return std::make_unique<UinputTypist>();
+}
+
+} // namespace vantor::keyboard

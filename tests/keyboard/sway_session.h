@@ -1,0 +1,191 @@
+// A headless sway for the keyboard mode tests, started and ended by the test
+// (as user nobody through setpriv when the test runs as root: sway refuses
+// root), with wev, which prints every key event it gets, as the focused
+// program. Needs SWAY_PROGRAM, WEV_PROGRAM, SETPRIV_PROGRAM and STDBUF_PROGRAM.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <poll.h>
+#include <string>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace vantor::test {
+
+using Lines = std::vector<std::string>;
+
+// A child process whose standard output is read line by line; ended (SIGTERM,
+// then waited for) in the destructor.
+class Child {
+public:
+    explicit Child(std::vector<std::string> argv)
+    {
+        int out[2];
+        if (::pipe2(out, O_CLOEXEC) != 0)
+            return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL); // never outlives a test that crashed
+            ::dup2(out[1], 1);
+            std::vector<char*> args;
+            for (std::string& a : argv)
+                args.push_back(a.data());
+            args.push_back(nullptr);
+            ::execv(args[0], args.data());
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        fd_ = out[0];
+    }
+    ~Child()
+    {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGTERM);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
+    // The next line; nothing when the child ended or said nothing for `ms`.
+    std::optional<std::string> line(int ms = 5000)
+    {
+        for (;;) {
+            const auto end = buffer_.find('\n');
+            if (end != std::string::npos) {
+                std::string l = buffer_.substr(0, end);
+                buffer_.erase(0, end + 1);
+                return l;
+            }
+            pollfd p{fd_, POLLIN, 0};
+            char chunk[4096];
+            if (fd_ < 0 || ::poll(&p, 1, ms) <= 0)
+                return std::nullopt;
+            const ssize_t n = ::read(fd_, chunk, sizeof chunk);
+            if (n <= 0)
+                return std::nullopt;
+            buffer_.append(chunk, static_cast<std::size_t>(n));
+        }
+    }
+    // Reads lines until one holds `text`; false when none came in time.
+    bool waitFor(const std::string& text)
+    {
+        while (const auto l = line()) {
+            if (l->find(text) != std::string::npos)
+                return true;
+        }
+        return false;
+    }
+
+private:
+    pid_t pid_ = -1;
+    int fd_ = -1;
+    std::string buffer_;
+};
+
+// The key events wev prints, as "press A" / "release Shift_L": its line
+// "[..wl_keyboard] key: ...; state: 1 (pressed)" is followed by one with "sym: A".
+inline Lines keyEvents(Child& wev, std::size_t n)
+{
+    Lines got;
+    std::string pending;
+    while (got.size() < n) {
+        const auto l = wev.line();
+        if (!l)
+            break;
+        if (l->find("wl_keyboard] key:") != std::string::npos) {
+            pending = l->find("(pressed)") != std::string::npos ? "press " : "release ";
+        } else if (!pending.empty() && l->find("sym:") != std::string::npos) {
+            const auto at = l->find("sym:") + 4;
+            const auto from = l->find_first_not_of(' ', at);
+            got.push_back(pending + l->substr(from, l->find(' ', from) - from));
+            pending.clear();
+        }
+    }
+    return got;
+}
+
+class SwaySession {
+public:
+    // Empty when everything came up; else why not (for GTEST_SKIP or a failure).
+    std::string skipReason, failure;
+    std::string socket; // absolute path: the value for WAYLAND_DISPLAY
+    std::unique_ptr<Child> sway, wev;
+
+    SwaySession()
+    {
+        for (const char* program : {SWAY_PROGRAM, WEV_PROGRAM, STDBUF_PROGRAM}) {
+            if (std::string(program).empty() || ::access(program, X_OK) != 0) {
+                skipReason = "sway, wev or stdbuf is not installed (scripts/setup installs them)";
+                return;
+            }
+        }
+        const bool root = ::getuid() == 0;
+        if (root && (std::string(SETPRIV_PROGRAM).empty() || ::access(SETPRIV_PROGRAM, X_OK) != 0)) {
+            skipReason = "running as root, and setpriv (to run sway as an unprivileged user) is missing";
+            return;
+        }
+        char folder[] = "/tmp/vantor-sway-XXXXXX";
+        if (!::mkdtemp(folder)) {
+            failure = "no runtime folder";
+            return;
+        }
+        runtime_ = folder;
+        // No key bindings that could take our keys, no X server.
+        const std::string config = runtime_ + "/config";
+        std::ofstream(config) << "xwayland disable\n";
+        constexpr uid_t kNobody = 65534;
+        if (root && ::chown(folder, kNobody, kNobody) != 0) {
+            failure = "cannot give the runtime folder to nobody";
+            return;
+        }
+        const auto session = [&](std::vector<std::string> command) {
+            std::vector<std::string> argv;
+            if (root)
+                argv = {SETPRIV_PROGRAM, "--reuid=65534", "--regid=65534", "--clear-groups", "--"};
+            argv.insert(argv.end(),
+                        {"/usr/bin/env", "-i", "PATH=/usr/bin:/bin", "XDG_RUNTIME_DIR=" + runtime_,
+                         "WLR_BACKENDS=headless", "WLR_LIBINPUT_NO_DEVICES=1", "WLR_RENDERER=pixman",
+                         "WAYLAND_DISPLAY=wayland-1"});
+            argv.insert(argv.end(), command.begin(), command.end());
+            return argv;
+        };
+        sway = std::make_unique<Child>(session({SWAY_PROGRAM, "-c", config}));
+        socket = runtime_ + "/wayland-1";
+        for (int i = 0; i < 100 && ::access(socket.c_str(), F_OK) != 0; ++i)
+            ::usleep(100 * 1000);
+        if (::access(socket.c_str(), F_OK) != 0) {
+            failure = "sway did not come up";
+            return;
+        }
+        // wev's output goes through a pipe: line-buffered, so each event shows at once.
+        wev = std::make_unique<Child>(session({STDBUF_PROGRAM, "-oL", WEV_PROGRAM}));
+        if (!wev->waitFor("xdg_toplevel] configure"))
+            failure = "wev did not get a window";
+    }
+    ~SwaySession()
+    {
+        wev.reset();
+        sway.reset();
+        if (!runtime_.empty())
+            std::filesystem::remove_all(runtime_);
+    }
+    SwaySession(const SwaySession&) = delete;
+    SwaySession& operator=(const SwaySession&) = delete;
+
+private:
+    std::string runtime_;
+};
+
+} // namespace vantor::test
