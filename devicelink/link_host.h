@@ -82,6 +82,9 @@ public:
     // The port was lost (an unplugged adapter, the other side of a
     // pseudo-terminal closed); it is already closed.
     virtual void portLost(const std::string& path) { (void)path; }
+    // Where the link stands changed (connected, searching, a transfer and
+    // its progress, lost, not connected): DeviceLink::statusText says it.
+    virtual void linkStatusChanged() { }
 };
 
 } // namespace vantor

@@ -12,6 +12,7 @@
 #include "shell/handlers.h"
 #include "shell/main_form_layout.h"
 #include "shell/panel_snapshots.h"
+#include "shell/status_strip.h"
 #include "toolkit/gantry.h"
 
 #include <cstdlib>
@@ -38,6 +39,7 @@ public:
     void redrawIconLibrary() override { handlers::redrawIconLibrary(); }
     void injectKeystrokes(const std::vector<std::uint8_t>& bytes) override { handlers::injectKeystrokes(bytes); }
     void panelLoaded() override { snapshots::snapshotPanel(); }
+    void linkStatusChanged() override { statusstrip::refresh(); }
 };
 
 ShellLinkHost& shellLinkHost()

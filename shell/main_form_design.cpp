@@ -2,6 +2,7 @@
 // control of the three layers in the order of mainFormControls(), then page 1.
 #include "shell/main_form.h"
 #include "shell/main_form_layout.h"
+#include "shell/status_strip.h"
 
 #include "toolkit/gantry.h"
 
@@ -97,6 +98,7 @@ void MainFormDesign()
         if (s.tooltip)
             GN_ADDTOOLTIP(form, s.id);
     }
+    statusstrip::make();
     GN_SETLAYER(0);
     GN_COLOR(-1, -1);
     GN_USEFONT(4);

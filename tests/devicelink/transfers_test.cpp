@@ -158,11 +158,24 @@ TEST(ConnectPanel, FullLoadFillsTableAndStores)
     ram7[119] = 0x0F;
     panel.setIcon(IconSet::RamIcons, 7, ram7);
     Link l;
+    // A change made before the panel was found: the load keeps it and
+    // stores it afterwards.
+    l.table[12].onLabel()[0] = 'M';
     l.table.sendPending[12] = true;
+    const KeyDefinition mine = l.table[12];
     l.link.connectPanel();
     ASSERT_EQ(l.port.panelPort, 2);
     EXPECT_TRUE(l.port.isOpen());
-    EXPECT_TRUE(l.ui.messages.empty());
+    EXPECT_EQ(l.ui.messages, (std::vector<std::pair<std::string, std::string>>{
+                                 {"1 change made while Vantor was not connected was stored in Vantor.",
+                                  "Halvern Devices"}}));
+    EXPECT_EQ(l.table[12], mine) << "the panel's copy did not overwrite the change";
+    EXPECT_FALSE(l.table.sendPending[12]);
+    waitForMessages(panel, 1 + 40 + 64 + 96 + 90 + 1);
+    const KeyDefinition sent = panelCopy(mine);
+    const auto stores = panel.receivedStores();
+    ASSERT_EQ(stores.size(), 1u);
+    EXPECT_EQ(hexTrace(stores[0]), hexTrace(Bytes(sent.bytes.begin(), sent.bytes.end())));
     for (int i = 0; i < kRomIconCount; ++i)
         EXPECT_EQ(l.icons.romIcons[i], panel.icon(IconSet::RomIcons, i)) << "ROM icon " << i;
     for (int i = 0; i < kRamIconCount; ++i)
@@ -180,21 +193,22 @@ TEST(ConnectPanel, FullLoadFillsTableAndStores)
     ASSERT_EQ(held.checksumKind(), ChecksumKind::Sony);
     ASSERT_GT(held.onLength(), 0);
     EXPECT_EQ(l.table[0].onLength(), held.onLength() - 1);
-    EXPECT_TRUE(l.table.sendPending[12]) << "loading leaves the send flags alone";
     // Requests: one probe, 40 + 64 + 96 icons, 90 definitions.
     EXPECT_EQ(countRequests(panel), 1u + 40 + 64 + 96 + 90);
     EXPECT_EQ(
         l.ui.events,
         (std::vector<std::string>{"stop-poll", "search", "close-search", "progress:Loading ROM Icons", "close-progress",
                                   "progress:Loading RAM Icons", "close-progress", "progress:Loading Large ASCII Icons",
-                                  "close-progress", "progress:Loading Definitions", "close-progress", "start-poll"}));
+                                  "close-progress", "progress:Loading Definitions", "close-progress",
+                                  "progress:Saving Definitions", "close-progress", "start-poll"}));
     EXPECT_EQ(l.hookCalls, (std::vector<std::string>{"focus", "library", "refresh", "captions", "focus"}));
     // Progress of the ROM icons: 100 * i / 39, rounded.
     ASSERT_GE(l.ui.progress.size(), 40u);
     EXPECT_EQ(l.ui.progress[0], 0);
     EXPECT_EQ(l.ui.progress[1], 3);
     EXPECT_EQ(l.ui.progress[39], 100);
-    EXPECT_EQ(l.ui.cursor, (std::vector<bool>{true, false, true, false, true, false, true, false, true, false}));
+    EXPECT_EQ(l.ui.cursor,
+              (std::vector<bool>{true, false, true, false, true, false, true, false, true, false, true, false}));
 }
 
 TEST(Transfers, StallMidTransferClosesThePortSilentlyAndLaterLoadsDoNothing)
@@ -208,7 +222,9 @@ TEST(Transfers, StallMidTransferClosesThePortSilentlyAndLaterLoadsDoNothing)
     l.link.connectPanel();
     EXPECT_FALSE(l.port.isOpen());
     EXPECT_EQ(l.port.panelPort, 0);
-    EXPECT_TRUE(l.ui.messages.empty()) << "a time-out shows no message";
+    // The user hears that the panel stopped answering, once.
+    ASSERT_EQ(l.ui.messages.size(), 1u);
+    EXPECT_EQ(l.ui.messages[0].first.rfind("Vantor stopped answering while it was being read.", 0), 0u);
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(l.icons.romIcons[i], panel.icon(IconSet::RomIcons, i));
     EXPECT_TRUE(l.icons.romIcons[5].empty());
@@ -231,7 +247,8 @@ TEST(Transfers, SilentDefinitionsTimeOutAfterASecond)
     l.link.loadDefinitions();
     EXPECT_FALSE(l.port.isOpen());
     EXPECT_EQ(l.port.panelPort, 0);
-    EXPECT_TRUE(l.ui.messages.empty());
+    ASSERT_EQ(l.ui.messages.size(), 1u);
+    EXPECT_EQ(l.ui.messages[0].first.rfind("Vantor stopped answering", 0), 0u);
     // About 1000 ms / (50 + 11 x 5 ms) requests, far fewer than 90.
     const auto asked = countRequests(panel);
     EXPECT_GE(asked, 5u);
@@ -266,10 +283,15 @@ TEST(Transfers, UnpluggedMidLoadLeavesTheProgramRunningAndARescanFindsThePanel)
     l.link.connectPanel();
     EXPECT_FALSE(l.port.isOpen());
     EXPECT_EQ(l.port.panelPort, 0);
-    EXPECT_TRUE(l.ui.messages.empty());
+    // Told once, after the transfer; the poll worker runs on to watch COM1.
+    EXPECT_EQ(l.ui.messages, (std::vector<std::pair<std::string, std::string>>{
+                                 {"Vantor was disconnected from COM1. Changes made now are kept and stored in Vantor "
+                                  "when it is connected again.",
+                                  "Halvern Devices"}}));
+    EXPECT_EQ(l.link.watchedCom(), 1);
     EXPECT_EQ(l.icons.romIcons[9].size(), kIconBytes);
     EXPECT_TRUE(l.icons.romIcons[10].empty());
-    EXPECT_EQ(l.ui.count("start-poll"), 0);
+    EXPECT_EQ(l.ui.count("start-poll"), 1);
     EXPECT_TRUE(l.icons.ramIcons[0].empty());
     // Plugged in again under the same name: the rescan finds it.
     auto again = PortEnvironment::fastOptions();
