@@ -173,10 +173,7 @@ LinkState DeviceLink::state() const
 
 int DeviceLink::pendingChanges() const
 {
-    int n = 0;
-    for (bool p : table_.sendPending)
-        n += p ? 1 : 0;
-    return n;
+    return table_.waitingChanges();
 }
 
 std::string DeviceLink::statusText() const
@@ -187,7 +184,7 @@ std::string DeviceLink::statusText() const
     switch (state_) {
     case LinkState::Searching: return "Searching for Vantor";
     case LinkState::Transfer:
-        return activity_ + " " + std::to_string(activityPercent_) + " %" + (where.empty() ? "" : " - " + where);
+        return activity_ + ", " + std::to_string(activityPercent_) + " %" + (where.empty() ? "" : ", " + where);
     case LinkState::Connected:
         if (!where.empty())
             return where;
@@ -230,7 +227,7 @@ void DeviceLink::loadPanel()
     // goes into it now; the loads left those records as the user made them.
     const int pending = port_.isOpen() ? pendingChanges() : 0;
     if (pending > 0)
-        storeDefinitions();
+        storeInPanelOrder([this](int index) { return table_.changeWaiting(index); });
     inLoadPanel_ = false;
     host_->refreshEditor();
     host_->applyModeCaptions();
@@ -388,6 +385,7 @@ void DeviceLink::watch()
         return;
     lastWatch_ = tickCount();
     int found = 0;
+    bool probed = false;
     if (watching_) {
         const std::string id = deviceIdentity(comDevicePath(lostCom_));
         if (id.empty() || (id == lastProbed_ && elapsedMs(lastProbeAt_) < link::kReprobeMs))
@@ -395,6 +393,7 @@ void DeviceLink::watch()
         lastProbed_ = id;
         lastProbeAt_ = tickCount();
         trace("COM" + std::to_string(lostCom_) + " is back: " + id);
+        probed = true;
         if (probeAt(lostCom_))
             found = lostCom_;
         else
@@ -406,15 +405,17 @@ void DeviceLink::watch()
                 continue;
             knownDevices_.push_back(id);
             trace("new serial device on COM" + std::to_string(n) + ": " + id);
+            probed = true;
             if (probeAt(n))
                 found = n;
             else
                 port_.closePort();
         }
     }
-    // closePort stopped the worker; the watch goes on.
     if (!found) {
-        host_->startPollWorker();
+        // Closing the probed port stopped the worker; the watch goes on.
+        if (probed)
+            host_->startPollWorker();
         return;
     }
     watching_ = false;
@@ -629,11 +630,12 @@ template <typename Stored> void DeviceLink::takeDefinitionFrames(Awaited& awaite
         awaited.got[static_cast<std::size_t>(index)] = true;
         // A record changed while the panel was away keeps the user's content;
         // it is stored into the panel after the load.
-        if (!table_.sendPending[static_cast<std::size_t>(index)]) {
-            KeyDefinition& rec = table_[index];
-            rec.overwriteFrom(frame->bytes);
-            stripPanelChecksums(rec);
-        }
+        KeyDefinition held = table_[index];
+        held.overwriteFrom(frame->bytes);
+        stripPanelChecksums(held);
+        if (!table_.changeWaiting(index))
+            table_[index] = held;
+        table_.panelHeld[static_cast<std::size_t>(index)] = held;
         ++itemsRead_;
         stored(index);
     }
@@ -699,12 +701,19 @@ void DeviceLink::storeDefinitionIndex(int index)
     // A record the line did not take stays marked for sending.
     if (!port_.sendBytes(bytes))
         table_.sendPending[static_cast<std::size_t>(index)] = true;
+    else
+        table_.panelHeld[static_cast<std::size_t>(index)] = table_[index];
     outputDebugString(hexTrace(bytes));
     if (!port_.isOpen())
         tellLoss();
 }
 
 void DeviceLink::storeDefinitions()
+{
+    storeInPanelOrder([](int) { return true; });
+}
+
+void DeviceLink::storeInPanelOrder(const std::function<bool(int)>& which)
 {
     if (port_.panelPort == 0)
         return;
@@ -713,7 +722,8 @@ void DeviceLink::storeDefinitions()
     // F2, F2 + Shift ..., then the knob and knob B.
     int k = 0;
     auto step = [&](int index) {
-        storeDefinitionIndex(index);
+        if (which(index))
+            storeDefinitionIndex(index);
         ++k;
         progress(percent(k, 89));
     };

@@ -15,6 +15,7 @@
 #include "devicelink/serial_port.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -171,6 +172,8 @@ private:
     // outstanding or the line was quiet for kTrailingQuietMs.
     template <typename Take> void awaitTrailing(Awaited& awaited, Take take);
 
+    // storeDefinitions for the records `which` names.
+    void storeInPanelOrder(const std::function<bool(int)>& which);
     void beginTransfer(const std::string& caption);
     void progress(int percent);
     void endTransfer();

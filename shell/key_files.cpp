@@ -142,8 +142,9 @@ bool confirmQuitWithPendingChanges()
         return true;
     const std::string text = std::to_string(pending) +
         (pending == 1 ? " change is" : " changes are") +
-        " waiting to be stored in Vantor, which is not connected. Save them to a key definition file before "
-        "quitting?\n\nYes: save them, then quit. No: quit without saving them. Cancel: stay.";
+        " waiting to be stored in Vantor, which is not connected. Save " + std::string(pending == 1 ? "it" : "them") +
+        " to a key definition file before "
+        "quitting?\n\nYes: save, then quit. No: quit without saving. Cancel: stay.";
     const int answer = GN_MSGBOX(kForm, text, "Halvern Devices", "YESNOCANCEL");
     if (answer == 7)
         return true;

@@ -52,8 +52,9 @@ std::string text()
     std::string t = deviceLink().statusText();
     const int pending = deviceLink().pendingChanges();
     if (pending > 0)
-        t += " | " + std::to_string(pending) + (pending == 1 ? " change" : " changes") + " waiting to be stored";
-    return t + " | " + modeText();
+        t += "; " + std::to_string(pending) + (pending == 1 ? " change" : " changes") + " waiting to be stored";
+    // Parts apart by "; " ("|" would start a new line in a label).
+    return t + "; " + modeText();
 }
 
 void refresh()

@@ -504,3 +504,176 @@ TEST(Transfers, IconReplyWithAWrongDataLengthLeavesTheIconEmpty)
     EXPECT_TRUE(l.icons.romIcons[0].empty());
     EXPECT_TRUE(l.port.isOpen());
 }
+
+// ---- replies taken only for what they name; bad input; the watch ----
+
+namespace {
+Bytes rawRecord(const KeyDefinition& d)
+{
+    return Bytes(d.bytes.begin(), d.bytes.end());
+}
+// Ticks of the poll worker (every 50 ms) until `done`, at most `ms`.
+template <typename Done> bool tickUntil(Link& l, Done done, std::uint32_t ms = 5000)
+{
+    const auto start = tickCount();
+    while (!done()) {
+        if (elapsedMs(start) > ms)
+            return false;
+        l.link.pollPanel();
+        sleepMs(link::kPollPeriodMs);
+    }
+    return true;
+}
+} // namespace
+
+TEST(Replies, APanelAnsweringLateHasEveryRecordAndIconReadIntoItsOwnPlace)
+{
+    PortEnvironment env;
+    auto& panel = env.sim(1);
+    for (int d = 0; d < kDefinitionCount; ++d) {
+        KeyDefinition def = panel.definition(d);
+        def.setDisplayType(DisplayType::Text);
+        def.setLabelText(true, "REC" + std::to_string(d));
+        panel.setDefinition(d, def);
+    }
+    for (int i = 0; i < kRomIconCount; ++i)
+        panel.setIcon(IconSet::RomIcons, i, IconBitmap(kIconBytes, static_cast<std::uint8_t>(i + 1)));
+    Link l;
+    l.connectTo(1);
+    panel.setReplyDelay(120);
+    l.link.loadRomIcons();
+    l.link.loadDefinitions();
+    EXPECT_TRUE(l.port.isOpen());
+    EXPECT_TRUE(l.ui.messages.empty());
+    for (int i = 0; i < kRomIconCount; ++i)
+        EXPECT_EQ(l.icons.romIcons[i], panel.icon(IconSet::RomIcons, i)) << "ROM icon " << i;
+    for (int d = 0; d < kDefinitionCount; ++d) {
+        KeyDefinition expected = panel.definition(d);
+        stripPanelChecksums(expected);
+        EXPECT_EQ(l.table[d], expected) << "record " << d;
+    }
+}
+
+TEST(Replies, NoiseHalfFramesDoubledAndSplitRepliesAreCutApart)
+{
+    const Bytes def = rawRecord(initialDefinition(12));
+    const Bytes icon = link::iconData(5, std::vector<std::uint8_t>(kIconNibbleBytes, 0x03));
+    Bytes line{0x01, 0xF7, 0xF0, 0x15, 0x00, 0x7E};         // noise, a false start
+    line.insert(line.end(), def.begin(), def.begin() + 40); // half a reply
+    line.insert(line.end(), def.begin(), def.end());        // a reply, doubled
+    line.insert(line.end(), def.begin(), def.end());
+    for (std::uint8_t b : {0xF0, 0x15, 0x2C, 0x7E}) // a head and nothing more
+        line.push_back(b);
+    line.insert(line.end(), icon.begin(), icon.end());
+    line.insert(line.end(), {0x55, 0xF0, 0x15, 0x2C, 0x04, 0x00, 0x06, 0x09}); // an icon head, cut
+    line.insert(line.end(), def.begin(), def.begin() + 100);                   // a short last reply
+    ReplyBuffer buffer;
+    std::vector<Bytes> frames;
+    for (std::uint8_t b : line) { // split into single bytes, as a slow line hands them over
+        buffer.add({b});
+        while (auto f = buffer.next())
+            frames.push_back(f->bytes);
+    }
+    EXPECT_EQ(frames, (std::vector<Bytes>{def, def, icon}));
+    EXPECT_TRUE(buffer.midFrame());
+    const auto last = buffer.next(true);
+    ASSERT_TRUE(last);
+    EXPECT_EQ(last->bytes, Bytes(def.begin(), def.begin() + 100));
+    EXPECT_EQ(last->position(), 2);
+    EXPECT_EQ(last->bank(), 1);
+    EXPECT_FALSE(buffer.next(true));
+    EXPECT_EQ(buffer.size(), 0u);
+}
+
+TEST(Replies, BadAnswersEndTheLoadInTimeSaySoAndOnlyRequestsGoOnTheLine)
+{
+    struct Case {
+        Fault fault;
+        int count;
+        int readBefore; // records read before the panel went wrong
+    };
+    for (const Case c : {Case{Fault::Garbage, 0, 0}, Case{Fault::Short, 60, 0}, Case{Fault::StopAfter, 30, 30}}) {
+        SCOPED_TRACE(static_cast<int>(c.fault));
+        PortEnvironment env;
+        auto opt = PortEnvironment::fastOptions();
+        opt.fault = c.fault;
+        opt.faultCount = c.count;
+        auto& panel = env.sim(1, opt);
+        Link l;
+        l.connectTo(1);
+        const auto start = tickCount();
+        l.link.loadDefinitions();
+        EXPECT_LT(elapsedMs(start), 6000u);
+        EXPECT_FALSE(l.port.isOpen()) << "the reply time-out closes the port";
+        ASSERT_EQ(l.ui.messages.size(), 1u);
+        EXPECT_EQ(l.ui.messages[0].first.rfind("Vantor stopped answering", 0), 0u);
+        for (int d = 0; d < kDefinitionCount; ++d) {
+            KeyDefinition expected = d < c.readBefore ? panel.definition(d) : initialDefinition(d);
+            stripPanelChecksums(expected);
+            EXPECT_EQ(l.table[d], expected) << "record " << d;
+        }
+        // Every byte written was a request, in order.
+        Bytes requests;
+        const auto asked = countRequests(panel);
+        for (std::size_t d = 0; d < asked; ++d) {
+            const Bytes r = link::definitionRequest(l.table[static_cast<int>(d)].position(),
+                                                    l.table[static_cast<int>(d)].bank());
+            requests.insert(requests.end(), r.begin(), r.end());
+        }
+        EXPECT_EQ(panel.receivedRaw(), requests);
+    }
+}
+
+TEST(Watch, ALostPanelsPortIsWatchedAloneAndTheNewDeviceBehindItsNameIsRead)
+{
+    PortEnvironment env;
+    auto& panel = env.sim(1);
+    auto silentOpt = PortEnvironment::fastOptions();
+    silentOpt.fault = Fault::Silent;
+    auto& other = env.sim(2, silentOpt);
+    Link l;
+    l.link.connectPanel();
+    ASSERT_EQ(l.port.panelPort, 1);
+    l.table[4].onLabel()[0] = 'Z';
+    l.table.sendPending[4] = true; // a change the panel has not taken yet
+
+    panel.unplug();
+    ASSERT_TRUE(tickUntil(l, [&] { return !l.port.isOpen(); }, 1000)) << "the loss is noticed within a second";
+    EXPECT_EQ(l.link.state(), LinkState::Lost);
+    EXPECT_EQ(l.link.statusText(), "Not connected: Vantor was disconnected from COM1, waiting for it to come back");
+    EXPECT_EQ(l.ui.messages.size(), 1u);
+    tickUntil(l, [] { return false; }, 1200); // watched; nothing there
+    ASSERT_TRUE(panel.replug());
+    ASSERT_TRUE(tickUntil(l, [&] { return l.port.panelPort == 1; }, 2000)) << "back within two seconds";
+    EXPECT_EQ(l.port.devicePath(), (env.dir() / "com1").string());
+    EXPECT_EQ(l.link.statusText(), "Vantor on COM1 (" + (env.dir() / "com1").string() + ")");
+    EXPECT_EQ(l.ui.messages.size(), 2u);
+    EXPECT_EQ(l.ui.messages.back().first, "1 change made while Vantor was not connected was stored in Vantor.");
+    EXPECT_EQ(panel.definition(4), panelCopy(l.table[4]));
+    EXPECT_TRUE(other.received().empty()) << "nothing is sent to any other port";
+}
+
+TEST(Watch, AfterAStartWithoutPanelEachNewDeviceIsProbedOnce)
+{
+    PortEnvironment env;
+    env.map(1, (env.dir() / "com1").string()); // the panel's adapter, not plugged in yet
+    auto silentOpt = PortEnvironment::fastOptions();
+    silentOpt.fault = Fault::Silent;
+    auto& there = env.sim(2, silentOpt);
+    Link l;
+    l.link.connectPanel();
+    EXPECT_EQ(l.port.panelPort, 0);
+    EXPECT_TRUE(l.link.watchingForNewDevices());
+    EXPECT_EQ(there.received(), std::vector<Bytes>{kProbe});
+    env.map(3, (env.dir() / "com3").string());
+    auto& later = env.sim(3, silentOpt); // a device that is no panel appears
+    tickUntil(l, [] { return false; }, 1500);
+    EXPECT_EQ(later.received(), std::vector<Bytes>{kProbe}) << "probed once";
+    EXPECT_EQ(there.received(), std::vector<Bytes>{kProbe}) << "not probed again";
+    auto& panel = env.sim(1); // the panel is plugged in
+    ASSERT_TRUE(tickUntil(l, [&] { return l.port.panelPort == 1; }, 2000));
+    EXPECT_EQ(countRequests(panel), 1u + 40 + 64 + 96 + 90);
+    EXPECT_FALSE(l.link.watchingForNewDevices());
+    // The worker runs on: after the failed scan, after the probe of COM3, and connected.
+    EXPECT_EQ(l.ui.count("start-poll"), 3);
+}
