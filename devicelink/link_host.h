@@ -62,6 +62,9 @@ public:
     virtual bool libraryShowsRamIcons() { return false; }
     // The icon library's current icon number, counted from 1; 0 when unreadable.
     virtual int currentIconNumber() { return 0; }
+    // Whether the watch for a lost or new panel may probe a port now (not
+    // while the line stands in for the panel, in emulation mode).
+    virtual bool mayProbe() { return true; }
 
     // ---- what happened, for the program to act on
     // After a connect has loaded the panel: show the selected control's

@@ -381,7 +381,7 @@ void DeviceLink::watch()
 {
     if ((!watching_ && !watchNewDevices_) || options_.skipPanelSearch)
         return;
-    if (elapsedMs(lastWatch_) < link::kWatchPeriodMs)
+    if (elapsedMs(lastWatch_) < link::kWatchPeriodMs || !host_->mayProbe())
         return;
     lastWatch_ = tickCount();
     int found = 0;

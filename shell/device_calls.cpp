@@ -40,6 +40,7 @@ public:
     void injectKeystrokes(const std::vector<std::uint8_t>& bytes) override { handlers::injectKeystrokes(bytes); }
     void panelLoaded() override { snapshots::snapshotPanel(); }
     void linkStatusChanged() override { statusstrip::refresh(); }
+    bool mayProbe() override { return shellFlags().emulationMode != 1; }
 };
 
 ShellLinkHost& shellLinkHost()
