@@ -533,9 +533,8 @@ DeviceLink::Wait DeviceLink::awaitIcon(Awaited& awaited, int slot, IconStore& st
 template <typename Take> void DeviceLink::awaitTrailing(Awaited& awaited, Take take)
 {
     while (port_.isOpen() && awaited.outstanding()) {
-        const std::uint32_t since = elapsedMs(awaited.lastBytes) < elapsedMs(awaited.lastRequest)
-            ? awaited.lastBytes
-            : awaited.lastRequest;
+        const std::uint32_t since =
+            elapsedMs(awaited.lastBytes) < elapsedMs(awaited.lastRequest) ? awaited.lastBytes : awaited.lastRequest;
         if (elapsedMs(since) > link::kTrailingQuietMs || elapsedMs(awaited.lastRequest) > link::kReplyTimeoutMs)
             break;
         sleepMs(link::kIconPollMs);
@@ -552,7 +551,7 @@ void DeviceLink::loadIconSet(std::uint8_t set, int count, std::vector<std::vecto
     beginTransfer(caption);
     rx_.clear();
     Awaited awaited(count);
-    auto stored = [](int) { };
+    auto stored = [](int) {};
     for (int i = 0; i < count; ++i) {
         if (!port_.isOpen())
             break;

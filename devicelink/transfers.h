@@ -156,7 +156,8 @@ private:
     // Each whole icon frame in rx_ goes to the slot its number names when
     // that icon was asked for and has not come yet; `stored` is called with
     // the slot. Other frames are dropped.
-    template <typename Stored> void takeIconFrames(Awaited& awaited, std::vector<std::vector<std::uint8_t>>& store, Stored stored);
+    template <typename Stored>
+    void takeIconFrames(Awaited& awaited, std::vector<std::vector<std::uint8_t>>& store, Stored stored);
     // The same for definition dumps, by their position and bank.
     template <typename Stored> void takeDefinitionFrames(Awaited& awaited, bool settled, Stored stored);
     enum class Wait { Came, NoReply, TimedOut };
@@ -164,7 +165,8 @@ private:
     // icons) is read while a frame is on its way, until its own frame came,
     // no frame is under way any more, or the time-out since `reference`.
     template <typename Stored>
-    Wait awaitIcon(Awaited& awaited, int slot, std::vector<std::vector<std::uint8_t>>& store, std::uint32_t reference, Stored stored);
+    Wait awaitIcon(Awaited& awaited, int slot, std::vector<std::vector<std::uint8_t>>& store, std::uint32_t reference,
+                   Stored stored);
     // After a definition request: up to kDefinitionReads reads for the frame
     // of record d (late frames of earlier records are taken meanwhile).
     template <typename Stored> Wait awaitDefinition(Awaited& awaited, int d, std::uint32_t& reference, Stored stored);

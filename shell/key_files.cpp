@@ -140,8 +140,7 @@ bool confirmQuitWithPendingChanges()
     const int pending = deviceLink().pendingChanges();
     if (pending == 0 || serialPort().panelPort != 0)
         return true;
-    const std::string text = std::to_string(pending) +
-        (pending == 1 ? " change is" : " changes are") +
+    const std::string text = std::to_string(pending) + (pending == 1 ? " change is" : " changes are") +
         " waiting to be stored in Vantor, which is not connected. Save " + std::string(pending == 1 ? "it" : "them") +
         " to a key definition file before "
         "quitting?\n\nYes: save, then quit. No: quit without saving. Cancel: stay.";

@@ -109,7 +109,7 @@ int main()
     std::vector<double> loss, back, watchCpu, idleCpu, baseCpu;
     for (int round = 0; round < 3; ++round) {
         idleCpu.push_back(cpuPercent(2000, [&] { link.pollPanel(); }));
-        baseCpu.push_back(cpuPercent(2000, [] { }));
+        baseCpu.push_back(cpuPercent(2000, [] {}));
 
         sim.unplug();
         const auto unplugged = Clock::now();

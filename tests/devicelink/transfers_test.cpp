@@ -166,9 +166,9 @@ TEST(ConnectPanel, FullLoadFillsTableAndStores)
     l.link.connectPanel();
     ASSERT_EQ(l.port.panelPort, 2);
     EXPECT_TRUE(l.port.isOpen());
-    EXPECT_EQ(l.ui.messages, (std::vector<std::pair<std::string, std::string>>{
-                                 {"1 change made while Vantor was not connected was stored in Vantor.",
-                                  "Halvern Devices"}}));
+    EXPECT_EQ(l.ui.messages,
+              (std::vector<std::pair<std::string, std::string>>{
+                  {"1 change made while Vantor was not connected was stored in Vantor.", "Halvern Devices"}}));
     EXPECT_EQ(l.table[12], mine) << "the panel's copy did not overwrite the change";
     EXPECT_FALSE(l.table.sendPending[12]);
     waitForMessages(panel, 1 + 40 + 64 + 96 + 90 + 1);
@@ -284,10 +284,11 @@ TEST(Transfers, UnpluggedMidLoadLeavesTheProgramRunningAndARescanFindsThePanel)
     EXPECT_FALSE(l.port.isOpen());
     EXPECT_EQ(l.port.panelPort, 0);
     // Told once, after the transfer; the poll worker runs on to watch COM1.
-    EXPECT_EQ(l.ui.messages, (std::vector<std::pair<std::string, std::string>>{
-                                 {"Vantor was disconnected from COM1. Changes made now are kept and stored in Vantor "
-                                  "when it is connected again.",
-                                  "Halvern Devices"}}));
+    EXPECT_EQ(l.ui.messages,
+              (std::vector<std::pair<std::string, std::string>>{
+                  {"Vantor was disconnected from COM1. Changes made now are kept and stored in Vantor "
+                   "when it is connected again.",
+                   "Halvern Devices"}}));
     EXPECT_EQ(l.link.watchedCom(), 1);
     EXPECT_EQ(l.icons.romIcons[9].size(), kIconBytes);
     EXPECT_TRUE(l.icons.romIcons[10].empty());
@@ -616,8 +617,8 @@ TEST(Replies, BadAnswersEndTheLoadInTimeSaySoAndOnlyRequestsGoOnTheLine)
         Bytes requests;
         const auto asked = countRequests(panel);
         for (std::size_t d = 0; d < asked; ++d) {
-            const Bytes r = link::definitionRequest(l.table[static_cast<int>(d)].position(),
-                                                    l.table[static_cast<int>(d)].bank());
+            const Bytes r =
+                link::definitionRequest(l.table[static_cast<int>(d)].position(), l.table[static_cast<int>(d)].bank());
             requests.insert(requests.end(), r.begin(), r.end());
         }
         EXPECT_EQ(panel.receivedRaw(), requests);
@@ -638,13 +639,18 @@ TEST(Watch, ALostPanelsPortIsWatchedAloneAndTheNewDeviceBehindItsNameIsRead)
     l.table.sendPending[4] = true; // a change the panel has not taken yet
 
     panel.unplug();
-    ASSERT_TRUE(tickUntil(l, [&] { return !l.port.isOpen(); }, 1000)) << "the loss is noticed within a second";
+    ASSERT_TRUE(tickUntil(
+        l, [&] { return !l.port.isOpen(); }, 1000))
+        << "the loss is noticed within a second";
     EXPECT_EQ(l.link.state(), LinkState::Lost);
     EXPECT_EQ(l.link.statusText(), "Not connected: Vantor was disconnected from COM1, waiting for it to come back");
     EXPECT_EQ(l.ui.messages.size(), 1u);
-    tickUntil(l, [] { return false; }, 1200); // watched; nothing there
+    tickUntil(
+        l, [] { return false; }, 1200); // watched; nothing there
     ASSERT_TRUE(panel.replug());
-    ASSERT_TRUE(tickUntil(l, [&] { return l.port.panelPort == 1; }, 2000)) << "back within two seconds";
+    ASSERT_TRUE(tickUntil(
+        l, [&] { return l.port.panelPort == 1; }, 2000))
+        << "back within two seconds";
     EXPECT_EQ(l.port.devicePath(), (env.dir() / "com1").string());
     EXPECT_EQ(l.link.statusText(), "Vantor on COM1 (" + (env.dir() / "com1").string() + ")");
     EXPECT_EQ(l.ui.messages.size(), 2u);
@@ -667,11 +673,13 @@ TEST(Watch, AfterAStartWithoutPanelEachNewDeviceIsProbedOnce)
     EXPECT_EQ(there.received(), std::vector<Bytes>{kProbe});
     env.map(3, (env.dir() / "com3").string());
     auto& later = env.sim(3, silentOpt); // a device that is no panel appears
-    tickUntil(l, [] { return false; }, 1500);
+    tickUntil(
+        l, [] { return false; }, 1500);
     EXPECT_EQ(later.received(), std::vector<Bytes>{kProbe}) << "probed once";
     EXPECT_EQ(there.received(), std::vector<Bytes>{kProbe}) << "not probed again";
     auto& panel = env.sim(1); // the panel is plugged in
-    ASSERT_TRUE(tickUntil(l, [&] { return l.port.panelPort == 1; }, 2000));
+    ASSERT_TRUE(tickUntil(
+        l, [&] { return l.port.panelPort == 1; }, 2000));
     EXPECT_EQ(countRequests(panel), 1u + 40 + 64 + 96 + 90);
     EXPECT_FALSE(l.link.watchingForNewDevices());
     // The worker runs on: after the failed scan, after the probe of COM3, and connected.

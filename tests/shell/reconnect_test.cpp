@@ -63,8 +63,8 @@ protected:
     }
     int said(const std::string& text) const
     {
-        return static_cast<int>(std::count_if(messages.begin(), messages.end(),
-                                              [&](const Message& m) { return m.text == text; }));
+        return static_cast<int>(
+            std::count_if(messages.begin(), messages.end(), [&](const Message& m) { return m.text == text; }));
     }
     // The adapter pulled: the program notices by itself and says so once.
     void unplug()

@@ -671,8 +671,8 @@ std::string PanelSim::command(const std::string& line)
         int n = 0;
         in >> name >> n;
         static const std::pair<const char*, Fault> names[] = {
-            {"none", Fault::None},       {"silent", Fault::Silent},          {"short", Fault::Short},
-            {"garbage", Fault::Garbage}, {"stall-after", Fault::StallAfter}, {"hangup-after", Fault::HangupAfter},
+            {"none", Fault::None},           {"silent", Fault::Silent},          {"short", Fault::Short},
+            {"garbage", Fault::Garbage},     {"stall-after", Fault::StallAfter}, {"hangup-after", Fault::HangupAfter},
             {"stop-after", Fault::StopAfter}};
         for (const auto& [text, f] : names)
             if (name == text) {
