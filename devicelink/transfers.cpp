@@ -484,6 +484,11 @@ bool DeviceLink::Awaited::outstanding() const
     return false;
 }
 
+bool DeviceLink::lineQuiet(const Awaited& awaited) const
+{
+    return elapsedMs(awaited.lastBytes) > 2 * link::kDefinitionPollMs;
+}
+
 bool DeviceLink::pumpReplies(Awaited& awaited)
 {
     const Bytes more = port_.receiveAll();
@@ -513,7 +518,7 @@ template <typename Stored> void DeviceLink::takeIconFrames(Awaited& awaited, Ico
 }
 
 template <typename Stored>
-DeviceLink::Wait DeviceLink::awaitIcon(Awaited& awaited, int slot, IconStore& store, std::uint32_t reference,
+DeviceLink::Wait DeviceLink::awaitIcon(Awaited& awaited, int slot, IconStore& store, const std::uint32_t& reference,
                                        Stored stored)
 {
     const auto mine = static_cast<std::size_t>(slot);
@@ -653,8 +658,9 @@ DeviceLink::Wait DeviceLink::awaitDefinition(Awaited& awaited, int d, std::uint3
             return Wait::Came;
         sleepMs(link::kDefinitionPollMs);
     }
-    // A reply of at least 100 bytes whose rest did not come is taken as it is.
-    takeDefinitionFrames(awaited, !rx_.midFrame() || rx_.size() < kDefinitionSize, stored);
+    // A reply of at least 100 bytes whose rest did not come is taken as it
+    // is, once the line is quiet (not while its rest is still arriving).
+    takeDefinitionFrames(awaited, lineQuiet(awaited), stored);
     return awaited.got[mine] ? Wait::Came : Wait::NoReply;
 }
 
@@ -682,7 +688,7 @@ void DeviceLink::loadDefinitions()
         ended = awaitDefinition(awaited, d, reference, stored) == Wait::TimedOut;
     }
     if (!ended)
-        awaitTrailing(awaited, [&] { takeDefinitionFrames(awaited, true, stored); });
+        awaitTrailing(awaited, [&] { takeDefinitionFrames(awaited, lineQuiet(awaited), stored); });
     endTransfer();
 }
 

@@ -153,6 +153,8 @@ private:
     };
     // Takes what the port holds into rx_; true when bytes came.
     bool pumpReplies(Awaited& awaited);
+    // No byte came for two definition poll intervals.
+    bool lineQuiet(const Awaited& awaited) const;
     // Each whole icon frame in rx_ goes to the slot its number names when
     // that icon was asked for and has not come yet; `stored` is called with
     // the slot. Other frames are dropped.
@@ -165,7 +167,8 @@ private:
     // icons) is read while a frame is on its way, until its own frame came,
     // no frame is under way any more, or the time-out since `reference`.
     template <typename Stored>
-    Wait awaitIcon(Awaited& awaited, int slot, std::vector<std::vector<std::uint8_t>>& store, std::uint32_t reference,
+    Wait awaitIcon(Awaited& awaited, int slot, std::vector<std::vector<std::uint8_t>>& store,
+                   const std::uint32_t& reference,
                    Stored stored);
     // After a definition request: up to kDefinitionReads reads for the frame
     // of record d (late frames of earlier records are taken meanwhile).
