@@ -232,7 +232,16 @@ void KeyDefinitionTable::initialise()
 {
     for (int i = 0; i < kDefinitionCount; ++i)
         records[static_cast<std::size_t>(i)] = initialDefinition(i);
+    panelHeld = records;
     sendPending.fill(false);
+}
+
+int KeyDefinitionTable::waitingChanges() const
+{
+    int n = 0;
+    for (int i = 0; i < kDefinitionCount; ++i)
+        n += changeWaiting(i) ? 1 : 0;
+    return n;
 }
 
 std::optional<int> KeyDefinitionTable::place(const KeyDefinition& def)

@@ -249,6 +249,17 @@ public:
 
     std::array<KeyDefinition, kDefinitionCount> records{};
     std::array<bool, kDefinitionCount> sendPending{};
+
+    // Each record as the panel last had it (read from it or stored into it;
+    // the start-up record before either). A record whose sendPending flag is
+    // set and that differs from it is a change waiting to be stored.
+    std::array<KeyDefinition, kDefinitionCount> panelHeld{};
+    bool changeWaiting(int index) const
+    {
+        const auto i = static_cast<std::size_t>(index);
+        return sendPending[i] && !(records[i] == panelHeld[i]);
+    }
+    int waitingChanges() const;
 };
 
 // The program-wide table, alive for the whole run (initialised on first use).

@@ -68,6 +68,9 @@ public:
     virtual bool libraryShowsRamIcons() { return false; }
     // The icon library's current icon number, counted from 1; 0 when unreadable.
     virtual int currentIconNumber() { return 0; }
+    // Whether the watch for a lost or new panel may probe a port now (not
+    // while the line stands in for the panel, in emulation mode).
+    virtual bool mayProbe() { return true; }
 
     // ---- what happened, for the program to act on
     // After a connect has loaded the panel: show the selected control's
@@ -88,6 +91,9 @@ public:
     // The port was lost (an unplugged adapter, the other side of a
     // pseudo-terminal closed); it is already closed.
     virtual void portLost(const std::string& path) { (void)path; }
+    // Where the link stands changed (connected, searching, a transfer and
+    // its progress, lost, not connected): DeviceLink::statusText says it.
+    virtual void linkStatusChanged() { }
 };
 
 } // namespace vantor

@@ -211,10 +211,14 @@ void SerialPort::openDevice(int n, const std::string& path, bool quiet)
         }
         return;
     }
-    // Whatever the line held before we opened it is not for us.
-    tcflush(fd, TCIOFLUSH);
+    // Whatever arrived before we opened the line is not for us. Only input is
+    // dropped: on a pseudo-terminal, dropping output would throw away what the
+    // other side has not read yet of an earlier open.
+    tcflush(fd, TCIFLUSH);
     openCom_ = n;
     devicePath_ = path;
+    struct stat st { };
+    openDevice_ = fstat(fd, &st) == 0 ? st.st_rdev : 0;
     lastCounts_.reset();
     fd_.store(fd);
     receiveErrorsSinceLastLook(); // takes the driver's counters as they stand
@@ -229,13 +233,51 @@ void SerialPort::closePort()
     host_->stopPollWorker();
     const int fd = fd_.exchange(-1);
     if (fd >= 0) {
-        tcflush(fd, TCIOFLUSH);
+        drainOutput(fd);
+        tcflush(fd, TCIFLUSH);
         ioctl(fd, TIOCNXCL);
         ::close(fd);
     }
     openCom_ = 0;
     panelPort = 0;
     host_->busyCursor(false);
+}
+
+// What is still queued for the line goes out before the port closes (a key
+// file's definitions stored just before a rescan reach the panel), but never
+// longer than the queued bytes need at the line's speed, plus a margin: a line
+// that takes nothing (a pulled adapter) does not hold the program.
+void SerialPort::drainOutput(int fd)
+{
+    int queued = 0;
+    if (ioctl(fd, TIOCOUTQ, &queued) != 0 || queued <= 0)
+        return;
+    const int baud = std::max(requested_.baud, 300);
+    const auto limit = std::chrono::microseconds(static_cast<long long>(queued) * 11 * 1000000 / baud) +
+        std::chrono::milliseconds(kDrainMarginMs);
+    const auto start = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() - start < limit) {
+        if (ioctl(fd, TIOCOUTQ, &queued) != 0 || queued <= 0)
+            return;
+        pollfd p{fd, 0, 0};
+        if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)))
+            return;
+        ::usleep(2000);
+    }
+}
+
+bool SerialPort::deviceStillThere()
+{
+    const int fd = fd_.load();
+    if (fd < 0)
+        return false;
+    struct stat st { };
+    if (::stat(devicePath_.c_str(), &st) != 0 || !S_ISCHR(st.st_mode) || st.st_rdev != openDevice_) {
+        trace("device gone: " + devicePath_);
+        lost();
+        return false;
+    }
+    return true;
 }
 
 void SerialPort::applyLineSettings(int baud, int parity, bool checking)
@@ -333,6 +375,11 @@ bool SerialPort::receiveErrorsSinceLastLook()
 void SerialPort::lost()
 {
     const std::string path = devicePath_;
+    lostCom_ = openCom_;
+    // Nothing queued can reach a line that is gone: close without waiting.
+    const int fd = fd_.load();
+    if (fd >= 0)
+        tcflush(fd, TCOFLUSH);
     closePort();
     host_->portLost(path);
 }

@@ -16,6 +16,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 namespace vantor {
@@ -84,9 +85,18 @@ public:
     void openPort(int n, bool quiet);
     // Same with an explicit device path (tests, tools); reported as COMn.
     void openDevice(int n, const std::string& path, bool quiet);
-    // Stops the poll worker, closes the port (pending bytes are discarded) and
-    // sets panelPort to 0. Nothing happens when no port is open.
+    // Stops the poll worker, lets what is still queued for the line go out
+    // (for at most what those bytes need at the line speed plus
+    // kDrainMarginMs), drops unread input, closes the port and sets panelPort
+    // to 0. Nothing happens when no port is open.
     void closePort();
+    static constexpr int kDrainMarginMs = 250;
+    // False, and the port is closed as lost, when the open port's device path
+    // no longer leads to the device that was opened (an adapter pulled: its
+    // node is gone or is another device now); true while it does.
+    bool deviceStillThere();
+    // COM number of the last port found lost (0 before any).
+    int lostCom() const { return lostCom_; }
 
     // The line-settings sequence; does nothing when no port is open. Each
     // step reads the line's state, changes its fields and writes it back; a
@@ -143,11 +153,14 @@ private:
     LineSettings requested_{};
     bool receiveErrorsSinceLastLook();
     void lost();
+    void drainOutput(int fd);
     void trace(const std::string& line);
 
     std::atomic<int> fd_{-1};
     int openCom_ = 0;
+    int lostCom_ = 0;
     std::string devicePath_;
+    dev_t openDevice_ = 0;
     OpenFailure lastFailure_;
     std::array<bool, 9> lastSteps_{};
     LinkHost quietHost_;

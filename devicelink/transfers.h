@@ -11,10 +11,12 @@
 #pragma once
 
 #include "devicelink/link_host.h"
+#include "devicelink/reply_frames.h"
 #include "devicelink/serial_port.h"
 #include "iconeditor/icon_bitmap.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,14 @@ inline constexpr int kDefinitionReads = 11;
 inline constexpr std::uint32_t kReplyTimeoutMs = 1000;
 inline constexpr std::uint32_t kSlotSelectPauseMs = 50;
 inline constexpr int kPollPeriodMs = 50;
+// While the panel is away, how often its port (or, after a start-up without
+// a panel, the machine's serial devices) is looked at.
+inline constexpr std::uint32_t kWatchPeriodMs = 500;
+// A device that did not answer the probe is probed again after this long.
+inline constexpr std::uint32_t kReprobeMs = 5000;
+// After the last request of a load, replies still on their way are waited
+// for until the line has been quiet this long (within kReplyTimeoutMs).
+inline constexpr std::uint32_t kTrailingQuietMs = 300;
 
 Bytes probe();
 Bytes definitionRequest(int position, int bank);
@@ -42,6 +52,15 @@ Bytes iconData(int index, const std::vector<std::uint8_t>& nibbles);
 // True for at least 100 bytes beginning F0 15 2C 7E.
 bool looksLikePanel(const Bytes& reply);
 } // namespace link
+
+// Where the link stands, for the program's status strip.
+enum class LinkState {
+    NotConnected, // no panel: none found, or the line timed out
+    Searching,    // the scan runs
+    Connected,    // the panel's port is open
+    Transfer,     // a load or a store with its progress window runs
+    Lost,         // the panel's port went away; its COM port is watched
+};
 
 // The device link's operations on a port, a definition table and icon stores,
 // with the windows and the program behind `host`. The link takes the port's
@@ -61,13 +80,31 @@ public:
     const LinkOptions& options() const { return options_; }
 
     // Stop the poll worker, scan, load everything, refresh the editor, start
-    // the poll worker again while the port is open.
+    // the poll worker again while the port is open (or while a lost panel or
+    // new serial devices are watched for).
     void connectPanel();
+    // After a successful probe: load everything with the progress windows,
+    // keep the records with pending changes, store them afterwards and say how
+    // many; say when the load was cut short or incomplete; start the poll worker.
+    void loadPanel();
     // COM1..COM32 in turn; the first that answers the probe like a panel
     // stays open as panelPort. With LinkOptions::skipPanelSearch: nothing at all.
     void findPanel();
-    // The poll tick: what the panel sent goes to keystroke injection.
+    // The poll tick: what the panel sent goes to keystroke injection; a port
+    // whose device went away is closed as lost. Without a panel: the watch
+    // for it (every kWatchPeriodMs at most).
     void pollPanel();
+
+    // ---- where the link stands
+    LinkState state() const;
+    // In words: "Vantor on COM1 (/dev/ttyUSB0)", "Loading Definitions 45 %
+    // - Vantor on COM1 (...)", "Not connected", ...
+    std::string statusText() const;
+    // Records whose change has not reached the panel yet.
+    int pendingChanges() const;
+    // The COM number watched for a lost panel (0 when none is).
+    int watchedCom() const { return watching_ ? lostCom_ : 0; }
+    bool watchingForNewDevices() const { return watchNewDevices_; }
 
     void loadRomIcons();
     void loadRamIcons();
@@ -110,9 +147,58 @@ private:
     CacheCheck takeFromCache(IconSet set, IconStore& store);
     void keepInCache(IconSet set, const IconStore& store);
     bool timedOut(std::uint32_t reference);
-    enum class IconReply { NotAnIcon, TimedOut, Complete };
-    IconReply requestIcon(std::uint8_t set, int index, std::uint32_t reference, std::vector<std::uint8_t>& reply);
+
+    // ---- replies, each taken only for the item it names
+    // What one load asked for and what came: items by slot (icon number or
+    // record index).
+    struct Awaited {
+        std::vector<bool> asked, got;
+        std::uint32_t lastRequest = 0, lastBytes = 0;
+        explicit Awaited(int count) : asked(static_cast<std::size_t>(count)), got(static_cast<std::size_t>(count)) { }
+        bool outstanding() const;
+    };
+    // Takes what the port holds into rx_; true when bytes came.
+    bool pumpReplies(Awaited& awaited);
+    // No byte came for two definition poll intervals.
+    bool lineQuiet(const Awaited& awaited) const;
+    // Each whole icon frame in rx_ goes to the slot its number names when
+    // that icon was asked for and has not come yet; `stored` is called with
+    // the slot. Other frames are dropped.
+    template <typename Stored>
+    void takeIconFrames(Awaited& awaited, std::vector<std::vector<std::uint8_t>>& store, Stored stored);
+    // The same for definition dumps, by their position and bank.
+    template <typename Stored> void takeDefinitionFrames(Awaited& awaited, bool settled, Stored stored);
+    enum class Wait { Came, NoReply, TimedOut };
+    // After an icon request: its reply (or, meanwhile, late ones of earlier
+    // icons) is read while a frame is on its way, until its own frame came,
+    // no frame is under way any more, or the time-out since `reference`.
+    template <typename Stored>
+    Wait awaitIcon(Awaited& awaited, int slot, std::vector<std::vector<std::uint8_t>>& store,
+                   const std::uint32_t& reference,
+                   Stored stored);
+    // After a definition request: up to kDefinitionReads reads for the frame
+    // of record d (late frames of earlier records are taken meanwhile).
+    template <typename Stored> Wait awaitDefinition(Awaited& awaited, int d, std::uint32_t& reference, Stored stored);
+    // After the last request: replies still on their way, until none is
+    // outstanding or the line was quiet for kTrailingQuietMs.
+    template <typename Take> void awaitTrailing(Awaited& awaited, Take take);
+
+    // storeDefinitions for the records `which` names.
+    void storeInPanelOrder(const std::function<bool(int)>& which);
+    void beginTransfer(const std::string& caption);
+    void progress(int percent);
     void endTransfer();
+    // The user hears once that the panel went away (outside of transfers).
+    void tellLoss();
+    // Says what the last load missed; nothing when it read everything.
+    void tellLoadProblems();
+    void portWentAway();
+    void watch();
+    // Opens COMn quietly and probes it; the port stays open as panelPort when
+    // a panel answers.
+    bool probeAt(int n);
+    void setState(LinkState s);
+    void notePresentDevices();
     void trace(const std::string& line);
     void sendIcon(int index, const std::vector<std::uint8_t>& nibbles);
     // Busy cursor, nested: the arrow comes back when the outermost user ends.
@@ -127,6 +213,25 @@ private:
     std::vector<OpenFailure> scanProblems_;
     int busyDepth_ = 0;
     int itemsRead_ = 0; // icons and definitions read by the current connect
+    ReplyBuffer rx_;
+
+    LinkState state_ = LinkState::NotConnected;
+    std::string activity_; // the running transfer's caption
+    int activityPercent_ = 0;
+    bool inLoadPanel_ = false;
+    bool stoppedAnswering_ = false; // a load ran into its reply time-out
+    int missedItems_ = 0;           // items the last load could not read
+    bool lossToTell_ = false;
+    // The lost panel's port, watched until it answers again.
+    bool watching_ = false;
+    int lostCom_ = 0;
+    // After a start-up (or rescan) without a panel: serial devices that were
+    // there then; one that appears later is probed once.
+    bool watchNewDevices_ = false;
+    std::vector<std::string> knownDevices_;
+    std::uint32_t lastWatch_ = 0;
+    std::string lastProbed_; // path and device number last probed while watching
+    std::uint32_t lastProbeAt_ = 0;
 };
 
 // Hex trace text: each byte as two upper-case digits and a blank.

@@ -125,6 +125,7 @@ inline constexpr int libraryFirst = 575;     // ids routed to the icon library
 inline constexpr int libraryLast = 605;
 inline constexpr int libraryFrame = 830;
 inline constexpr int tabControl = 835;       // "Button Assignment|Icon Editor"
+inline constexpr int statusStrip = 840;      // the status strip along the bottom
 
 // --- Menu items
 inline constexpr int menuFirst = 9000;

@@ -14,6 +14,7 @@
 #include "shell/main_form_layout.h"
 #include "shell/panel_snapshots.h"
 #include "shell/settings.h"
+#include "shell/status_strip.h"
 #include "toolkit/gantry.h"
 
 #include <cstdlib>
@@ -40,6 +41,8 @@ public:
     void redrawIconLibrary() override { handlers::redrawIconLibrary(); }
     void injectKeystrokes(const std::vector<std::uint8_t>& bytes) override { handlers::injectKeystrokes(bytes); }
     void panelLoaded() override { snapshots::snapshotPanel(); }
+    void linkStatusChanged() override { statusstrip::refresh(); }
+    bool mayProbe() override { return shellFlags().emulationMode != 1; }
 };
 
 ShellLinkHost& shellLinkHost()

@@ -47,6 +47,9 @@ void loadKeys();
 void revertKeys();
 void saveKeys();
 void saveKeysAs();
+// At quit: with changes waiting and no panel, asks whether to save them to a
+// key definition file first. True: quit (saved, or not wanted); false: stay.
+bool confirmQuitWithPendingChanges();
 
 // --- RAM icon files (menu Files)
 void loadRamIcons();

@@ -5,6 +5,7 @@
 
 #include "definitions/editor/editor.h"
 #include "definitions/kdl_file.h"
+#include "devicelink/device_link.h"
 #include "shell/app_state.h"
 #include "shell/device_calls.h"
 #include "shell/handlers.h"
@@ -96,12 +97,13 @@ void readKeyFile(const char* stepName)
     shellcalls::storeDefinitions();
 }
 
-void writeKeyFile()
+bool writeKeyFile()
 {
     const std::string& path = files::currentKeyFile();
     const FileWriteResult r = writeKdlFile(path, definitionTable());
     if (!r.ok())
         files::reportFileProblem("Cannot save", path, r.message);
+    return r.ok();
 }
 
 } // namespace
@@ -134,6 +136,31 @@ void saveKeysAs()
     files::lastFolder() = GN_GETPATHTEXT(chosen);
     files::currentKeyFile() = withKdlExtension(chosen);
     writeKeyFile();
+}
+
+bool confirmQuitWithPendingChanges()
+{
+    const int pending = deviceLink().pendingChanges();
+    if (pending == 0 || serialPort().panelPort != 0)
+        return true;
+    const std::string text = std::to_string(pending) + (pending == 1 ? " change is" : " changes are") +
+        " waiting to be stored in Vantor, which is not connected. Save " + std::string(pending == 1 ? "it" : "them") +
+        " to a key definition file before "
+        "quitting?\n\nYes: save, then quit. No: quit without saving. Cancel: stay.";
+    const int answer = GN_MSGBOX(kForm, text, "Halvern Devices", "YESNOCANCEL");
+    if (answer == 7)
+        return true;
+    if (answer != 6)
+        return false;
+    if (files::currentKeyFile().empty()) {
+        const std::string chosen =
+            GN_SAVEFILE(kForm, "Save Key Definitions", files::dialogFolder(), "", kFilter, "kdl", "NZP");
+        if (chosen.empty())
+            return false; // the dialog was cancelled: stay
+        files::lastFolder() = GN_GETPATHTEXT(chosen);
+        files::currentKeyFile() = withKdlExtension(chosen);
+    }
+    return writeKeyFile();
 }
 
 } // namespace vantor::handlers

@@ -3,6 +3,7 @@
 #include "shell/edit_menu.h"
 #include "shell/main_form.h"
 #include "shell/main_form_layout.h"
+#include "shell/status_strip.h"
 
 #include "toolkit/gantry.h"
 
@@ -100,6 +101,7 @@ void MainFormDesign()
         if (s.tooltip)
             GN_ADDTOOLTIP(form, s.id);
     }
+    statusstrip::make();
     GN_SETLAYER(0);
     GN_COLOR(-1, -1);
     GN_USEFONT(4);

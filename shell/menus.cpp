@@ -5,6 +5,7 @@
 #include "shell/handlers.h"
 #include "shell/main_form.h"
 #include "shell/main_form_layout.h"
+#include "shell/status_strip.h"
 
 #include "toolkit/event_codes.h"
 #include "toolkit/gantry.h"
@@ -125,6 +126,7 @@ void MenuCommand(int id, int code)
     case mainid::menuAbout: GN_MSGBOX("Vantor", "Orbel-Lumio/Vantor/Stratiq Macro Editor{i}", "About", "OK"); break;
     default: break; // 9000, 9100, 9200 open their menus; separators do nothing
     }
+    statusstrip::refresh();
 }
 
 } // namespace vantor

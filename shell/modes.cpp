@@ -4,6 +4,7 @@
 #include "shell/control_ids.h"
 #include "shell/handlers.h"
 #include "shell/main_form_layout.h"
+#include "shell/status_strip.h"
 
 #include "definitions/editor/editor.h"
 #include "toolkit/gantry.h"
@@ -15,6 +16,7 @@ void applyModeToWindow()
     const std::string form = kMainFormName;
     const std::intptr_t setup = GN_GETMENU(form, 2);
     const ShellFlags& flags = shellFlags();
+    statusstrip::refresh();
     // The items keep the captions they were made with, mnemonics included, so
     // Alt+S K and Alt+S E still reach them after a mode change.
     if (flags.keyboardMode == 1) {

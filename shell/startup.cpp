@@ -10,6 +10,7 @@
 #include "shell/main_form.h"
 #include "shell/main_form_layout.h"
 #include "shell/single_instance.h"
+#include "shell/status_strip.h"
 
 #include "definitions/editor/editor.h"
 #include "definitions/dialogs/message_dialogs.h"
@@ -171,6 +172,10 @@ void onCloseRequest(int& cancel)
         cancel = 1;
         return;
     }
+    if (!handlers::confirmQuitWithPendingChanges()) {
+        cancel = 1;
+        return;
+    }
     if (shellFlags().definitionsChanged == 1) {
         traceRoute("storeAll", 0, 0);
         shellcalls::storeDefinitions();
@@ -257,7 +262,8 @@ void MakeMainForm()
     GN_DEFMAINMENU(mainid::menuFiles, "&Files", "");
     GN_COLOR(0, 7);
     GN_ALLOWLOADINGEVENT(2);
-    GN_FORM(kMainFormName, "", kMainFormTitle, 0, 0, kMainFormWidth, kMainFormHeight, "_C");
+    // The status strip runs along the bottom, below the panel picture.
+    GN_FORM(kMainFormName, "", kMainFormTitle, 0, 0, kMainFormWidth, kMainFormHeight + statusstrip::kHeight, "_C");
 }
 
 void AppInit()
@@ -319,6 +325,7 @@ void MainFormLevelEvents(int id, int code, std::intptr_t value, int& cancel)
         if (code == gn::kClick || code == gn::kPosted) {
             traceRoute("store", id, code);
             editor::storeSelectedDefinition(code, value);
+            statusstrip::refresh();
         }
         break;
     case kIconUpKeyId:
@@ -353,6 +360,7 @@ void MainFormLevelEvents(int id, int code, std::intptr_t value, int& cancel)
         if (code == gn::kWorkerTick) {
             traceRoute("poll", id, code);
             shellcalls::pollPanel();
+            statusstrip::refresh();
         }
         break;
     case kScreenshotId:

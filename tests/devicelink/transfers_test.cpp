@@ -158,11 +158,24 @@ TEST(ConnectPanel, FullLoadFillsTableAndStores)
     ram7[119] = 0x0F;
     panel.setIcon(IconSet::RamIcons, 7, ram7);
     Link l;
+    // A change made before the panel was found: the load keeps it and
+    // stores it afterwards.
+    l.table[12].onLabel()[0] = 'M';
     l.table.sendPending[12] = true;
+    const KeyDefinition mine = l.table[12];
     l.link.connectPanel();
     ASSERT_EQ(l.port.panelPort, 2);
     EXPECT_TRUE(l.port.isOpen());
-    EXPECT_TRUE(l.ui.messages.empty());
+    EXPECT_EQ(l.ui.messages,
+              (std::vector<std::pair<std::string, std::string>>{
+                  {"1 change made while Vantor was not connected was stored in Vantor.", "Halvern Devices"}}));
+    EXPECT_EQ(l.table[12], mine) << "the panel's copy did not overwrite the change";
+    EXPECT_FALSE(l.table.sendPending[12]);
+    waitForMessages(panel, 1 + 40 + 64 + 96 + 90 + 1);
+    const KeyDefinition sent = panelCopy(mine);
+    const auto stores = panel.receivedStores();
+    ASSERT_EQ(stores.size(), 1u);
+    EXPECT_EQ(hexTrace(stores[0]), hexTrace(Bytes(sent.bytes.begin(), sent.bytes.end())));
     for (int i = 0; i < kRomIconCount; ++i)
         EXPECT_EQ(l.icons.romIcons[i], panel.icon(IconSet::RomIcons, i)) << "ROM icon " << i;
     for (int i = 0; i < kRamIconCount; ++i)
@@ -180,21 +193,22 @@ TEST(ConnectPanel, FullLoadFillsTableAndStores)
     ASSERT_EQ(held.checksumKind(), ChecksumKind::Sony);
     ASSERT_GT(held.onLength(), 0);
     EXPECT_EQ(l.table[0].onLength(), held.onLength() - 1);
-    EXPECT_TRUE(l.table.sendPending[12]) << "loading leaves the send flags alone";
     // Requests: one probe, 40 + 64 + 96 icons, 90 definitions.
     EXPECT_EQ(countRequests(panel), 1u + 40 + 64 + 96 + 90);
     EXPECT_EQ(
         l.ui.events,
         (std::vector<std::string>{"stop-poll", "search", "close-search", "progress:Loading ROM Icons", "close-progress",
                                   "progress:Loading RAM Icons", "close-progress", "progress:Loading Large ASCII Icons",
-                                  "close-progress", "progress:Loading Definitions", "close-progress", "start-poll"}));
+                                  "close-progress", "progress:Loading Definitions", "close-progress",
+                                  "progress:Saving Definitions", "close-progress", "start-poll"}));
     EXPECT_EQ(l.hookCalls, (std::vector<std::string>{"focus", "library", "refresh", "captions", "focus"}));
     // Progress of the ROM icons: 100 * i / 39, rounded.
     ASSERT_GE(l.ui.progress.size(), 40u);
     EXPECT_EQ(l.ui.progress[0], 0);
     EXPECT_EQ(l.ui.progress[1], 3);
     EXPECT_EQ(l.ui.progress[39], 100);
-    EXPECT_EQ(l.ui.cursor, (std::vector<bool>{true, false, true, false, true, false, true, false, true, false}));
+    EXPECT_EQ(l.ui.cursor,
+              (std::vector<bool>{true, false, true, false, true, false, true, false, true, false, true, false}));
 }
 
 TEST(Transfers, StallMidTransferClosesThePortSilentlyAndLaterLoadsDoNothing)
@@ -208,7 +222,9 @@ TEST(Transfers, StallMidTransferClosesThePortSilentlyAndLaterLoadsDoNothing)
     l.link.connectPanel();
     EXPECT_FALSE(l.port.isOpen());
     EXPECT_EQ(l.port.panelPort, 0);
-    EXPECT_TRUE(l.ui.messages.empty()) << "a time-out shows no message";
+    // The user hears that the panel stopped answering, once.
+    ASSERT_EQ(l.ui.messages.size(), 1u);
+    EXPECT_EQ(l.ui.messages[0].first.rfind("Vantor stopped answering while it was being read.", 0), 0u);
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(l.icons.romIcons[i], panel.icon(IconSet::RomIcons, i));
     EXPECT_TRUE(l.icons.romIcons[5].empty());
@@ -231,7 +247,8 @@ TEST(Transfers, SilentDefinitionsTimeOutAfterASecond)
     l.link.loadDefinitions();
     EXPECT_FALSE(l.port.isOpen());
     EXPECT_EQ(l.port.panelPort, 0);
-    EXPECT_TRUE(l.ui.messages.empty());
+    ASSERT_EQ(l.ui.messages.size(), 1u);
+    EXPECT_EQ(l.ui.messages[0].first.rfind("Vantor stopped answering", 0), 0u);
     // About 1000 ms / (50 + 11 x 5 ms) requests, far fewer than 90.
     const auto asked = countRequests(panel);
     EXPECT_GE(asked, 5u);
@@ -266,10 +283,16 @@ TEST(Transfers, UnpluggedMidLoadLeavesTheProgramRunningAndARescanFindsThePanel)
     l.link.connectPanel();
     EXPECT_FALSE(l.port.isOpen());
     EXPECT_EQ(l.port.panelPort, 0);
-    EXPECT_TRUE(l.ui.messages.empty());
+    // Told once, after the transfer; the poll worker runs on to watch COM1.
+    EXPECT_EQ(l.ui.messages,
+              (std::vector<std::pair<std::string, std::string>>{
+                  {"Vantor was disconnected from COM1. Changes made now are kept and stored in Vantor "
+                   "when it is connected again.",
+                   "Halvern Devices"}}));
+    EXPECT_EQ(l.link.watchedCom(), 1);
     EXPECT_EQ(l.icons.romIcons[9].size(), kIconBytes);
     EXPECT_TRUE(l.icons.romIcons[10].empty());
-    EXPECT_EQ(l.ui.count("start-poll"), 0);
+    EXPECT_EQ(l.ui.count("start-poll"), 1);
     EXPECT_TRUE(l.icons.ramIcons[0].empty());
     // Plugged in again under the same name: the rescan finds it.
     auto again = PortEnvironment::fastOptions();
@@ -481,4 +504,184 @@ TEST(Transfers, IconReplyWithAWrongDataLengthLeavesTheIconEmpty)
     l.link.loadRomIcons();
     EXPECT_TRUE(l.icons.romIcons[0].empty());
     EXPECT_TRUE(l.port.isOpen());
+}
+
+// ---- replies taken only for what they name; bad input; the watch ----
+
+namespace {
+Bytes rawRecord(const KeyDefinition& d)
+{
+    return Bytes(d.bytes.begin(), d.bytes.end());
+}
+// Ticks of the poll worker (every 50 ms) until `done`, at most `ms`.
+template <typename Done> bool tickUntil(Link& l, Done done, std::uint32_t ms = 5000)
+{
+    const auto start = tickCount();
+    while (!done()) {
+        if (elapsedMs(start) > ms)
+            return false;
+        l.link.pollPanel();
+        sleepMs(link::kPollPeriodMs);
+    }
+    return true;
+}
+} // namespace
+
+TEST(Replies, APanelAnsweringLateHasEveryRecordAndIconReadIntoItsOwnPlace)
+{
+    PortEnvironment env;
+    auto& panel = env.sim(1);
+    for (int d = 0; d < kDefinitionCount; ++d) {
+        KeyDefinition def = panel.definition(d);
+        def.setDisplayType(DisplayType::Text);
+        def.setLabelText(true, "REC" + std::to_string(d));
+        panel.setDefinition(d, def);
+    }
+    for (int i = 0; i < kRomIconCount; ++i)
+        panel.setIcon(IconSet::RomIcons, i, IconBitmap(kIconBytes, static_cast<std::uint8_t>(i + 1)));
+    Link l;
+    l.connectTo(1);
+    panel.setReplyDelay(120);
+    l.link.loadRomIcons();
+    l.link.loadDefinitions();
+    EXPECT_TRUE(l.port.isOpen());
+    EXPECT_TRUE(l.ui.messages.empty());
+    for (int i = 0; i < kRomIconCount; ++i)
+        EXPECT_EQ(l.icons.romIcons[i], panel.icon(IconSet::RomIcons, i)) << "ROM icon " << i;
+    for (int d = 0; d < kDefinitionCount; ++d) {
+        KeyDefinition expected = panel.definition(d);
+        stripPanelChecksums(expected);
+        EXPECT_EQ(l.table[d], expected) << "record " << d;
+    }
+}
+
+TEST(Replies, NoiseHalfFramesDoubledAndSplitRepliesAreCutApart)
+{
+    const Bytes def = rawRecord(initialDefinition(12));
+    const Bytes icon = link::iconData(5, std::vector<std::uint8_t>(kIconNibbleBytes, 0x03));
+    Bytes line{0x01, 0xF7, 0xF0, 0x15, 0x00, 0x7E};         // noise, a false start
+    line.insert(line.end(), def.begin(), def.begin() + 40); // half a reply
+    line.insert(line.end(), def.begin(), def.end());        // a reply, doubled
+    line.insert(line.end(), def.begin(), def.end());
+    for (std::uint8_t b : {0xF0, 0x15, 0x2C, 0x7E}) // a head and nothing more
+        line.push_back(b);
+    line.insert(line.end(), icon.begin(), icon.end());
+    line.insert(line.end(), {0x55, 0xF0, 0x15, 0x2C, 0x04, 0x00, 0x06, 0x09}); // an icon head, cut
+    line.insert(line.end(), def.begin(), def.begin() + 100);                   // a short last reply
+    ReplyBuffer buffer;
+    std::vector<Bytes> frames;
+    for (std::uint8_t b : line) { // split into single bytes, as a slow line hands them over
+        buffer.add({b});
+        while (auto f = buffer.next())
+            frames.push_back(f->bytes);
+    }
+    EXPECT_EQ(frames, (std::vector<Bytes>{def, def, icon}));
+    EXPECT_TRUE(buffer.midFrame());
+    const auto last = buffer.next(true);
+    ASSERT_TRUE(last);
+    EXPECT_EQ(last->bytes, Bytes(def.begin(), def.begin() + 100));
+    EXPECT_EQ(last->position(), 2);
+    EXPECT_EQ(last->bank(), 1);
+    EXPECT_FALSE(buffer.next(true));
+    EXPECT_EQ(buffer.size(), 0u);
+}
+
+TEST(Replies, BadAnswersEndTheLoadInTimeSaySoAndOnlyRequestsGoOnTheLine)
+{
+    struct Case {
+        Fault fault;
+        int count;
+        int readBefore; // records read before the panel went wrong
+    };
+    for (const Case c : {Case{Fault::Garbage, 0, 0}, Case{Fault::Short, 60, 0}, Case{Fault::StopAfter, 30, 30}}) {
+        SCOPED_TRACE(static_cast<int>(c.fault));
+        PortEnvironment env;
+        auto opt = PortEnvironment::fastOptions();
+        opt.fault = c.fault;
+        opt.faultCount = c.count;
+        auto& panel = env.sim(1, opt);
+        Link l;
+        l.connectTo(1);
+        const auto start = tickCount();
+        l.link.loadDefinitions();
+        EXPECT_LT(elapsedMs(start), 6000u);
+        EXPECT_FALSE(l.port.isOpen()) << "the reply time-out closes the port";
+        ASSERT_EQ(l.ui.messages.size(), 1u);
+        EXPECT_EQ(l.ui.messages[0].first.rfind("Vantor stopped answering", 0), 0u);
+        for (int d = 0; d < kDefinitionCount; ++d) {
+            KeyDefinition expected = d < c.readBefore ? panel.definition(d) : initialDefinition(d);
+            stripPanelChecksums(expected);
+            EXPECT_EQ(l.table[d], expected) << "record " << d;
+        }
+        // Every byte written was a request, in order.
+        Bytes requests;
+        const auto asked = countRequests(panel);
+        for (std::size_t d = 0; d < asked; ++d) {
+            const Bytes r =
+                link::definitionRequest(l.table[static_cast<int>(d)].position(), l.table[static_cast<int>(d)].bank());
+            requests.insert(requests.end(), r.begin(), r.end());
+        }
+        EXPECT_EQ(panel.receivedRaw(), requests);
+    }
+}
+
+TEST(Watch, ALostPanelsPortIsWatchedAloneAndTheNewDeviceBehindItsNameIsRead)
+{
+    PortEnvironment env;
+    auto& panel = env.sim(1);
+    auto silentOpt = PortEnvironment::fastOptions();
+    silentOpt.fault = Fault::Silent;
+    auto& other = env.sim(2, silentOpt);
+    Link l;
+    l.link.connectPanel();
+    ASSERT_EQ(l.port.panelPort, 1);
+    l.table[4].onLabel()[0] = 'Z';
+    l.table.sendPending[4] = true; // a change the panel has not taken yet
+
+    panel.unplug();
+    ASSERT_TRUE(tickUntil(
+        l, [&] { return !l.port.isOpen(); }, 1000))
+        << "the loss is noticed within a second";
+    EXPECT_EQ(l.link.state(), LinkState::Lost);
+    EXPECT_EQ(l.link.statusText(), "Not connected: Vantor was disconnected from COM1, waiting for it to come back");
+    EXPECT_EQ(l.ui.messages.size(), 1u);
+    tickUntil(
+        l, [] { return false; }, 1200); // watched; nothing there
+    ASSERT_TRUE(panel.replug());
+    ASSERT_TRUE(tickUntil(
+        l, [&] { return l.port.panelPort == 1; }, 2000))
+        << "back within two seconds";
+    EXPECT_EQ(l.port.devicePath(), (env.dir() / "com1").string());
+    EXPECT_EQ(l.link.statusText(), "Vantor on COM1 (" + (env.dir() / "com1").string() + ")");
+    EXPECT_EQ(l.ui.messages.size(), 2u);
+    EXPECT_EQ(l.ui.messages.back().first, "1 change made while Vantor was not connected was stored in Vantor.");
+    EXPECT_EQ(panel.definition(4), panelCopy(l.table[4]));
+    EXPECT_TRUE(other.received().empty()) << "nothing is sent to any other port";
+}
+
+TEST(Watch, AfterAStartWithoutPanelEachNewDeviceIsProbedOnce)
+{
+    PortEnvironment env;
+    env.map(1, (env.dir() / "com1").string()); // the panel's adapter, not plugged in yet
+    auto silentOpt = PortEnvironment::fastOptions();
+    silentOpt.fault = Fault::Silent;
+    auto& there = env.sim(2, silentOpt);
+    Link l;
+    l.link.connectPanel();
+    EXPECT_EQ(l.port.panelPort, 0);
+    EXPECT_TRUE(l.link.watchingForNewDevices());
+    EXPECT_EQ(there.received(), std::vector<Bytes>{kProbe});
+    env.map(3, (env.dir() / "com3").string());
+    auto& later = env.sim(3, silentOpt); // a device that is no panel appears
+    tickUntil(
+        l, [] { return false; }, 1500);
+    EXPECT_EQ(later.received(), std::vector<Bytes>{kProbe}) << "probed once";
+    EXPECT_EQ(there.received(), std::vector<Bytes>{kProbe}) << "not probed again";
+    auto& panel = env.sim(1); // the panel is plugged in
+    ASSERT_TRUE(tickUntil(
+        l, [&] { return l.port.panelPort == 1; }, 2000));
+    EXPECT_EQ(countRequests(panel), 1u + 40 + 64 + 96 + 90);
+    EXPECT_FALSE(l.link.watchingForNewDevices());
+    // The worker runs on: after the failed scan, after the probe of COM3, and connected.
+    EXPECT_EQ(l.ui.count("start-poll"), 3);
 }

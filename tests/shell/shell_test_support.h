@@ -23,7 +23,11 @@ inline QApplication& app()
     static int argc = 1;
     static char name[] = "shell_test";
     static char* argv[] = {name, nullptr};
+    // A test program that made its own application (on an X server it
+    // started) keeps it.
     static QApplication* instance = [] {
+        if (auto* own = qobject_cast<QApplication*>(QCoreApplication::instance()))
+            return own;
         qputenv("QT_QPA_PLATFORM", "offscreen");
         return new QApplication(argc, argv);
     }();

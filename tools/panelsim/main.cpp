@@ -2,14 +2,14 @@
 //
 //   vantor-panel-sim [--link PATH] [--state DIR] [--fast] [--watch-pid PID]
 //                    [--silent | --short N | --garbage | --stall-after N | --hangup-after N]
-//                    [--verbose]
+//                    [--stop-after N] [--reply-delay MS] [--verbose]
 //
 // The first line on standard output is the path to open (the link when one
 // is given, else the pty's device). Standard input takes commands, one a line:
 //   press BANK POSITION     send that button's on message (bank 1..9, position 1..10)
 //   release BANK POSITION   send its off message
 //   send HEX...             send these bytes
-//   hangup | save | factory | fault NAME [N] | quit
+//   hangup | unplug | replug | delay MS | save | factory | fault NAME [N] | quit
 #include "tools/panelsim/panel_sim.h"
 
 #include <poll.h>
@@ -37,7 +37,7 @@ void usage()
     std::fprintf(stderr,
                  "usage: vantor-panel-sim [--link PATH] [--state DIR] [--fast] [--watch-pid PID]\n"
                  "                        [--silent | --short N | --garbage | --stall-after N | --hangup-after N]\n"
-                 "                        [--verbose]\n"
+                 "                        [--stop-after N] [--reply-delay MS] [--verbose]\n"
                  "Stands in for the Vantor panel on a pseudo-terminal (38400 baud, 8 data bits, odd parity).\n"
                  "  --link PATH       make PATH a symbolic link to the pty's device\n"
                  "  --state DIR       keep the panel's content in DIR/panel.kdl and DIR/panel.RIcon\n"
@@ -46,9 +46,11 @@ void usage()
                  "  --silent          answer nothing           --short N       cut every answer to N bytes\n"
                  "  --garbage         answer noise             --stall-after N stop half-way through answer N+1\n"
                  "  --hangup-after N  hang the line up after N answers\n"
+                 "  --stop-after N    answer nothing after N answers\n"
+                 "  --reply-delay MS  send every answer MS milliseconds late\n"
                  "  --verbose         log every message on standard error\n"
                  "Commands on standard input: press BANK POSITION, release BANK POSITION, send HEX...,\n"
-                 "hangup, save, factory, fault NAME [N], quit.\n");
+                 "hangup, unplug, replug, delay MS, save, factory, fault NAME [N], quit.\n");
 }
 
 // An installed simulator (in /usr/bin, or beside an installed tree's
@@ -119,6 +121,10 @@ int main(int argc, char** argv)
             opt.fault = Fault::StallAfter, opt.faultCount = number();
         else if (a == "--hangup-after")
             opt.fault = Fault::HangupAfter, opt.faultCount = number();
+        else if (a == "--stop-after")
+            opt.fault = Fault::StopAfter, opt.faultCount = number();
+        else if (a == "--reply-delay")
+            opt.replyDelayMs = number();
         else if (a == "--verbose")
             verbose = true;
         else if (a == "--help" || a == "-h") {
@@ -153,7 +159,7 @@ int main(int argc, char** argv)
 
     bool stdinOpen = true;
     std::string pending;
-    while (!quitFlag && sim.running()) {
+    while (!quitFlag && (sim.running() || sim.unplugged())) {
         if (watchPid > 0 && kill(static_cast<pid_t>(watchPid), 0) != 0 && errno == ESRCH)
             break;
         pollfd p{0, POLLIN, 0};

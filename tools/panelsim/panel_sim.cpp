@@ -380,7 +380,12 @@ void PanelSim::queueAnswer(Bytes bytes, double notBeforeUs, bool isAnswer)
                 return;
             }
             break;
+        case Fault::StopAfter:
+            if (wholeAnswers_ >= opt_.faultCount)
+                return;
+            break;
         }
+        notBeforeUs = std::max(notBeforeUs, nowUs()) + opt_.replyDelayMs * 1000.0;
         ++wholeAnswers_;
     }
     if (bytes.empty())
@@ -563,6 +568,42 @@ void PanelSim::hangUp()
     hangUpRequested_ = true;
 }
 
+void PanelSim::unplug()
+{
+    stopRequested_ = true;
+    if (thread_.joinable())
+        thread_.join();
+    running_ = false;
+    unplugged_ = true;
+    if (!opt_.stateDir.empty())
+        saveState();
+    if (!opt_.linkPath.empty())
+        ::unlink(opt_.linkPath.c_str());
+    closePty();
+    std::lock_guard lock(mutex_);
+    out_.clear();
+    rx_.clear();
+    txWireFreeUs_ = rxWireFreeUs_ = 0;
+}
+
+bool PanelSim::replug(std::string* error)
+{
+    {
+        std::lock_guard lock(mutex_);
+        hangUpRequested_ = false;
+    }
+    const bool ok = start(error);
+    if (ok)
+        unplugged_ = false;
+    return ok;
+}
+
+void PanelSim::setReplyDelay(int ms)
+{
+    std::lock_guard lock(mutex_);
+    opt_.replyDelayMs = std::max(0, ms);
+}
+
 void PanelSim::setFault(Fault fault, int count)
 {
     std::lock_guard lock(mutex_);
@@ -602,6 +643,21 @@ std::string PanelSim::command(const std::string& line)
         hangUp();
         return "ok";
     }
+    if (word == "unplug") {
+        unplug();
+        return "ok";
+    }
+    if (word == "replug") {
+        std::string e;
+        return replug(&e) ? "ok" : e;
+    }
+    if (word == "delay") {
+        int ms = -1;
+        if (!(in >> ms) || ms < 0)
+            return "usage: delay MS";
+        setReplyDelay(ms);
+        return "ok";
+    }
     if (word == "save") {
         std::string e;
         return saveState(&e) ? "ok" : e;
@@ -615,17 +671,18 @@ std::string PanelSim::command(const std::string& line)
         int n = 0;
         in >> name >> n;
         static const std::pair<const char*, Fault> names[] = {
-            {"none", Fault::None},       {"silent", Fault::Silent},          {"short", Fault::Short},
-            {"garbage", Fault::Garbage}, {"stall-after", Fault::StallAfter}, {"hangup-after", Fault::HangupAfter}};
+            {"none", Fault::None},           {"silent", Fault::Silent},          {"short", Fault::Short},
+            {"garbage", Fault::Garbage},     {"stall-after", Fault::StallAfter}, {"hangup-after", Fault::HangupAfter},
+            {"stop-after", Fault::StopAfter}};
         for (const auto& [text, f] : names)
             if (name == text) {
                 setFault(f, n);
                 return "ok";
             }
-        return "faults: none, silent, short N, garbage, stall-after N, hangup-after N";
+        return "faults: none, silent, short N, garbage, stall-after N, hangup-after N, stop-after N";
     }
-    return "commands: press BANK POSITION, release BANK POSITION, send HEX..., hangup, save, factory, "
-           "fault NAME [N]";
+    return "commands: press BANK POSITION, release BANK POSITION, send HEX..., hangup, unplug, replug, "
+           "delay MS, save, factory, fault NAME [N]";
 }
 
 } // namespace vantor::panelsim

@@ -29,6 +29,7 @@ enum class Fault {
     Garbage,     // every answer replaced by as many bytes that are no message
     StallAfter,  // faultCount whole answers, then half of the next, then silence
     HangupAfter, // faultCount whole answers, then the line is hung up
+    StopAfter,   // faultCount whole answers, then silence (a panel that stops in the middle of a load)
 };
 
 struct SimOptions {
@@ -38,6 +39,7 @@ struct SimOptions {
     Fault fault = Fault::None;
     int faultCount = 0;
     int baud = 38400;                            // wire pacing: 1 start + 8 data + parity + 1 stop bits
+    int replyDelayMs = 0;                        // each answer goes out this much later than it could
     std::function<void(const std::string&)> log; // one line per message in or out
 };
 
@@ -104,6 +106,14 @@ public:
     void sendRaw(const Bytes& bytes);
     // Hangs up now: the program's side sees the line go away.
     void hangUp();
+    // As a USB adapter pulled out: the pty is closed (its device goes away)
+    // and the link removed; the content stays. replug() makes a new pty behind
+    // the same link path, as the adapter coming back as a new device node.
+    void unplug();
+    bool replug(std::string* error = nullptr);
+    bool unplugged() const { return unplugged_.load(); }
+    // Answers go out this much later than they could, from now on.
+    void setReplyDelay(int ms);
     // A slow reader: while held, the simulator takes nothing from the line, so
     // what the program writes piles up in the pty until it is let go.
     void holdInput(bool hold) { holdInput_.store(hold); }
@@ -135,6 +145,7 @@ private:
     std::atomic<bool> running_{false};
     std::atomic<bool> stopRequested_{false};
     std::atomic<bool> holdInput_{false};
+    std::atomic<bool> unplugged_{false};
     std::thread thread_;
 
     mutable std::mutex mutex_; // content, logs and the output queue

@@ -1,0 +1,316 @@
+// The connection as a user lives it, on the real main form against the panel
+// simulator: the status strip, a panel pulled out and plugged in again while
+// the user edits, Rescan over a pending edit, the question at quit, a key file
+// stored just before a rescan. Built twice: on Qt's offscreen platform and on
+// an Xvfb the test starts itself (RECONNECT_ON_XVFB).
+#include "connected_form_support.h"
+
+#include "definitions/kdl_file.h"
+#include "devicelink/device_link.h"
+#include "shell/control_ids.h"
+#include "toolkit/event_codes.h"
+
+#include <QApplication>
+#include <QWidget>
+
+#include <algorithm>
+#include <fstream>
+#include <thread>
+
+#ifdef RECONNECT_ON_XVFB
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace vantor::test {
+namespace {
+
+using namespace vantor::mainid;
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes raw(const KeyDefinition& d)
+{
+    return Bytes(d.bytes.begin(), d.bytes.end());
+}
+
+const std::string kLost = "Vantor was disconnected from COM1. Changes made now are kept and stored in Vantor when it "
+                          "is connected again.";
+
+class ReconnectFixture : public ConnectedFormTest {
+protected:
+    std::string strip() { return text(statusStrip); }
+    std::string accessibleStrip()
+    {
+        QWidget* w = widget(statusStrip);
+        return w ? w->accessibleName().toStdString() : std::string();
+    }
+    std::string connected() { return "Vantor on COM1 (" + (dir / "com1").string() + "); Normal mode"; }
+    // Runs the event loop, the poll worker's timer included, until `done`
+    // (at most 10 s).
+    template <typename Done> bool runUntil(Done done)
+    {
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > giveUp)
+                return false;
+            QTest::qWait(10);
+        }
+        settle();
+        return true;
+    }
+    int said(const std::string& text) const
+    {
+        return static_cast<int>(
+            std::count_if(messages.begin(), messages.end(), [&](const Message& m) { return m.text == text; }));
+    }
+    // The adapter pulled: the program notices by itself and says so once.
+    void unplug()
+    {
+        sim->unplug();
+        ASSERT_TRUE(runUntil([&] { return said(kLost) == 1; })) << "the loss was not noticed";
+        EXPECT_FALSE(serialPort().isOpen());
+    }
+    void retype(int id, const QString& line)
+    {
+        QWidget* w = widget(id);
+        if (!w)
+            return;
+        QTest::keyClick(w, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(w, line);
+        settle();
+    }
+    // The definition dumps the panel took, in order.
+    std::vector<Bytes> dumps() const
+    {
+        std::vector<Bytes> out;
+        for (const Bytes& m : sim->receivedStores())
+            if (m.size() == kDefinitionSize)
+                out.push_back(m);
+        return out;
+    }
+    void answerWith(int answer)
+    {
+        setMessageHook([this, answer](const std::string& caption, const std::string& text) {
+            messages.push_back({caption, text});
+            return answer;
+        });
+    }
+};
+
+// The suite's name says where it ran.
+#ifdef RECONNECT_ON_XVFB
+#define RECONNECT_SUITE ReconnectOnXvfbTest
+#else
+#define RECONNECT_SUITE ReconnectTest
+#endif
+class RECONNECT_SUITE : public ReconnectFixture { };
+
+TEST_F(RECONNECT_SUITE, UnpluggedEditsReachThePanelWhenItComesBackAndRescanKeepsThem)
+{
+    EXPECT_EQ(strip(), connected());
+    EXPECT_EQ(accessibleStrip(), strip());
+
+    unplug();
+    const std::string lost = "Not connected: Vantor was disconnected from COM1, waiting for it to come back";
+    EXPECT_EQ(strip(), lost + "; Normal mode");
+
+    // A label on button 2, a colour on button 3, while the panel is away.
+    click(faceOnFirst + 5);
+    retype(onLine1, "USER");
+    click(faceOnFirst + 10);
+    QTest::keyClick(widget(onColorList), Qt::Key_PageDown);
+    settle();
+    const KeyDefinition label = definitionTable()[1];
+    const KeyDefinition colour = definitionTable()[2];
+    EXPECT_EQ(label.labelLine(true, 0), "USER  ");
+    EXPECT_NE(colour.onColor(), sim->definition(2).onColor());
+    EXPECT_EQ(strip(), lost + "; 2 changes waiting to be stored; Normal mode");
+    EXPECT_EQ(accessibleStrip(), strip());
+    EXPECT_EQ(said(kLost), 1) << "told once";
+
+    // The adapter back as a new device behind the same name: the program
+    // connects by itself, reads the panel and stores exactly those two.
+    sim->clearReceived();
+    ASSERT_TRUE(sim->replug());
+    const std::string stored2 = "2 changes made while Vantor was not connected were stored in Vantor.";
+    ASSERT_TRUE(runUntil([&] { return said(stored2) == 1; })) << "no reconnect";
+    EXPECT_EQ(dumps(), (std::vector<Bytes>{raw(panelCopy(label)), raw(panelCopy(colour))}));
+    EXPECT_EQ(sim->definition(1), panelCopy(label));
+    EXPECT_EQ(sim->definition(2), panelCopy(colour));
+    EXPECT_EQ(definitionTable()[1], label);
+    EXPECT_EQ(strip(), connected());
+    EXPECT_EQ(said(kLost), 1);
+
+    // Pulled again; an edit; plugged in and Rescan chosen at once: the
+    // panel's old copy does not overwrite the edit, which is stored.
+    messages.clear();
+    unplug();
+    click(faceOnFirst + 15);
+    retype(onLine1, "KEEP");
+    EXPECT_EQ(strip(), lost + "; 1 change waiting to be stored; Normal mode");
+    sim->clearReceived();
+    ASSERT_TRUE(sim->replug());
+    triggerMenuItem(menuRescan);
+    settle();
+    EXPECT_EQ(said("1 change made while Vantor was not connected was stored in Vantor."), 1);
+    EXPECT_EQ(definitionTable()[3].labelLine(true, 0), "KEEP  ");
+    EXPECT_EQ(text(onLine1), "KEEP");
+    EXPECT_EQ(dumps(), std::vector<Bytes>{raw(panelCopy(definitionTable()[3]))});
+    EXPECT_EQ(strip(), connected());
+}
+
+TEST_F(RECONNECT_SUITE, QuitWithChangesAndNoPanelAsksToSaveThemFirst)
+{
+    unplug();
+    click(faceOnFirst + 5);
+    retype(onLine1, "SAVE");
+    const std::string question = "1 change is waiting to be stored in Vantor, which is not connected. Save it to a "
+                                 "key definition file before quitting?\n\nYes: save, then quit. No: quit without "
+                                 "saving. Cancel: stay.";
+    int dialogs = 0;
+    std::string chosen;
+    setFileDialogHook([&](const GnFileDialogRequest& r) {
+        ++dialogs;
+        EXPECT_TRUE(r.save);
+        return chosen;
+    });
+    // Cancel: the program stays.
+    answerWith(2);
+    triggerMenuItem(menuExit);
+    settle();
+    EXPECT_EQ(said(question), 1);
+    EXPECT_NE(GN_HANDLE(form), 0);
+    // Yes, and the file dialog cancelled: it stays too.
+    answerWith(6);
+    triggerMenuItem(menuExit);
+    settle();
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_NE(GN_HANDLE(form), 0);
+    // Yes and a file: the change is in the file, and the program ends.
+    chosen = (dir / "pending").string();
+    triggerMenuItem(menuExit);
+    settle();
+    setFileDialogHook(nullptr);
+    EXPECT_EQ(dialogs, 2);
+    EXPECT_EQ(said(question), 3);
+    EXPECT_EQ(GN_HANDLE(form), 0);
+    KeyDefinitionTable saved;
+    saved.initialise();
+    ASSERT_TRUE(readKdlFile((dir / "pending.kdl").string(), saved).ok());
+    EXPECT_EQ(saved[1].labelLine(true, 0), "SAVE  ");
+}
+
+TEST_F(RECONNECT_SUITE, QuitWithoutSavingEndsAtOnce)
+{
+    unplug();
+    click(faceOnFirst + 5);
+    retype(onLine1, "GONE");
+    int dialogs = 0;
+    setFileDialogHook([&](const GnFileDialogRequest&) {
+        ++dialogs;
+        return std::string();
+    });
+    answerWith(7);
+    triggerMenuItem(menuExit);
+    settle();
+    setFileDialogHook(nullptr);
+    EXPECT_EQ(dialogs, 0);
+    EXPECT_EQ(GN_HANDLE(form), 0);
+    EXPECT_EQ(messages.back().text.rfind("1 change is waiting to be stored in Vantor", 0), 0u);
+}
+
+TEST_F(RECONNECT_SUITE, KeyFileStoredJustBeforeARescanReachesThePanelWhole)
+{
+    // A key file whose 90 records all differ from the panel's.
+    KeyDefinitionTable file;
+    for (int d = 0; d < kDefinitionCount; ++d) {
+        KeyDefinition rec = sim->definition(d);
+        stripPanelChecksums(rec);
+        rec.setDisplayType(DisplayType::Text);
+        rec.setLabelText(true, "FILE" + std::to_string(d));
+        file[d] = rec;
+    }
+    const std::string path = (dir / "all.kdl").string();
+    ASSERT_TRUE(writeKdlFile(path, file).ok());
+    setFileDialogHook([&](const GnFileDialogRequest&) { return path; });
+    // The panel is slow to read: the records are still on their way when
+    // Rescan closes the port.
+    sim->holdInput(true);
+    triggerMenuItem(menuLoadKeys);
+    std::thread reader([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        sim->holdInput(false);
+    });
+    triggerMenuItem(menuRescan);
+    reader.join();
+    settle();
+    setFileDialogHook(nullptr);
+    EXPECT_EQ(dumps().size(), 90u);
+    for (int d = 0; d < kDefinitionCount; ++d)
+        EXPECT_EQ(sim->definition(d), panelCopy(file[d])) << "record " << d;
+    EXPECT_EQ(serialPort().panelPort.load(), 1);
+    EXPECT_EQ(definitionTable()[89], file[89]);
+}
+
+} // namespace
+} // namespace vantor::test
+
+#ifdef RECONNECT_ON_XVFB
+// The same on a real X server: an Xvfb of the test's own, on a display number
+// it finds free itself (told through -displayfd), ended with the test.
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    if (GTEST_FLAG_GET(list_tests))
+        return RUN_ALL_TESTS();
+    int fds[2];
+    if (::access(XVFB_PROGRAM, X_OK) != 0 || ::pipe(fds) != 0) {
+        std::fprintf(stderr, "%s is missing: the test needs an X server\n", XVFB_PROGRAM);
+        return 1;
+    }
+    const pid_t xvfb = ::fork();
+    if (xvfb == 0) {
+        ::close(fds[0]);
+        if (fds[1] != 3) {
+            ::dup2(fds[1], 3);
+            ::close(fds[1]);
+        }
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, 2);
+        ::execl(XVFB_PROGRAM, XVFB_PROGRAM, "-displayfd", "3", "-nolisten", "tcp", "-screen", "0", "1280x800x24",
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(fds[1]);
+    std::string number;
+    pollfd p{fds[0], POLLIN, 0};
+    char c = 0;
+    while (::poll(&p, 1, 10000) > 0 && ::read(fds[0], &c, 1) == 1 && c != '\n')
+        number += c;
+    if (number.empty()) {
+        ::kill(xvfb, SIGTERM);
+        ::waitpid(xvfb, nullptr, 0);
+        std::fprintf(stderr, "Xvfb did not start\n");
+        return 1;
+    }
+    ::unsetenv("WAYLAND_DISPLAY");
+    ::setenv("DISPLAY", (":" + number).c_str(), 1);
+    static char name[] = "shell_reconnect_x11_test", option[] = "-platform", xcb[] = "xcb";
+    char* qtArgs[] = {name, option, xcb, nullptr};
+    int qtArgc = 3;
+    static QApplication* application = new QApplication(qtArgc, qtArgs);
+    if (QGuiApplication::platformName() != "xcb") {
+        std::fprintf(stderr, "the windows are not on the X server but on %s\n",
+                     QGuiApplication::platformName().toUtf8().constData());
+        return 1;
+    }
+    const int rc = RUN_ALL_TESTS();
+    (void)application;
+    ::kill(xvfb, SIGTERM);
+    ::waitpid(xvfb, nullptr, 0);
+    return rc;
+}
+#endif
