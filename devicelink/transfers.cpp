@@ -607,6 +607,15 @@ DeviceLink::CacheCheck DeviceLink::takeFromCache(IconSet set, IconStore& store)
     const int readBefore = itemsRead_;
     std::uint32_t reference = tickCount();
     auto stored = [&](int) { reference = tickCount(); };
+    // A check differs when its reply came and is not the cached icon, or (once
+    // every reply had its time) when it never came.
+    auto differs = [&](int index, bool onlyWhenCame) {
+        const auto k = static_cast<std::size_t>(index);
+        if (awaited.got[k] ? spot[k] == cached[k] : onlyWhenCame)
+            return false;
+        trace("icon cache: set " + hexTrace({iconSetWireCode(set)}) + "differs at " + std::to_string(index));
+        return true;
+    };
     for (int index : checks) {
         if (!port_.isOpen())
             break;
@@ -618,18 +627,19 @@ DeviceLink::CacheCheck DeviceLink::takeFromCache(IconSet set, IconStore& store)
         sleepMs(link::kRequestWaitMs);
         if (awaitIcon(awaited, index, spot, reference, stored) == Wait::TimedOut)
             break;
+        // An icon that differs ends the checks at once: the whole set is read.
+        if (differs(index, true)) {
+            itemsRead_ = readBefore;
+            return CacheCheck::NotUsed;
+        }
     }
     awaitTrailing(awaited, [&] { takeIconFrames(awaited, spot, stored); });
     itemsRead_ = readBefore;
     if (!port_.isOpen())
         return CacheCheck::LineLost;
-    for (int index : checks) {
-        const auto k = static_cast<std::size_t>(index);
-        if (!awaited.got[k] || spot[k] != cached[k]) {
-            trace("icon cache: set " + hexTrace({iconSetWireCode(set)}) + "differs at " + std::to_string(index));
+    for (int index : checks)
+        if (differs(index, false))
             return CacheCheck::NotUsed;
-        }
-    }
     store = std::move(cached);
     itemsRead_ += count;
     progress(100);
