@@ -2,6 +2,7 @@
 // control of the three layers in the order of mainFormControls(), then page 1.
 #include "shell/main_form.h"
 #include "shell/main_form_layout.h"
+#include "shell/main_form_names.h"
 
 #include "toolkit/gantry.h"
 
@@ -100,6 +101,7 @@ void MainFormDesign()
     GN_SETLAYER(0);
     GN_COLOR(-1, -1);
     GN_USEFONT(4);
+    NameMainFormControls();
     GN_DISPLAYLAYER(form, 1, 32);
 }
 
