@@ -120,8 +120,8 @@ bool padKey(QWidget* w, int key, int mods)
     case Qt::Key_Down: dy = 1; break;
     default: return false;
     }
-    // The nearest pad control in that direction: distance along it, and twice the
-    // distance across it, so that the row or column is kept where it can be.
+    // The nearest pad control in that direction (within 45 degrees of it): distance
+    // along it, and twice the distance across it, so that the row or column is kept.
     const QPoint from = w->geometry().center();
     QWidget* best = nullptr;
     long bestScore = 0;
@@ -133,7 +133,7 @@ bool padKey(QWidget* w, int key, int mods)
         const QPoint d = ow->geometry().center() - from;
         const long along = dx != 0 ? d.x() * dx : d.y() * dy;
         const long across = std::abs(dx != 0 ? d.y() : d.x());
-        if (along <= 0 || across > 3 * along + 8)
+        if (along <= 0 || across > along)
             continue;
         const long score = along + 2 * across;
         if (!best || score < bestScore) {
