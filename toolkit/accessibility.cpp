@@ -189,8 +189,12 @@ public:
     {
         QAccessible::State s = QAccessibleWidget::state();
         Control* c = controlOf(object());
-        if (!c)
+        if (!c) {
+            // The form is being unloaded: its widget waits for deletion and takes nothing.
+            s.focusable = s.focused = false;
+            s.invisible = true;
             return s;
+        }
         // A label takes the focus from the field being typed in when clicked, no more.
         if (c->kind == Kind::Label && !pressable(*c))
             s.focusable = s.focused = false;
@@ -240,7 +244,7 @@ public:
     QStringList actionNames() const override
     {
         Control* c = controlOf(object());
-        if (c && c->kind == Kind::Label && !pressable(*c))
+        if (!c || (c->kind == Kind::Label && !pressable(*c)))
             return {};
         QStringList names = QAccessibleWidget::actionNames();
         if (c && pressable(*c))

@@ -73,6 +73,7 @@ export A11Y_SIM_LOG="$link.log"
 
 # The program, on the X server, with its accessibility bridge on. Message boxes
 # and file dialogs show for real: the walk answers them.
+cd "$tmp/home" || exit 1
 env -u WAYLAND_DISPLAY -u VANTOR_MESSAGES QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 \
     VANTOR_COM1="$link" "$bindir/vantor" >"$tmp/vantor.out" 2>"$tmp/vantor.err" &
 vantor=$!

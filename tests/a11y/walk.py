@@ -86,7 +86,14 @@ def actions(obj):
     return [a.getName(i) for i in range(a.nActions)]
 
 
+# Rows and cells of lists and tables are content, named by what they hold (an
+# empty cell, a folder's size, has no name and needs none).
+CONTENT = {R.ROLE_LIST_ITEM, R.ROLE_TABLE_CELL, R.ROLE_TREE_ITEM, R.ROLE_TABLE_ROW}
+
+
 def is_interactive(obj):
+    if obj.getRole() in CONTENT:
+        return False
     return obj.getRole() in INTERACTIVE or obj.getState().contains(R.STATE_FOCUSABLE) or bool(actions(obj))
 
 
@@ -398,14 +405,31 @@ def menu(main, name):
 
 def group_dialogs(app, main):
     # With the simulator at the line's speed the progress window stays up while the
-    # panel's content is read.
+    # panel's content is read again (Setup > Rescan For Vantor).
     # (A window closed a moment ago may still be listed beside the new one.)
-    progress = wait_for("the progress window", lambda: [w for w in app if w is not None and w.name == "Progress"
-                                                        and find(w, "Do not press any buttons!", R.ROLE_LABEL)], 30)
-    if progress:
-        all_named(progress[0], "progress window")
-        named(progress[0], "Progress", R.ROLE_CANVAS)
+    # There is one progress window for each part read, and the windows of the parts
+    # done stay listed a while: walk one that still shows its caption and bar.
+    def progress_window():
+        for w in list(app):
+            try:
+                if (w is not None and w.name == "Progress" and find(w, "Do not press any buttons!", R.ROLE_LABEL)
+                        and find(w, "Progress", R.ROLE_CANVAS)):
+                    return w, counts(w)
+            except Exception:  # a window that went away while it was walked
+                continue
+        return None
+    seen = wait_for("the progress window at start-up", progress_window, 30)
     connected(main)
+    if not seen:  # the walk came too late: read the panel again
+        failures.pop()
+        menu(main, "Rescan For Vantor")
+        seen = wait_for("the progress window of a rescan", progress_window, 60)
+        connected(main)
+    if seen:
+        print("progress window: %s" % json.dumps(seen[1], sort_keys=True))
+        check(seen[1]["unnamed_interactive"] == 0, "progress window: interactive objects without a name")
+    wait_for("the panel read", lambda: not any(state(find(w, "Progress", R.ROLE_CANVAS), R.STATE_SHOWING)
+                                               for w in list(app) if w is not None and w.name == "Progress"), 120)
 
     on = named(main, "On Message", R.ROLE_PUSH_BUTTON)
     act(on)
