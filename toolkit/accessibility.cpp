@@ -27,14 +27,15 @@ Control* controlOf(const QObject* o)
     return c && (c->widget == o || !c->widget) ? c : nullptr;
 }
 
-// A caption as words: "&" marks and "|" line breaks gone.
-QString plainCaption(const std::string& caption)
+// A caption as words: "|" line breaks gone and, where "&" marks the next letter
+// (buttons, radios, check boxes), the marks too.
+QString plainCaption(const std::string& caption, bool marks = true)
 {
     QString s = qs(caption);
     s.replace(QLatin1Char('|'), QLatin1Char(' '));
     QString out;
     for (int i = 0; i < s.size(); ++i) {
-        if (s[i] == QLatin1Char('&') && i + 1 < s.size())
+        if (marks && s[i] == QLatin1Char('&') && i + 1 < s.size())
             ++i;
         out += s[i];
     }
@@ -156,7 +157,7 @@ public:
             QString name = widget()->accessibleName();
             // A named label shows a value: the name carries it ("Bank: 2", "On Message Hex: 90 3C 7F").
             if (c->kind == Kind::Label) {
-                const QString shown = plainCaption(c->text);
+                const QString shown = plainCaption(c->text, false);
                 if (name.isEmpty())
                     name = shown;
                 else if (!shown.isEmpty() && shown != name)
@@ -180,7 +181,7 @@ public:
                 return {};
             // The tooltip the program would show, its lines joined.
             std::string answer = toolkitTooltipText(c->formKey, c->id);
-            return plainCaption(answer);
+            return plainCaption(answer, false);
         }
         return QAccessibleWidget::text(t);
     }

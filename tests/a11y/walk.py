@@ -151,8 +151,11 @@ def bus_address():
     return _address[0]
 
 
-def act(obj, action="Press"):
-    """Does the object's action the way a screen reader asks for it, without waiting."""
+def act(obj, action="Press", wait=True):
+    """Does the object's action the way a screen reader asks for it. The program's own
+    controls answer at once and carry the press out after (so presses keep their
+    order when the answer is awaited); a menu item answers only once what it
+    opened has closed: wait=False."""
     names = actions(obj)
     if not check(action in names, "%r has no %s action (%s)" % (obj.name, action, names)):
         return
@@ -160,6 +163,11 @@ def act(obj, action="Press"):
         ["dbus-send", "--print-reply", "--reply-timeout=60000", "--bus=" + bus_address(),
          "--dest=" + obj.app.bus_name, obj.path, "org.a11y.atspi.Action.DoAction", "int32:%d" % names.index(action)],
         stdout=subprocess.DEVNULL))
+    if wait:
+        try:
+            pending[-1].wait(timeout=20)
+        except subprocess.TimeoutExpired:
+            check(False, "no answer to %s on %r" % (action, obj.name))
 
 
 # The presses still waiting for their answer; none outlives the walk.
@@ -400,7 +408,7 @@ def dialog(app, title, what, names=(), close="Cancel", inspect=None):
 def menu(main, name):
     item = named(main, name, R.ROLE_MENU_ITEM)
     if item:
-        act(item)
+        act(item, wait=False)
 
 
 def group_dialogs(app, main):
