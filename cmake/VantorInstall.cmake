@@ -2,7 +2,7 @@
 # turtle library and its manual from its own location:
 #   bin/vantor                      the program and the tools
 #   lib/vantor/libturtlegfx.so      private library folder, never on the loader's path
-#   share/vantor/vantor.html        the manual Help opens
+#   share/vantor/vantor.html        the manual Help opens, its pictures in share/vantor/vantor-manual
 include(GNUInstallDirs)
 
 install(TARGETS vantor vantor-panel-sim turtle-render RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -11,6 +11,12 @@ if(TARGET vantorctl)
 endif()
 install(TARGETS turtlegfx LIBRARY DESTINATION lib/vantor NAMELINK_SKIP)
 install(FILES ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/vantor.html DESTINATION ${CMAKE_INSTALL_DATADIR}/vantor)
+# The manual's pictures, taken by the program at build time (tools/manual-pictures),
+# beside it as share/vantor/vantor-manual/*.png.
+if(TARGET vantor_manual_pictures)
+  install(DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/vantor-manual/ DESTINATION ${CMAKE_INSTALL_DATADIR}/vantor/vantor-manual
+          FILES_MATCHING PATTERN "*.png")
+endif()
 
 # Desktop entry, AppStream metainfo, and the program icon drawn at three sizes.
 install(FILES ${PROJECT_SOURCE_DIR}/resources/desktop/vantor.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

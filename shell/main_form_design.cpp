@@ -4,6 +4,7 @@
 #include "shell/main_form.h"
 #include "shell/main_form_layout.h"
 #include "shell/status_strip.h"
+#include "shell/main_form_names.h"
 
 #include "toolkit/gantry.h"
 
@@ -105,6 +106,7 @@ void MainFormDesign()
     GN_SETLAYER(0);
     GN_COLOR(-1, -1);
     GN_USEFONT(4);
+    NameMainFormControls();
     GN_DISPLAYLAYER(form, 1, 32);
 }
 

@@ -149,7 +149,7 @@ std::vector<ControlSpec> buildLayer0()
                       i == 0 ? "GOT" : "OT"));
     v.push_back(c(mainid::shiftKey, K::PictureButton, 0, "$SHIFT", 3.25, 27.75, 2.75, 1.25, "TX"));
     v.push_back(c(mainid::knobLeft, K::Picture, 0, "$ROTLEFT", 2.875, 25.0625, 1.625, 2.3125, "A"));
-    v.push_back(subclassed(c(mainid::knobRight, K::Picture, 0, "$ROTRIGHT", 4.5, 25, 2.375, 2.375, "A")));
+    v.push_back(subclassed(c(mainid::knobRight, K::Picture, 0, "$ROTRIGHT", 4.5, 25, 2.375, 2.375, "AT")));
     v.push_back(c(mainid::libraryRom, K::Radio, 0, "ROM Icons", 73.25, 2.25, 9.25, 1.1875, "GT", 0, 7));
     v.push_back(c(mainid::libraryRam, K::Radio, 0, "RAM Icons", 85.625, 2.25, 9.25, 1.1875, "T", 0, 7));
     v.push_back(c(mainid::libraryLarge, K::Radio, 0, "Large ASCII", 98, 2.25, 9.25, 1.1875, "T", 0, 7));
@@ -158,15 +158,16 @@ std::vector<ControlSpec> buildLayer0()
     v.push_back(c(mainid::currentIcon, K::TextField, 0, "1", 113.625, 2.25, 5, 1.25, "CENST"));
     v.push_back(c(mainid::libraryCanvas, K::Canvas, 0, "", 71.125, 4.8125, 45.5, 15.25, "S", 0, 0));
     const double upperFaces[] = {34.5, 42.875, 51.375, 59.75, 68.125, 76.5, 84.875, 93.25, 101.625, 110};
-    // The LCD faces are dark until a preview is drawn on them.
+    // The LCD faces are dark until a preview is drawn on them. Faces, keys and the knob
+    // take the keyboard focus ("T"): arrows move between them, Space and Enter press.
     for (int i = 0; i < 10; ++i)
-        v.push_back(c(mainid::faceOnFirst + mainid::idStep * i, K::Canvas, 0, "", upperFaces[i], 22.5, 6.25, 2, "", 15, 0));
+        v.push_back(c(mainid::faceOnFirst + mainid::idStep * i, K::Canvas, 0, "", upperFaces[i], 22.5, 6.25, 2, "T", 15, 0));
     v.push_back(c(mainid::highlightUpper, K::Picture, 0, "$ICONKEY3", 33.5, 21.8125, 8.25, 3.375, "A"));
     for (int i = 0; i < 10; ++i)
         v.push_back(c(mainid::frameUpperFirst + mainid::idStep * i, K::Picture, 0, "$ICONKEY", 33.5 + 8.375 * i, i == 0 ? 21.875 : 21.8125, 8.25, 3.375, "A"));
     const double lowerFaces[] = {34.5, 42.875, 51.25, 59.625, 68, 76.375, 84.75, 93.125, 101.5, 109.875};
     for (int i = 0; i < 10; ++i)
-        v.push_back(c(mainid::faceOffFirst + mainid::idStep * i, K::Canvas, 0, "", lowerFaces[i], 27.0625, 6.25, 2, "", 15, 0));
+        v.push_back(c(mainid::faceOffFirst + mainid::idStep * i, K::Canvas, 0, "", lowerFaces[i], 27.0625, 6.25, 2, "T", 15, 0));
     v.push_back(c(mainid::highlightLower, K::Picture, 0, "$ICONKEY4", 33.5, 26.3125, 8.25, 3.375, "A"));
     for (int i = 0; i < 10; ++i)
         v.push_back(c(mainid::frameLowerFirst + mainid::idStep * i, K::Picture, 0, "$ICONKEY2", 33.5 + 8.375 * i, 26.3125, 8.25, 3.375, "A"));

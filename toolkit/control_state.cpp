@@ -179,3 +179,16 @@ void GN_SETFOCUS(const std::string& form, int id)
     if (Control* c = findControl(form, id))
         c->widget->setFocus(Qt::OtherFocusReason);
 }
+
+void GN_SETTABORDER(const std::string& form, const std::vector<int>& ids)
+{
+    QWidget* previous = nullptr;
+    for (int id : ids) {
+        Control* c = findControl(form, id);
+        if (!c || !c->widget)
+            continue;
+        if (previous)
+            QWidget::setTabOrder(previous, c->widget);
+        previous = c->widget;
+    }
+}

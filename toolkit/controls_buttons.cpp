@@ -228,8 +228,11 @@ void GN_SETCHECK(const std::string& form, int id, int on)
     case Kind::CheckBox:
     case Kind::Radio: static_cast<QAbstractButton*>(c->widget.data())->setChecked(on != 0); break;
     default:
+        if (c->checked == (on != 0))
+            break;
         c->checked = on != 0;
         c->widget->update();
+        accessibleCheckChanged(*c);
         break;
     }
 }

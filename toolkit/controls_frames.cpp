@@ -2,6 +2,8 @@
 #include "toolkit/controls_internal.h"
 #include "toolkit/event_codes.h"
 
+#include <QAccessible>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 #include <vector>
@@ -145,14 +147,37 @@ protected:
     {
         e->accept();
         for (int i = 0; i < tabs.size(); ++i) {
-            if (!tabRect(i).contains(e->position().toPoint()))
-                continue;
-            if (i != selected) {
-                selected = i;
-                update();
-                raiseEvent(ref_.formKey, ref_.id, gn::kChange, i + 1);
+            if (tabRect(i).contains(e->position().toPoint())) {
+                pick(i);
+                return;
             }
+        }
+    }
+    // With the focus, Left and Right pick the tab beside the selected one.
+    void keyPressEvent(QKeyEvent* e) override
+    {
+        const int step = e->key() == Qt::Key_Left ? -1 : e->key() == Qt::Key_Right ? 1 : 0;
+        if (step == 0 || e->modifiers() != Qt::NoModifier) {
+            Bound::keyPressEvent(e);
             return;
+        }
+        e->accept();
+        if (selected + step >= 0 && selected + step < tabs.size())
+            pick(selected + step);
+    }
+
+public:
+    void pick(int i)
+    {
+        if (i == selected || i < 0 || i >= tabs.size())
+            return;
+        selected = i;
+        update();
+        raiseEvent(ref_.formKey, ref_.id, gn::kChange, i + 1);
+        if (QAccessible::isActive()) {
+            QAccessibleEvent ev(this, QAccessible::Selection);
+            ev.setChild(i);
+            QAccessible::updateAccessibility(&ev);
         }
     }
 
@@ -187,6 +212,26 @@ QWidget* makeFrameWidget(Form& f, Control& c, const std::string& caption)
 void setTabCaptions(QWidget* w, const std::string& text)
 {
     static_cast<TabWidget*>(w)->tabs = splitEntries(text);
+}
+
+QStringList tabList(QWidget* w)
+{
+    return static_cast<TabWidget*>(w)->tabs;
+}
+
+int tabSelected(QWidget* w)
+{
+    return static_cast<TabWidget*>(w)->selected;
+}
+
+QRect tabPlace(QWidget* w, int i)
+{
+    return static_cast<TabWidget*>(w)->tabRect(i);
+}
+
+void pickTab(QWidget* w, int i)
+{
+    static_cast<TabWidget*>(w)->pick(i);
 }
 
 } // namespace gantry

@@ -53,7 +53,12 @@ void drawRaisedBorder(QPainter& p, const QRect& r);
 // gone before the widget (a form unloaded from its own handler).
 template <class Base> class Bound : public Base {
 public:
-    Bound(QWidget* parent, Ref ref) : Base(parent), ref_(std::move(ref)) { }
+    Bound(QWidget* parent, Ref ref) : Base(parent), ref_(std::move(ref))
+    {
+        // Known from the start, so that the first description made of the widget is the toolkit's.
+        this->setProperty("gantryForm", QString::fromStdString(ref_.formKey));
+        this->setProperty("gantryId", ref_.id);
+    }
 
 protected:
     Ref ref_;
@@ -76,6 +81,25 @@ QWidget* makePictureWidget(Form& f, Control& c, const std::string& caption); // 
 
 // The tabs of a tab control from "|"-separated captions (controls_frames.cpp).
 void setTabCaptions(QWidget* w, const std::string& text);
+// A tab control's captions, its selected tab (from 0), the place of tab i in it, and
+// picking tab i as a click on it does.
+QStringList tabList(QWidget* w);
+int tabSelected(QWidget* w);
+QRect tabPlace(QWidget* w, int i);
+void pickTab(QWidget* w, int i);
+// Accessibility (accessibility.cpp): the toolkit's descriptions of its controls,
+// installed once; dropping Qt's own description of a new control; telling
+// screen readers that a control was ticked or unticked; a click as the user makes it.
+void installAccessibility();
+void forgetBuiltInAccessible(QWidget* w);
+void accessibleCheckChanged(Control& c);
+void pressControl(Control& c);
+// The right mouse button's use of an owner-drawn button or pressable picture, as the
+// keyboard (Menu key, Shift+F10) and screen readers ask for it; false for other controls.
+bool secondaryPress(Control& c);
+// Keyboard use of the pressable pictures and canvases ("T"): arrows move between
+// them, Space and Enter press (keys_accelerators.cpp). True when the key was used.
+bool padKey(QWidget* w, int key, int mods);
 // Value of an up-down control (controls_scroll.cpp).
 int upDownValue(QWidget* w);
 // Mouse codes, subclass messages and tooltips of a control (controls_events.cpp).

@@ -103,6 +103,7 @@ std::intptr_t makeControl(Kind kind, int id, double col, double row, double w, d
     Form* f = designForm();
     if (!f || !f->client)
         return 0;
+    installAccessibility();
     auto existing = f->controls.find(id);
     if (existing != f->controls.end()) {
         if (existing->second->widget)
@@ -140,6 +141,7 @@ std::intptr_t makeControl(Kind kind, int id, double col, double row, double w, d
     raw->widget = wdg;
     wdg->setProperty("gantryForm", QString::fromStdString(f->key));
     wdg->setProperty("gantryId", id);
+    forgetBuiltInAccessible(wdg);
     // A control whose font is the one it already took from the form is left as it is:
     // setting it again would lay its text out a second time.
     const QFont wanted = font(raw->font < 0 ? 4 : raw->font);

@@ -10,6 +10,17 @@
 namespace gantry {
 namespace {
 
+// The keyboard focus on a picture, picture button or canvas: a dotted rectangle in
+// black and white, seen on dark faces and light pictures alike.
+void drawFocusMark(QPainter& p, const QRect& r)
+{
+    const QRect box = r.adjusted(0, 0, -1, -1);
+    p.setPen(QPen(QColor(255, 255, 255), 1));
+    p.drawRect(box);
+    p.setPen(QPen(QColor(0, 0, 0), 1, Qt::DotLine));
+    p.drawRect(box);
+}
+
 class PictureWidget : public Bound<QWidget> {
 public:
     using Bound::Bound;
@@ -25,6 +36,8 @@ protected:
             return;
         QPainter p(this);
         p.drawImage(0, 0, img);
+        if (hasFocus())
+            drawFocusMark(p, rect());
     }
     void mousePressEvent(QMouseEvent* e) override { e->accept(); }
     void mouseReleaseEvent(QMouseEvent* e) override { e->accept(); }
@@ -60,6 +73,8 @@ protected:
             drawSunkenBorder(p, rect());
         if (!isEnabled() && !target.isNull())
             p.fillRect(target, QColor(192, 192, 192, 96));
+        if (hasFocus())
+            drawFocusMark(p, rect());
     }
 };
 
@@ -85,6 +100,8 @@ protected:
             p.fillRect(QRect(at, c->canvasSize), QColor::fromRgb(c->canvasBlank));
         else
             p.drawImage(at, c->image);
+        if (hasFocus() && focusPolicy() == Qt::StrongFocus)
+            drawFocusMark(p, rect());
     }
     void resizeEvent(QResizeEvent*) override
     {
@@ -145,6 +162,7 @@ QWidget* makePictureWidget(Form& f, Control& c, const std::string& caption)
             auto ff = findForm(ref.formKey);
             if (!cc || !ff)
                 return;
+            const bool was = cc->checked;
             if (has(cc->props, 'O')) {
                 cc->checked = true;
                 uncheckGroup(*ff, *cc);
@@ -153,6 +171,8 @@ QWidget* makePictureWidget(Form& f, Control& c, const std::string& caption)
             }
             if (cc->widget)
                 cc->widget->update();
+            if (cc->checked != was)
+                accessibleCheckChanged(*cc);
             raiseEvent(ref.formKey, ref.id, gn::kClick, 0);
         });
         return b;

@@ -101,6 +101,8 @@ public:
         down->setArrowType(Qt::DownArrow);
         up->setObjectName("up");
         down->setObjectName("down");
+        up->setAccessibleName(QStringLiteral("Up"));
+        down->setAccessibleName(QStringLiteral("Down"));
         for (auto* b : {up, down}) {
             b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
             lay->addWidget(b);

@@ -266,6 +266,11 @@ void GN_DEFACCEL(const std::string& form, const std::string& list);
 void GN_DEFTOOLTIPPROP(int fg, int bg, const std::string& props);
 // Gives a control a tooltip: on hover code 8 is raised and the text answered with GN_SETTOOLTIP shows.
 void GN_ADDTOOLTIP(const std::string& form, int id);
+// What screen readers and automation tools call a control (id 0: the form), and a
+// longer description ("" = none: the tooltip the program answers, if any).
+void GN_SETACCESSIBLE(const std::string& form, int id, const std::string& name, const std::string& description = "");
+// The order the Tab key visits the controls in (ids that do not exist are skipped).
+void GN_SETTABORDER(const std::string& form, const std::vector<int>& ids);
 // Answer to code 8: the tooltip text, "|" starts a new line.
 void GN_SETTOOLTIP(const std::string& text);
 // Pointer position of the last mouse event, pixels relative to the event's control (form: client area).

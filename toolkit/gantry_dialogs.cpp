@@ -3,6 +3,8 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -180,6 +182,21 @@ int GN_MSGBOX(const std::string&, const std::string& text, const std::string& ca
     return showMessage(caption, removeAll(text, "{i}"), buttons);
 }
 
+namespace {
+
+// Qt's file dialog names its fields after their labels but leaves the lists of its
+// two drop-down lists without a name for screen readers.
+void nameFileDialogLists(QFileDialog& dialog)
+{
+    const std::pair<const char*, const char*> names[] = {{"lookInCombo", "Look in"},
+                                                         {"fileTypeCombo", "Files of type"}};
+    for (const auto& [object, name] : names)
+        if (auto* box = dialog.findChild<QComboBox*>(QLatin1String(object)); box && box->view())
+            box->view()->setAccessibleName(QString::fromLatin1(name));
+}
+
+} // namespace
+
 std::string GN_OPENFILE(const std::string& form, const std::string& title, const std::string& folder,
                         const std::string& filter, const std::string& props)
 {
@@ -202,6 +219,7 @@ std::string GN_OPENFILE(const std::string& form, const std::string& title, const
     QFileDialog dialog(parentWindow(form), qs(title), qs(folder), qtFilter(filter));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
+    nameFileDialogLists(dialog);
     QList<QUrl> sideBar = dialog.sidebarUrls();
     for (const std::string& place : r.places)
         sideBar << QUrl::fromLocalFile(qs(place));
@@ -233,8 +251,12 @@ std::string GN_SAVEFILE(const std::string& form, const std::string& title, const
     QString start = qs(folder);
     if (!name.empty())
         start = start.isEmpty() ? qs(name) : start + "/" + qs(name);
-    return withExtension(bytes(QFileDialog::getSaveFileName(parentWindow(form), qs(title), start, qtFilter(filter))),
-                         defaultExt);
+    QFileDialog dialog(parentWindow(form), qs(title), start, qtFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    nameFileDialogLists(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return withExtension(bytes(dialog.selectedFiles().front()), defaultExt);
 }
 
 void GN_HHELP(const std::string&, const std::string& file, const std::string&, const std::string&)

@@ -1,7 +1,7 @@
 // Keys and accelerators: key names, the key filter that raises accelerators and
 // character keys, GN_DEFACCEL.
 #include "toolkit/event_codes.h"
-#include "toolkit/gantry_internal.h"
+#include "toolkit/controls_internal.h"
 
 #include <QKeyEvent>
 
@@ -86,6 +86,68 @@ int controlIdOf(QWidget* w, Form* f)
     return 0;
 }
 
+bool isPad(const Control& c)
+{
+    return (c.kind == Kind::Canvas || c.kind == Kind::Picture || c.kind == Kind::PictureButton) &&
+        c.props.find('T') != std::string::npos;
+}
+
+} // namespace
+
+bool padKey(QWidget* w, int key, int mods)
+{
+    Form* f = formOfWidget(w);
+    if (!f)
+        return false;
+    const int id = controlIdOf(w, f);
+    auto it = f->controls.find(id);
+    if (id == 0 || it == f->controls.end() || it->second->widget != w)
+        return false;
+    // The Menu key and Shift+F10 are the right mouse button's click.
+    if (key == Qt::Key_Menu || (key == Qt::Key_F10 && mods == Qt::ShiftModifier))
+        return secondaryPress(*it->second);
+    if (mods != 0 || !isPad(*it->second))
+        return false;
+    if (key == Qt::Key_Space || key == Qt::Key_Return) {
+        pressControl(*it->second);
+        return true;
+    }
+    int dx = 0, dy = 0;
+    switch (key) {
+    case Qt::Key_Left: dx = -1; break;
+    case Qt::Key_Right: dx = 1; break;
+    case Qt::Key_Up: dy = -1; break;
+    case Qt::Key_Down: dy = 1; break;
+    default: return false;
+    }
+    // The nearest pad control in that direction (within 45 degrees of it): distance
+    // along it, and twice the distance across it, so that the row or column is kept.
+    const QPoint from = w->geometry().center();
+    QWidget* best = nullptr;
+    long bestScore = 0;
+    for (const auto& [otherId, o] : f->controls) {
+        QWidget* ow = o->widget;
+        if (!ow || ow == w || !isPad(*o) || !ow->isVisible() || !ow->isEnabled() ||
+            ow->parentWidget() != w->parentWidget())
+            continue;
+        const QPoint d = ow->geometry().center() - from;
+        const long along = dx != 0 ? d.x() * dx : d.y() * dy;
+        const long across = std::abs(dx != 0 ? d.y() : d.x());
+        if (along <= 0 || across > along)
+            continue;
+        const long score = along + 2 * across;
+        if (!best || score < bestScore) {
+            best = ow;
+            bestScore = score;
+        }
+    }
+    if (best)
+        best->setFocus(Qt::TabFocusReason);
+    return true;
+}
+
+namespace {
+
 class KeyFilter : public QObject {
 protected:
     bool eventFilter(QObject* obj, QEvent* ev) override
@@ -116,6 +178,8 @@ protected:
         const int mods =
             static_cast<int>(ke->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier));
         const std::string formKey = f->key;
+        if (padKey(w, key, mods))
+            return true;
         for (const auto& a : f->accels) {
             int amods = a.mods;
             // Letters: Shift is ignored unless the accelerator asks for it.

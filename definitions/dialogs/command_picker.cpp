@@ -52,6 +52,7 @@ void commandPickerDesign()
     GN_USEFONT(kButtonFont);
     GN_COLOR(0, 15);
     GN_LISTVIEW(pickid::list, kMargin, 1, right - kMargin, row - 2, "Cmd Name{20}|Cmd bytes{15}", "-#STV");
+    GN_SETACCESSIBLE(kPickerForm, pickid::list, "Sony Commands");
     GN_OWNERBUTTON(pickid::ok, right - 2 * kButtonWidth - 1, row, kButtonWidth, kButtonHeight, "&Ok", "T");
     GN_OWNERBUTTON(kCancel, right - kButtonWidth, row, kButtonWidth, kButtonHeight, "&Cancel", "T");
     GN_COLOR(-1, -1);

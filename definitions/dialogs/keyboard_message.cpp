@@ -107,6 +107,7 @@ void keyboardMessageDesign()
     GN_CHECKBOX(kbdid::ctrl, kMargin + 15, 1.25, 6, 1.25, "Ctrl", "T");
     GN_COLOR(0, 15);
     GN_TEXTFIELD(kbdid::macro, kMargin, 3.5, right - kMargin, 1.5, "", "T");
+    GN_SETACCESSIBLE(kKeyboardForm, kbdid::macro, "Keyboard Message", "The keys the button types");
     const double row = keyboardFormHeight - kButtonHeight - 1;
     GN_OWNERBUTTON(kbdid::ok, right - 2 * kButtonWidth - 1, row, kButtonWidth, kButtonHeight, "&Ok", "T");
     GN_OWNERBUTTON(kCancel, right - kButtonWidth, row, kButtonWidth, kButtonHeight, "&Cancel", "T");

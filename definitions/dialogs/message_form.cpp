@@ -165,6 +165,8 @@ void messageFormDesign()
         GN_OWNERBUTTON(kModeButtons[i], kMargin, row, kModeWidth, kButtonHeight, modeCaptions[i], "T");
         GN_COLOR(0, 15);
         GN_LABEL(kViews[i], kViewColumn, row, right - kViewColumn, l.viewHeight, "", "S");
+        GN_SETACCESSIBLE(kMessageForm, kViews[i], std::string(modeCaptions[i]) + " View",
+                         "The message; type here in the chosen view");
     }
 
     const double okRow = l.height - kButtonHeight - 1;

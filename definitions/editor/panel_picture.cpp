@@ -93,14 +93,44 @@ void copyIconOntoFace(int face, int width, int height)
     GN_ENDDRAW();
 }
 
+// What a screen reader calls a face: bank, button and look, then what the face
+// shows ("Bank 2 Button 4 On: CAM 2 / Rewind", "Bank 1 Button 3 Off: ROM Icon 12").
+std::string faceName(int index, bool on)
+{
+    std::string name =
+        "Bank " + std::to_string(index / 10 + 1) + " Button " + std::to_string(index % 10 + 1) + (on ? " On" : " Off");
+    if (!editorHost().panelConnected() || !definitionHasLcd(index))
+        return name;
+    const KeyDefinition& def = definitionTable()[index];
+    std::string shows;
+    switch (def.displayType()) {
+    case DisplayType::Text:
+        for (int line = 0; line < 3; ++line) {
+            const std::string text = labelToUtf8(trimRight(def.labelLine(on, line)));
+            if (text.find_first_not_of(' ') != std::string::npos)
+                shows += (shows.empty() ? "" : " / ") + text.substr(text.find_first_not_of(' '));
+        }
+        break;
+    case DisplayType::RomIcon: shows = "ROM Icon " + std::to_string(def.labelCode(on)); break;
+    case DisplayType::RamIcon: shows = "RAM Icon " + std::to_string(def.labelCode(on)); break;
+    case DisplayType::LargeAscii:
+        shows = "Large ASCII " + labelToUtf8(std::string(1, static_cast<char>(def.labelCode(on))));
+        break;
+    }
+    return shows.empty() ? name : name + ": " + shows;
+}
+
 // One face of record `index` (0..79): on look into the top row, off look into
 // the bottom row. Only the twenty faces of the bank the picture shows.
 void drawFace(int index, bool on)
 {
-    if (!editorHost().panelConnected() || !definitionHasLcd(index))
+    if (!definitionHasLcd(index))
+        return;
+    const int face = (on ? faceOnFirst : faceOffFirst) + idStep * (index % 10);
+    GN_SETACCESSIBLE(kForm, face, faceName(index, on));
+    if (!editorHost().panelConnected())
         return;
     KeyDefinition& def = definitionTable()[index];
-    const int face = (on ? faceOnFirst : faceOffFirst) + idStep * (index % 10);
     int width = 0, height = 0;
     if (!GN_GETCANVASSIZE(kForm, face, width, height))
         return;

@@ -37,6 +37,7 @@ void searchWindowDesign()
     GN_COLOR(-1, -1);
     GN_USEFONT(4);
     GN_TURTLEPICTURE(105, 0, 0, 41, 5.875, kDecoration, "");
+    GN_SETACCESSIBLE(kSearch, 0, "Searching for Vantor");
 }
 
 void searchWindowEvents(int, int, std::intptr_t, int&)
@@ -56,6 +57,8 @@ void progressWindowDesign()
     GN_COLOR(-1, -1);
     GN_USEFONT(4);
     GN_TURTLEPICTURE(115, 0.125, 0, 50.5, 8.375, kDecoration, "");
+    GN_SETACCESSIBLE(kProgress, 0, "Progress", "Do not press any buttons!");
+    GN_SETACCESSIBLE(kProgress, 100, "Progress");
 }
 
 void progressWindowEvents(int id, int code, std::intptr_t, int&)
