@@ -110,9 +110,11 @@ TEST_F(Accessibility, RolesNamesStatesAndPressesOfEveryKindOfControl)
     EXPECT_TRUE(second->state().selected);
     EXPECT_EQ(GN_GETTABSEL("VANTOR", 835), 2);
     ASSERT_EQ(count(835, 6), 1);
-    for (const Ev& e : events)
-        if (e.id == 835 && e.code == 6)
+    for (const Ev& e : events) {
+        if (e.id == 835 && e.code == 6) {
             EXPECT_EQ(e.value, 2);
+        }
+    }
 }
 
 TEST_F(Accessibility, ArrowsMoveBetweenPadControlsSpacePressesAndMenuIsTheRightButton)
