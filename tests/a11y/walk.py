@@ -8,7 +8,8 @@
                      through the bus; an edit through the bus stored in the panel;
                      arrows and Space on the faces
   walk.py dialogs    the progress window, Message Form, command picker, Keyboard
-                     Message, baud-rate dialog, message box and file dialog
+                     Message, baud-rate dialog, Copy Bank dialog, message box and
+                     file dialog
 
 Presses go out with dbus-send and are not waited for, as a screen reader's are:
 a press that opens a modal window returns only once the window closes.
@@ -457,6 +458,12 @@ def group_dialogs(app, main):
         check(len(radios) == 12 and sum(1 for r in radios if state(r, R.STATE_CHECKED)) == 1,
               "the baud rates are twelve radios, one ticked")
     dialog(app, "Select Emulation Mode Baud Rate", "baud-rate dialog", ["Ok"], inspect=rates)
+    def banks(w):
+        radios = [o for o in walk(w) if o.getRole() == R.ROLE_RADIO_BUTTON]
+        check(len(radios) == 8 and sum(1 for r in radios if state(r, R.STATE_CHECKED)) == 1,
+              "the banks to copy to are eight radios, one ticked")
+    menu(main, "Copy Bank To…")
+    dialog(app, "Copy Bank To", "Copy Bank dialog", ["Bank 1", "Bank 8", "Ok"], inspect=banks)
     menu(main, "About")
     dialog(app, "About", "message box", [], close="OK")
     menu(main, "Load Keys")
