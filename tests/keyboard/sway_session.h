@@ -153,7 +153,8 @@ public:
         const auto session = [&](std::vector<std::string> command) {
             std::vector<std::string> argv;
             if (root)
-                argv = {SETPRIV_PROGRAM, "--reuid=65534", "--regid=65534", "--clear-groups", "--"};
+                argv = {SETPRIV_PROGRAM, "--reuid=65534", "--regid=65534", "--clear-groups", "--pdeathsig=SIGKILL",
+                        "--"};
             argv.insert(argv.end(),
                         {"/usr/bin/env", "-i", "PATH=/usr/bin:/bin", "XDG_RUNTIME_DIR=" + runtime_,
                          "WLR_BACKENDS=headless", "WLR_LIBINPUT_NO_DEVICES=1", "WLR_RENDERER=pixman",
