@@ -4,6 +4,7 @@
 // closed under the program. What the fake portal is asked is compared line by
 // line.
 #include "platform/keyboard/portal_typist.h"
+#include "tests/support/read_line.h"
 
 #include <gtest/gtest.h>
 
@@ -80,22 +81,7 @@ public:
     // The next line the portal prints; nothing after 5 s of silence.
     std::optional<std::string> line()
     {
-        for (;;) {
-            const auto end = buffer_.find('\n');
-            if (end != std::string::npos) {
-                std::string l = buffer_.substr(0, end);
-                buffer_.erase(0, end + 1);
-                return l;
-            }
-            pollfd p{fd_, POLLIN, 0};
-            char chunk[1024];
-            if (fd_ < 0 || ::poll(&p, 1, 5000) <= 0)
-                return std::nullopt;
-            const ssize_t n = ::read(fd_, chunk, sizeof chunk);
-            if (n <= 0)
-                return std::nullopt;
-            buffer_.append(chunk, static_cast<std::size_t>(n));
-        }
+        return readLine(fd_, buffer_);
     }
     Lines lines(std::size_t n)
     {

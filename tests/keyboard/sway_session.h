@@ -4,6 +4,7 @@
 // program. Needs SWAY_PROGRAM, WEV_PROGRAM, SETPRIV_PROGRAM and STDBUF_PROGRAM.
 #pragma once
 
+#include "tests/support/read_line.h"
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -61,22 +62,7 @@ public:
     // The next line; nothing when the child ended or said nothing for `ms`.
     std::optional<std::string> line(int ms = 5000)
     {
-        for (;;) {
-            const auto end = buffer_.find('\n');
-            if (end != std::string::npos) {
-                std::string l = buffer_.substr(0, end);
-                buffer_.erase(0, end + 1);
-                return l;
-            }
-            pollfd p{fd_, POLLIN, 0};
-            char chunk[4096];
-            if (fd_ < 0 || ::poll(&p, 1, ms) <= 0)
-                return std::nullopt;
-            const ssize_t n = ::read(fd_, chunk, sizeof chunk);
-            if (n <= 0)
-                return std::nullopt;
-            buffer_.append(chunk, static_cast<std::size_t>(n));
-        }
+        return readLine(fd_, buffer_, ms);
     }
     // Reads lines until one holds `text`; false when none came in time.
     bool waitFor(const std::string& text)

@@ -5,6 +5,7 @@
 // message and types nothing.
 #include "tests/devicelink/test_support.h"
 #include "tests/shell/shell_test_support.h"
+#include "tests/support/read_line.h"
 
 #include "devicelink/device_link.h"
 #include "devicelink/serial_port.h"
@@ -72,22 +73,7 @@ public:
     // The next line; nothing when the child ended or said nothing for 5 s.
     std::optional<std::string> line()
     {
-        for (;;) {
-            const auto end = buffer_.find('\n');
-            if (end != std::string::npos) {
-                std::string l = buffer_.substr(0, end);
-                buffer_.erase(0, end + 1);
-                return l;
-            }
-            pollfd p{fd_, POLLIN, 0};
-            char chunk[256];
-            if (fd_ < 0 || ::poll(&p, 1, 5000) <= 0)
-                return std::nullopt;
-            const ssize_t n = ::read(fd_, chunk, sizeof chunk);
-            if (n <= 0)
-                return std::nullopt;
-            buffer_.append(chunk, static_cast<std::size_t>(n));
-        }
+        return readLine(fd_, buffer_);
     }
     // The next `n` lines (fewer when they do not come).
     Lines lines(std::size_t n)
