@@ -4,7 +4,7 @@
 // program. Needs SWAY_PROGRAM, WEV_PROGRAM, SETPRIV_PROGRAM and STDBUF_PROGRAM.
 #pragma once
 
-#include "tests/support/read_line.h"
+#include "tests/support/child_process.h"
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -22,63 +22,6 @@
 
 namespace vantor::test {
 
-using Lines = std::vector<std::string>;
-
-// A child process whose standard output is read line by line; ended (SIGTERM,
-// then waited for) in the destructor.
-class Child {
-public:
-    explicit Child(std::vector<std::string> argv)
-    {
-        int out[2];
-        if (::pipe2(out, O_CLOEXEC) != 0)
-            return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::prctl(PR_SET_PDEATHSIG, SIGKILL); // never outlives a test that crashed
-            ::dup2(out[1], 1);
-            std::vector<char*> args;
-            for (std::string& a : argv)
-                args.push_back(a.data());
-            args.push_back(nullptr);
-            ::execv(args[0], args.data());
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        fd_ = out[0];
-    }
-    ~Child()
-    {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            ::waitpid(pid_, nullptr, 0);
-        }
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Child(const Child&) = delete;
-    Child& operator=(const Child&) = delete;
-
-    // The next line; nothing when the child ended or said nothing for `ms`.
-    std::optional<std::string> line(int ms = 5000)
-    {
-        return readLine(fd_, buffer_, ms);
-    }
-    // Reads lines until one holds `text`; false when none came in time.
-    bool waitFor(const std::string& text)
-    {
-        while (const auto l = line()) {
-            if (l->find(text) != std::string::npos)
-                return true;
-        }
-        return false;
-    }
-
-private:
-    pid_t pid_ = -1;
-    int fd_ = -1;
-    std::string buffer_;
-};
 
 // The key events wev prints, as "press A" / "release Shift_L": its line
 // "[..wl_keyboard] key: ...; state: 1 (pressed)" is followed by one with "sym: A".
@@ -148,7 +91,7 @@ public:
             argv.insert(argv.end(), command.begin(), command.end());
             return argv;
         };
-        sway = std::make_unique<Child>(session({SWAY_PROGRAM, "-c", config}));
+        sway = std::make_unique<Child>(session({SWAY_PROGRAM, "-c", config}), 1, SIGKILL);
         socket = runtime_ + "/wayland-1";
         for (int i = 0; i < 100 && ::access(socket.c_str(), F_OK) != 0; ++i)
             ::usleep(100 * 1000);
@@ -157,7 +100,7 @@ public:
             return;
         }
         // wev's output goes through a pipe: line-buffered, so each event shows at once.
-        wev = std::make_unique<Child>(session({STDBUF_PROGRAM, "-oL", WEV_PROGRAM}));
+        wev = std::make_unique<Child>(session({STDBUF_PROGRAM, "-oL", WEV_PROGRAM}), 1, SIGKILL);
         if (!wev->waitFor("xdg_toplevel] configure"))
             failure = "wev did not get a window";
     }

@@ -5,7 +5,7 @@
 // message and types nothing.
 #include "tests/devicelink/test_support.h"
 #include "tests/shell/shell_test_support.h"
-#include "tests/support/read_line.h"
+#include "tests/support/child_process.h"
 
 #include "devicelink/device_link.h"
 #include "devicelink/serial_port.h"
@@ -33,66 +33,6 @@ namespace vantor::test {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-using Lines = std::vector<std::string>;
-
-// A child process whose standard output (or, with `outputFd`, that descriptor)
-// is read line by line; ended in the destructor.
-class Child {
-public:
-    explicit Child(std::vector<std::string> argv, int outputFd = 1)
-    {
-        int out[2];
-        if (::pipe2(out, O_CLOEXEC) != 0)
-            return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::prctl(PR_SET_PDEATHSIG, SIGTERM); // never outlives a test that crashed
-            ::dup2(out[1], outputFd);
-            std::vector<char*> args;
-            for (std::string& a : argv)
-                args.push_back(a.data());
-            args.push_back(nullptr);
-            ::execv(args[0], args.data());
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        fd_ = out[0];
-    }
-    ~Child()
-    {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            ::waitpid(pid_, nullptr, 0);
-        }
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Child(const Child&) = delete;
-    Child& operator=(const Child&) = delete;
-
-    // The next line; nothing when the child ended or said nothing for 5 s.
-    std::optional<std::string> line()
-    {
-        return readLine(fd_, buffer_);
-    }
-    // The next `n` lines (fewer when they do not come).
-    Lines lines(std::size_t n)
-    {
-        Lines got;
-        while (got.size() < n) {
-            const auto l = line();
-            if (!l)
-                break;
-            got.push_back(*l);
-        }
-        return got;
-    }
-
-private:
-    pid_t pid_ = -1;
-    int fd_ = -1;
-    std::string buffer_;
-};
 
 // An Xvfb on a display number it finds free itself (told through -displayfd).
 class Xvfb {

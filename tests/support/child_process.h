@@ -1,0 +1,83 @@
+// A program a test starts itself (Xvfb, sway, wev, a typing target), whose
+// output on a pipe is read line by line, and which never outlives the test.
+#pragma once
+
+#include "tests/support/read_line.h"
+
+#include <csignal>
+#include <cstddef>
+#include <fcntl.h>
+#include <optional>
+#include <string>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace vantor::test {
+
+using Lines = std::vector<std::string>;
+
+// Its standard output (or, with `outputFd`, that descriptor) is read; it gets
+// `deathSignal` when the test process dies, and SIGTERM (then is waited for) in
+// the destructor.
+class Child {
+public:
+    explicit Child(std::vector<std::string> argv, int outputFd = 1, int deathSignal = SIGTERM)
+    {
+        int out[2];
+        if (::pipe2(out, O_CLOEXEC) != 0)
+            return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::prctl(PR_SET_PDEATHSIG, deathSignal); // never outlives a test that crashed
+            ::dup2(out[1], outputFd);
+            std::vector<char*> args;
+            for (std::string& a : argv)
+                args.push_back(a.data());
+            args.push_back(nullptr);
+            ::execv(args[0], args.data());
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        fd_ = out[0];
+    }
+    ~Child()
+    {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGTERM);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
+    // The next line; nothing when the child ended or said nothing for `ms`.
+    std::optional<std::string> line(int ms = 5000) { return readLine(fd_, buffer_, ms); }
+    // The next `n` lines (fewer when they do not come).
+    Lines lines(std::size_t n)
+    {
+        Lines got;
+        for (std::optional<std::string> l; got.size() < n && (l = line());)
+            got.push_back(*l);
+        return got;
+    }
+    // Reads lines until one holds `text`; false when none came in time.
+    bool waitFor(const std::string& text)
+    {
+        while (const auto l = line()) {
+            if (l->find(text) != std::string::npos)
+                return true;
+        }
+        return false;
+    }
+
+private:
+    pid_t pid_ = -1;
+    int fd_ = -1;
+    std::string buffer_;
+};
+
+} // namespace vantor::test
