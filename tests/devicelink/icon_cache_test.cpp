@@ -4,12 +4,14 @@
 #include "devicelink/icon_cache.h"
 #include "devicelink/transfers.h"
 #include "tests/devicelink/test_support.h"
+#include "tests/support/icon_cache_fill.h"
 
 #include "definitions/kdl_file.h"
 #include "iconeditor/icon_bitmap.h"
 
 using namespace vantor;
 using vantor::panelsim::PanelSim;
+using vantor::test::connectRequests;
 using vantor::test::PortEnvironment;
 using vantor::test::RecordingUi;
 
@@ -40,23 +42,6 @@ IconStore panelIcons(const PanelSim& sim, IconSet set)
     for (int i = 0; i < iconSetSize(set); ++i)
         icons.push_back(sim.icon(set, i));
     return icons;
-}
-
-// The requests a connect sends: the probe, the icon requests of each set with
-// the indexes given, then the 90 definition requests in table order.
-std::vector<Bytes> connectRequests(const std::vector<int>& rom, const std::vector<int>& large)
-{
-    std::vector<Bytes> r{link::probe()};
-    for (int i : rom)
-        r.push_back(link::iconRequest(0x7F, i));
-    for (int i = 0; i < kRamIconCount; ++i)
-        r.push_back(link::iconRequest(0x7E, i));
-    for (int i : large)
-        r.push_back(link::iconRequest(0x7D, 32 + i));
-    KeyDefinitionTable t;
-    for (int d = 0; d < kDefinitionCount; ++d)
-        r.push_back(link::definitionRequest(t[d].position(), t[d].bank()));
-    return r;
 }
 
 std::vector<int> upTo(int count)

@@ -34,22 +34,6 @@ protected:
         rom[kStaleIcon] = kStale;
         ASSERT_TRUE(writeIconCache(iconCacheFolder(), IconSet::RomIcons, rom));
     }
-    // The requests of a connect: the probe, the ROM icons and large characters
-    // given, all RAM icons, all definitions.
-    static std::vector<Bytes> connectRequests(const std::vector<int>& rom, const std::vector<int>& large)
-    {
-        std::vector<Bytes> r{link::probe()};
-        for (int i : rom)
-            r.push_back(link::iconRequest(0x7F, i));
-        for (int i = 0; i < kRamIconCount; ++i)
-            r.push_back(link::iconRequest(0x7E, i));
-        for (int i : large)
-            r.push_back(link::iconRequest(0x7D, 32 + i));
-        KeyDefinitionTable t;
-        for (int d = 0; d < kDefinitionCount; ++d)
-            r.push_back(link::definitionRequest(t[d].position(), t[d].bank()));
-        return r;
-    }
     static std::vector<Bytes> fullRead()
     {
         std::vector<int> rom, large;
