@@ -36,11 +36,6 @@ struct EditStep {
 // The records that differ between two tables, in index order.
 std::vector<RecordChange> recordChanges(const DefinitionRecords& before, const DefinitionRecords& after);
 
-// The control a record belongs to, as the Edit menu names it: "Bank 2 Button 4"
-// for 0..79, "F1".."F4" for 80..83, "Shift F1".."Shift F4" for 84..87, "Knob"
-// and "Knob B" for 88 and 89.
-std::string controlName(int index);
-
 class EditHistory {
 public:
     static constexpr std::size_t kDefaultLimit = 200;

@@ -380,4 +380,19 @@ void stripPanelChecksums(KeyDefinition& def)
     }
 }
 
+std::string controlName(int index)
+{
+    if (definitionHasLcd(index))
+        return "Bank " + std::to_string(index / 10 + 1) + " Button " + std::to_string(index % 10 + 1);
+    if (index >= kFirstFunctionKeyIndex && index < kFirstFunctionKeyIndex + 4)
+        return "F" + std::to_string(index - kFirstFunctionKeyIndex + 1);
+    if (index >= kFirstFunctionKeyIndex + 4 && index < kKnobIndex)
+        return "Shift F" + std::to_string(index - kFirstFunctionKeyIndex - 3);
+    if (index == kKnobIndex)
+        return "Knob";
+    if (index == kKnobBIndex)
+        return "Knob B";
+    return "";
+}
+
 } // namespace vantor

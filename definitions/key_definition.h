@@ -84,6 +84,10 @@ constexpr bool definitionHasLcd(int index)
 {
     return index >= 0 && index < kFirstFunctionKeyIndex;
 }
+// The control a record belongs to, by the names the program and its tools use:
+// "Bank 2 Button 4" for 0..79, "F1".."F4" for 80..83, "Shift F1".."Shift F4"
+// for 84..87, "Knob" and "Knob B" for 88 and 89; empty for any other index.
+std::string controlName(int index);
 
 // One definition record, byte for byte the panel's definition message, the
 // record in key definition files and the record in memory.

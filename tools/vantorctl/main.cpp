@@ -182,7 +182,7 @@ int restore(const std::vector<std::string>& args, const GlobalOptions& options)
         if (lines.empty())
             continue;
         ++differences;
-        std::cout << controlName(i) << " differs in the panel\n";
+        std::cout << ctl::controlName(i) << " differs in the panel\n";
         for (const auto& l : lines)
             std::cout << l << "\n";
     }
@@ -265,7 +265,7 @@ int diff(const std::vector<std::string>& args, const GlobalOptions& options)
         if (lines.empty())
             continue;
         ++differing;
-        std::cout << controlName(i) << "\n";
+        std::cout << ctl::controlName(i) << "\n";
         for (const auto& l : lines)
             std::cout << l << "\n";
     }

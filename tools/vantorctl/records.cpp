@@ -11,17 +11,8 @@ namespace vantor::ctl {
 
 std::string controlName(int index)
 {
-    if (index >= 0 && index < kFirstFunctionKeyIndex)
-        return "Bank " + std::to_string(index / 10 + 1) + " Button " + std::to_string(index % 10 + 1);
-    if (index >= kFirstFunctionKeyIndex && index < kFirstFunctionKeyIndex + 4)
-        return "F" + std::to_string(index - kFirstFunctionKeyIndex + 1);
-    if (index >= kFirstFunctionKeyIndex + 4 && index < kKnobIndex)
-        return "Shift F" + std::to_string(index - kFirstFunctionKeyIndex - 3);
-    if (index == kKnobIndex)
-        return "Knob";
-    if (index == kKnobBIndex)
-        return "Knob B";
-    return "record " + std::to_string(index);
+    const std::string name = vantor::controlName(index);
+    return name.empty() ? "record " + std::to_string(index) : name;
 }
 
 namespace {
