@@ -1,5 +1,6 @@
 // Program entry of vantor: hands the toolkit the three routines of the shell and
 // returns the toolkit's result.
+#include "shell/display_platform.h"
 #include "shell/form_table.h"
 #include "shell/handlers.h"
 #include "shell/main_form.h"
@@ -51,12 +52,7 @@ int main(int argc, char** argv)
         if (!display && !std::getenv("QT_QPA_PLATFORM"))
             setenv("QT_QPA_PLATFORM", "offscreen", 0);
     }
-    // On a Wayland desktop with XWayland the program's own windows run under
-    // XWayland: the icon drag window follows the pointer at screen positions,
-    // captures the mouse and reads the cursor position, none of which a Wayland
-    // client may do. QT_QPA_PLATFORM set by the user still decides.
-    if (std::getenv("WAYLAND_DISPLAY") && std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "xcb", 0);
+    vantor::preferXWayland();
     args.push_back(nullptr);
     const int result = GN_GUIRUN(static_cast<int>(args.size()) - 1, args.data(), &vantor::AppInit,
                                  &vantor::RouteEvent, &vantor::DesignForm);
