@@ -2,6 +2,8 @@
 // (as user nobody through setpriv when the test runs as root: sway refuses
 // root), with wev, which prints every key event it gets, as the focused
 // program. Needs SWAY_PROGRAM, WEV_PROGRAM, SETPRIV_PROGRAM and STDBUF_PROGRAM.
+// With XWayland instead of wev: sway's own X server for X programs, its display
+// in `display` (XWayland admits only sway's user).
 #pragma once
 
 #include "tests/support/child_process.h"
@@ -49,10 +51,12 @@ class SwaySession {
 public:
     // Empty when everything came up; else why not (for GTEST_SKIP or a failure).
     std::string skipReason, failure;
-    std::string socket; // absolute path: the value for WAYLAND_DISPLAY
+    std::string socket;  // absolute path: the value for WAYLAND_DISPLAY
+    std::string display; // ":N" of sway's XWayland (XWayland sessions only)
     std::unique_ptr<Child> sway, wev;
 
-    SwaySession()
+    enum class Extra { Wev, XWayland };
+    explicit SwaySession(Extra extra = Extra::Wev)
     {
         for (const char* program : {SWAY_PROGRAM, WEV_PROGRAM, STDBUF_PROGRAM}) {
             if (std::string(program).empty() || ::access(program, X_OK) != 0) {
@@ -73,7 +77,17 @@ public:
         runtime_ = folder;
         // No key bindings that could take our keys, no X server.
         const std::string config = runtime_ + "/config";
-        std::ofstream(config) << "xwayland disable\n";
+        const std::string displayFile = runtime_ + "/display";
+        if (extra == Extra::XWayland) {
+            if (::access("/usr/bin/Xwayland", X_OK) != 0) {
+                skipReason = "Xwayland is not installed (scripts/setup installs the package xwayland)";
+                return;
+            }
+            // Started at once; sway's programs learn its display from DISPLAY.
+            std::ofstream(config) << "xwayland force\nexec sh -c 'echo $DISPLAY > " << displayFile << "'\n";
+        } else {
+            std::ofstream(config) << "xwayland disable\n";
+        }
         constexpr uid_t kNobody = 65534;
         if (root && ::chown(folder, kNobody, kNobody) != 0) {
             failure = "cannot give the runtime folder to nobody";
@@ -97,6 +111,16 @@ public:
             ::usleep(100 * 1000);
         if (::access(socket.c_str(), F_OK) != 0) {
             failure = "sway did not come up";
+            return;
+        }
+        if (extra == Extra::XWayland) {
+            for (int i = 0; i < 100 && display.empty(); ++i) {
+                std::ifstream(displayFile) >> display;
+                if (display.empty())
+                    ::usleep(100 * 1000);
+            }
+            if (display.empty())
+                failure = "sway started no XWayland";
             return;
         }
         // wev's output goes through a pipe: line-buffered, so each event shows at once.
