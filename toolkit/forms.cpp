@@ -188,8 +188,11 @@ std::shared_ptr<Form> makeFormWindow(const std::string& name, const std::string&
     Qt::WindowFlags flags = Qt::Window;
     if (f->frameless)
         flags |= Qt::FramelessWindowHint;
+    // A tool window ("T", the window carried under the pointer) is placed by
+    // the program, never by a window manager: a tiling or Wayland compositor
+    // would float and centre it wherever the program moves it.
     if (props.find('T') != std::string::npos)
-        flags |= Qt::Tool;
+        flags |= Qt::Tool | Qt::X11BypassWindowManagerHint;
     auto* win = new FormWindow(parentForm ? parentForm->window.data() : nullptr, flags, f->key);
     win->setWindowTitle(qs(title));
     auto* layout = new QVBoxLayout(win);

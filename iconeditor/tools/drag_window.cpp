@@ -23,7 +23,6 @@ constexpr int kIconLevel = 80;                    // of 255
 constexpr int kCellW = 8, kCellH = 16;            // main form cell in pixels
 
 bool dragging = false;
-bool following = false;
 bool dropPending = false;
 int releaseX = 0, releaseY = 0; // where the left button went up, main form pixels
 
@@ -126,15 +125,13 @@ void centreOnPointer(bool fromDragEvent)
                   -1);
 }
 
+// The window moves with the pointer. No events are processed here: this runs
+// inside the window's own mouse event, and a release handled in between would
+// drop and close the window under that event's delivery.
 void follow()
 {
-    if (following)
-        return;
-    following = true;
-    centreOnPointer(true);
-    GN_DOEVENTS(255);
-    GN_DOEVENTS(255);
-    following = false;
+    if (!dropPending)
+        centreOnPointer(true);
 }
 
 // The face whose centre lies inside the drop rectangle: the off row first,
