@@ -14,6 +14,7 @@ struct ShellFlags {
     int keyboardMode = 0;       // operating mode flags and the emulation baud choice
     int emulationMode = 0;
     int baudIndex = 0;
+    bool keysDropped = false;   // keyboard mode is on but nothing on this desktop can type its keys
     std::string commandLine;    // the program's arguments joined by blanks
 };
 

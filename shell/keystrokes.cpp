@@ -1,6 +1,7 @@
 // Keyboard mode: what the panel sent, typed into the program that has the focus.
 #include "shell/app_state.h"
 #include "shell/handlers.h"
+#include "shell/status_strip.h"
 
 #include "platform/keyboard/keystroke_output.h"
 #include "platform/system/debug_output.h"
@@ -67,7 +68,13 @@ void injectKeystrokes(const std::vector<std::uint8_t>& bytes)
     if (result.skipped > 0 && shellFlags().debugMode == 1)
         outputDebugString("Keyboard mode: " + std::to_string(result.skipped) +
                           " character(s) the keyboard layout cannot type were skipped\n");
-    if (result.outcome == keyboard::Outcome::CannotType && result.problem != reported) {
+    // The strip says so for as long as it lasts; the message says why once.
+    const bool dropped = result.outcome == keyboard::Outcome::CannotType;
+    if (dropped != shellFlags().keysDropped) {
+        shellFlags().keysDropped = dropped;
+        statusstrip::refresh();
+    }
+    if (dropped && result.problem != reported) {
         reported = result.problem;
         vantorMessage(reported, "Halvern Devices");
     }
@@ -76,6 +83,7 @@ void injectKeystrokes(const std::vector<std::uint8_t>& bytes)
 void keyboardModeEnded()
 {
     output().reset();
+    shellFlags().keysDropped = false;
 }
 
 int diagnoseKeyboard(int argc, char** argv)

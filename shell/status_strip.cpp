@@ -19,7 +19,7 @@ std::string modeText()
 {
     const ShellFlags& flags = shellFlags();
     if (flags.keyboardMode == 1)
-        return "Keyboard mode";
+        return flags.keysDropped ? "Keyboard mode, keys dropped: nothing can type on this desktop" : "Keyboard mode";
     if (flags.emulationMode == 1) {
         const auto& choices = baudChoices();
         const int i = flags.baudIndex >= 0 && flags.baudIndex < static_cast<int>(choices.size()) ? flags.baudIndex : 0;

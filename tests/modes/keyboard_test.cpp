@@ -2,7 +2,7 @@
 // itself: what the panel simulator sends goes through the poll tick and is typed
 // into a small X client (typing_target), key event by key event; never into the
 // program's own window; and a display that cannot take key events gives one
-// message and types nothing.
+// message, types nothing and says so on the status strip.
 #include "tests/devicelink/test_support.h"
 #include "tests/shell/shell_test_support.h"
 #include "tests/support/child_process.h"
@@ -226,6 +226,15 @@ TEST_F(KeyboardModeTest, DesktopThatCannotTakeKeysGivesOneMessageForEachReason)
     EXPECT_EQ(messages[1].text.rfind(lead, 0), 0u) << messages[1].text;
     EXPECT_NE(messages[1].text.find("XWayland"), std::string::npos) << messages[1].text;
     EXPECT_EQ(shellFlags().keyboardMode, 1);
+    // The strip says that keys are dropped for as long as they are.
+    const auto strip = [this] { return GN_GETTEXT(form, mainid::statusStrip); };
+    EXPECT_TRUE(strip().ends_with("; Keyboard mode, keys dropped: nothing can type on this desktop")) << strip();
+
+    // Back on a display that takes keys: typing works again, the strip says
+    // plain keyboard mode, and no further message came.
+    panelSends({0x00, 'h'});
+    EXPECT_TRUE(strip().ends_with("; Keyboard mode")) << strip();
+    EXPECT_EQ(messages.size(), 2u);
 }
 
 } // namespace
