@@ -92,7 +92,8 @@ std::string remedy(const DesktopFacts& f, const Built& built)
             (built.uinput ? uinput + "or log in to a desktop session." : "log in to an X11 session.");
     }
     if (contains(f.desktop, "KDE") && built.kde)
-        return "on KDE Plasma start the program from its menu entry (KWin then offers it org_kde_kwin_fake_input), " +
+        return "on KDE Plasma run the installed program, /usr/bin/vantor (KWin offers org_kde_kwin_fake_input only "
+               "to programs that an installed menu entry names), " +
             (uinput.empty() ? "" : "or " + uinput) + "or log in to an X11 session.";
     if (contains(f.desktop, "GNOME") && built.portal)
         return "on GNOME accept the dialog of the RemoteDesktop portal that asks to let the program type, " +

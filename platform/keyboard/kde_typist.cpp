@@ -33,7 +33,8 @@ const wl_registry_listener kRegistry = {&global, &globalRemove};
 
 class KdeTypist : public Typist {
 public:
-    KdeTypist() : layout_(sessionLayout())
+    // Keys are read through the keymap KWin uses for its programs.
+    KdeTypist() : layout_(runningSessionLayout())
     {
         display_ = wl_display_connect(std::getenv("WAYLAND_DISPLAY"));
         if (!display_) {
@@ -44,8 +45,8 @@ public:
         wl_registry_add_listener(registry_, &kRegistry, &fake_);
         wl_display_roundtrip(display_);
         if (!fake_) {
-            error_ = "KWin does not offer org_kde_kwin_fake_input (version 4) to this program: start it from its "
-                     "menu entry";
+            error_ = "KWin does not offer org_kde_kwin_fake_input (version 4) to this program: run the installed "
+                     "program, /usr/bin/vantor, which its menu entry names";
             return;
         }
         org_kde_kwin_fake_input_authenticate(fake_, "Vantor", "types the keyboard macros of the Vantor panel");

@@ -237,4 +237,10 @@ LayoutSource sessionLayout(const std::string& waylandKeymap)
     return source;
 }
 
+LayoutSource runningSessionLayout()
+{
+    const char* display = std::getenv("WAYLAND_DISPLAY");
+    return sessionLayout(display && *display ? compositorKeymap(display) : std::string());
+}
+
 } // namespace vantor::keyboard

@@ -52,6 +52,9 @@ private:
 // given), the X server's rule names on X11, /etc/default/keyboard on the
 // console; "us" when none of them says.
 LayoutSource sessionLayout(const std::string& waylandKeymap = {});
+// The layout of the running session: on Wayland the keymap the compositor
+// named by WAYLAND_DISPLAY sends its programs, else as sessionLayout.
+LayoutSource runningSessionLayout();
 // The keymap the Wayland compositor `display` sends its programs for the
 // seat's keyboard (XKB text); "" without a keyboard or a compositor.
 std::string compositorKeymap(const std::string& display);

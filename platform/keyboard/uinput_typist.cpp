@@ -10,16 +10,10 @@ namespace vantor::keyboard {
 
 namespace {
 
-std::string waylandKeymap()
-{
-    const char* display = std::getenv("WAYLAND_DISPLAY");
-    return display && *display ? compositorKeymap(display) : std::string();
-}
-
 class UinputTypist : public Typist {
 public:
     // On Wayland the layout is the one the compositor sends its programs.
-    UinputTypist() : layout_(sessionLayout(waylandKeymap())) { }
+    UinputTypist() : layout_(runningSessionLayout()) { }
     Result type(const std::vector<std::uint8_t>& bytes, const OwnWindows&) override
     {
         if (device_.fd() < 0)

@@ -6,6 +6,7 @@
 // in `display` (XWayland admits only sway's user).
 #pragma once
 
+#include "tests/keyboard/wev_events.h"
 #include "tests/support/child_process.h"
 #include <gtest/gtest.h>
 
@@ -23,29 +24,6 @@
 #include <vector>
 
 namespace vantor::test {
-
-
-// The key events wev prints, as "press A" / "release Shift_L": its line
-// "[..wl_keyboard] key: ...; state: 1 (pressed)" is followed by one with "sym: A".
-inline Lines keyEvents(Child& wev, std::size_t n)
-{
-    Lines got;
-    std::string pending;
-    while (got.size() < n) {
-        const auto l = wev.line();
-        if (!l)
-            break;
-        if (l->find("wl_keyboard] key:") != std::string::npos) {
-            pending = l->find("(pressed)") != std::string::npos ? "press " : "release ";
-        } else if (!pending.empty() && l->find("sym:") != std::string::npos) {
-            const auto at = l->find("sym:") + 4;
-            const auto from = l->find_first_not_of(' ', at);
-            got.push_back(pending + l->substr(from, l->find(' ', from) - from));
-            pending.clear();
-        }
-    }
-    return got;
-}
 
 class SwaySession {
 public:
