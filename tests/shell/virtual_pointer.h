@@ -56,6 +56,9 @@ public:
     }
     ~VirtualPointer()
     {
+        for (wl_proxy* proxy : {pointer_, manager_, reinterpret_cast<wl_proxy*>(seat_)})
+            if (proxy)
+                wl_proxy_destroy(proxy);
         if (display_)
             wl_display_disconnect(display_); // the compositor removes the device
     }
