@@ -3,7 +3,8 @@
 // root), with wev, which prints every key event it gets, as the focused
 // program. Needs SWAY_PROGRAM, WEV_PROGRAM, SETPRIV_PROGRAM and STDBUF_PROGRAM.
 // With XWayland instead of wev: sway's own X server for X programs, its display
-// in `display` (XWayland admits only sway's user).
+// in `display` (XWayland admits only sway's user); wev can join it later
+// (startWev), and `command` moves the focus as a user's key binding would.
 #pragma once
 
 #include "tests/keyboard/wev_events.h"
@@ -71,19 +72,7 @@ public:
             failure = "cannot give the runtime folder to nobody";
             return;
         }
-        const auto session = [&](std::vector<std::string> command) {
-            std::vector<std::string> argv;
-            if (root)
-                argv = {SETPRIV_PROGRAM, "--reuid=65534", "--regid=65534", "--clear-groups", "--pdeathsig=SIGKILL",
-                        "--"};
-            argv.insert(argv.end(),
-                        {"/usr/bin/env", "-i", "PATH=/usr/bin:/bin", "XDG_RUNTIME_DIR=" + runtime_,
-                         "WLR_BACKENDS=headless", "WLR_LIBINPUT_NO_DEVICES=1", "WLR_RENDERER=pixman",
-                         "WAYLAND_DISPLAY=wayland-1"});
-            argv.insert(argv.end(), command.begin(), command.end());
-            return argv;
-        };
-        sway = std::make_unique<Child>(session({SWAY_PROGRAM, "-c", config}), 1, SIGKILL);
+        sway = std::make_unique<Child>(asSessionUser({SWAY_PROGRAM, "-c", config}), 1, SIGKILL);
         socket = runtime_ + "/wayland-1";
         for (int i = 0; i < 100 && ::access(socket.c_str(), F_OK) != 0; ++i)
             ::usleep(100 * 1000);
@@ -101,10 +90,36 @@ public:
                 failure = "sway started no XWayland";
             return;
         }
+        startWev();
+    }
+    // wev as a program of the session; false (and `failure` says why) when it
+    // gets no window.
+    bool startWev()
+    {
         // wev's output goes through a pipe: line-buffered, so each event shows at once.
-        wev = std::make_unique<Child>(session({STDBUF_PROGRAM, "-oL", WEV_PROGRAM}), 1, SIGKILL);
-        if (!wev->waitFor("xdg_toplevel] configure"))
-            failure = "wev did not get a window";
+        wev = std::make_unique<Child>(asSessionUser({STDBUF_PROGRAM, "-oL", WEV_PROGRAM}), 1, SIGKILL);
+        if (wev->waitFor("xdg_toplevel] configure"))
+            return true;
+        failure = "wev did not get a window";
+        return false;
+    }
+    // A command to sway through its IPC socket, as a user's key binding would
+    // give it (e.g. "[app_id=wev] focus"); true when sway says it succeeded.
+    bool command(const std::string& text)
+    {
+        std::string ipc;
+        for (const auto& entry : std::filesystem::directory_iterator(runtime_))
+            if (entry.path().filename().string().rfind("sway-ipc.", 0) == 0)
+                ipc = entry.path().string();
+        if (ipc.empty())
+            return false;
+        // swaymsg comes with sway, beside it.
+        const std::string swaymsgProgram = (std::filesystem::path(SWAY_PROGRAM).parent_path() / "swaymsg").string();
+        Child swaymsg(asSessionUser({swaymsgProgram, "-s", ipc, "-r", text}));
+        std::string reply;
+        for (const std::string& l : swaymsg.lines(50))
+            reply += l;
+        return reply.find("\"success\": true") != std::string::npos;
     }
     ~SwaySession()
     {
@@ -117,6 +132,19 @@ public:
     SwaySession& operator=(const SwaySession&) = delete;
 
 private:
+    // `command` as the session's user (nobody when the test runs as root) with
+    // the session's environment.
+    std::vector<std::string> asSessionUser(const std::vector<std::string>& command) const
+    {
+        std::vector<std::string> argv;
+        if (::getuid() == 0)
+            argv = {SETPRIV_PROGRAM, "--reuid=65534", "--regid=65534", "--clear-groups", "--pdeathsig=SIGKILL", "--"};
+        argv.insert(argv.end(), {"/usr/bin/env", "-i", "PATH=/usr/bin:/bin", "XDG_RUNTIME_DIR=" + runtime_,
+                                 "WLR_BACKENDS=headless", "WLR_LIBINPUT_NO_DEVICES=1", "WLR_RENDERER=pixman",
+                                 "WAYLAND_DISPLAY=wayland-1"});
+        argv.insert(argv.end(), command.begin(), command.end());
+        return argv;
+    }
     std::string runtime_;
 };
 

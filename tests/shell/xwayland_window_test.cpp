@@ -4,6 +4,8 @@
 // and its item runs, a message box shows and is answered, and the icon drag
 // window opens at the pointer, follows it with the capture held and drops its
 // icon on a face, every event coming through the compositor and the X server.
+// Keyboard mode types into a Wayland program that has the focus, never while
+// the configurator's own window has it.
 #include "connected_form_support.h"
 #include "virtual_pointer.h"
 #include "tests/keyboard/sway_session.h"
@@ -13,6 +15,7 @@
 #include "shell/display_platform.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -213,6 +216,50 @@ TEST_F(XWaylandWindowTest, IconDragWindowFollowsThePointerAndDropsOnAFace)
     EXPECT_EQ(text(romIconOn), "2");
 }
 
+TEST_F(XWaylandWindowTest, KeyboardModeTypesIntoTheFocusedWaylandProgramNeverIntoItsOwnWindow)
+{
+    // wev, a Wayland program, beside the configurator's window; the focus
+    // moves between them as a user's key binding moves it.
+    ASSERT_TRUE(sway()->startWev()) << sway()->failure;
+    triggerMenuItem(menuKeyboardMode);
+    ASSERT_EQ(shellFlags().keyboardMode, 1);
+    const auto panelSends = [this](const Bytes& bytes) {
+        sim->sendRaw(bytes);
+        // The poll tick takes them and types them (or not).
+        EXPECT_TRUE(QTest::qWaitFor([] { return serialPort().bytesWaiting() == 0; }, 5000));
+        QTest::qWait(200);
+    };
+
+    // Typed while the configurator's window has the focus, the q would come
+    // back to that window through the compositor and XWayland.
+    struct KeyCount : QObject {
+        int keys = 0;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            keys += dynamic_cast<QKeyEvent*>(e) != nullptr;
+            return false;
+        }
+    } ownKeys;
+    ASSERT_TRUE(sway()->command("[shell=xwayland] focus"));
+    ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activeWindow() != nullptr; }, 5000))
+        << "the configurator's window did not become active";
+    qApp->installEventFilter(&ownKeys);
+    panelSends({0x00, 'q'});
+    qApp->removeEventFilter(&ownKeys);
+    EXPECT_EQ(ownKeys.keys, 0) << "keyboard mode typed into the configurator's own window";
+    ASSERT_TRUE(sway()->command("[app_id=wev] focus"));
+    ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activeWindow() == nullptr; }, 5000))
+        << "the configurator's window stayed active";
+    panelSends({0x01, 'v', 0x00, 0xE9});
+    // wev gets Shift+v and e acute, and never the q.
+    EXPECT_EQ(keyEvents(*sway()->wev, 6), (Lines{"press Shift_L", "press V", "release V", "release Shift_L",
+                                                   "press eacute", "release eacute"}));
+    EXPECT_TRUE(messages.empty()) << messages.front().text;
+    triggerMenuItem(menuKeyboardMode);
+    EXPECT_EQ(shellFlags().keyboardMode, 0);
+    sway()->wev.reset();
+}
+
 } // namespace
 } // namespace vantor::test
 
@@ -234,6 +281,7 @@ int main(int argc, char** argv)
         ::setenv("WAYLAND_DISPLAY", session.socket.c_str(), 1);
         ::setenv("DISPLAY", session.display.c_str(), 1);
         ::setenv("XDG_SESSION_TYPE", "wayland", 1);
+        ::setenv("XDG_CURRENT_DESKTOP", "sway", 1);
         vantor::preferXWayland();
     } else {
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
