@@ -118,12 +118,21 @@ void PortalTypist::onClosed(const QVariantMap&, const QDBusMessage& message)
         state_ = State::Closed;
 }
 
-void PortalTypist::keysym(int sym, bool down)
+bool PortalTypist::keysym(int sym, bool down)
 {
     QDBusMessage m =
         QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("NotifyKeyboardKeysym"));
     m.setArguments({QVariant::fromValue(QDBusObjectPath(session_)), QVariantMap(), sym, uint(down ? 1 : 0)});
-    bus_.send(m); // sent in order on the one connection
+    // Each key waits for the portal's answer before the next goes: the portal
+    // handles calls on several threads, and keys sent one after the other
+    // without waiting reach the desktop out of order (a Ctrl released after
+    // the next character, say).
+    const QDBusMessage reply = bus_.call(m, QDBus::Block, 2000);
+    if (reply.type() == QDBusMessage::ReplyMessage)
+        return true;
+    fail("the RemoteDesktop portal did not take a key (" +
+         (reply.errorMessage().isEmpty() ? std::string("no answer") : reply.errorMessage().toStdString()) + ")");
+    return false;
 }
 
 Result PortalTypist::type(const std::vector<std::uint8_t>& bytes, const OwnWindows&)
@@ -162,18 +171,16 @@ Result PortalTypist::type(const std::vector<std::uint8_t>& bytes, const OwnWindo
             held.push_back(kAltL);
         if (m & kCtrlBit)
             held.push_back(kControlL);
-        for (int k : held)
-            keysym(k, true);
         const int sym = static_cast<int>(syms.front());
-        keysym(sym, true);
-        keysym(sym, false);
+        bool ok = true;
+        for (int k : held)
+            ok = ok && keysym(k, true);
+        ok = ok && keysym(sym, true) && keysym(sym, false);
         for (auto it = held.rbegin(); it != held.rend(); ++it)
-            keysym(*it, false);
+            ok = ok && keysym(*it, false);
+        if (!ok)
+            return {Outcome::CannotType, std::string(kCannotTypeLead) + failure_ + "." + again, skipped};
     }
-    bus_.call(QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
-                                             QStringLiteral("/org/freedesktop/DBus"),
-                                             QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping")),
-              QDBus::Block, 2000); // the keys have left before the call returns
     return {Outcome::Typed, {}, skipped};
 }
 

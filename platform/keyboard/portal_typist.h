@@ -40,7 +40,7 @@ private:
     QString call(const QString& method, const QList<QVariant>& arguments);
     QVariantMap withToken(QVariantMap options);
     void fail(const std::string& why);
-    void keysym(int sym, bool down);
+    bool keysym(int sym, bool down); // false (and failed) when the portal did not take it
 
     QDBusConnection bus_;
     int version_;

@@ -2,14 +2,20 @@
 // (fake_portal.py) on a private session bus that dbus-run-session starts for
 // each case: the version 1 and 2 flows, the user refusing, and the session
 // closed under the program. What the fake portal is asked is compared line by
-// line.
+// line. Then GNOME's own portal under a headless mutter, the user answering its
+// dialog through the accessibility bus, and wev receiving the keys.
 #include "platform/keyboard/portal_typist.h"
+#include "tests/keyboard/wev_events.h"
+#include "tests/support/child_process.h"
 #include "tests/support/read_line.h"
+#include "tests/support/temp_files.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
 
 #include <chrono>
 #include <csignal>
@@ -25,17 +31,18 @@
 namespace vantor::test {
 namespace {
 
-using Lines = std::vector<std::string>;
 using keyboard::PortalTypist;
 
-// dbus-run-session with the fake portal in it, in a process group of its own
-// that is ended whole (bus daemon included) in the destructor.
-class FakePortal {
+// dbus-run-session with `command` in it (the fake portal, or a GNOME session),
+// in a process group of its own that is ended whole (bus daemon included) in
+// the destructor. The command prints "ready <bus address>" first, then what it
+// has to say, line by line.
+class PrivateSession {
 public:
-    explicit FakePortal(std::vector<std::string> options)
+    explicit PrivateSession(std::vector<std::string> command)
     {
-        std::vector<std::string> argv{DBUS_RUN_SESSION, "--", PYTHON, FAKE_PORTAL};
-        argv.insert(argv.end(), options.begin(), options.end());
+        std::vector<std::string> argv{DBUS_RUN_SESSION, "--"};
+        argv.insert(argv.end(), command.begin(), command.end());
         int out[2];
         if (::pipe2(out, O_CLOEXEC) != 0)
             return;
@@ -58,9 +65,9 @@ public:
         if (ready && ready->rfind("ready ", 0) == 0)
             address_ = ready->substr(6);
         static int serial = 0;
-        name_ = "fake-portal-" + std::to_string(++serial);
+        name_ = "private-session-" + std::to_string(++serial);
     }
-    ~FakePortal()
+    ~PrivateSession()
     {
         QDBusConnection::disconnectFromBus(QString::fromStdString(name_));
         if (pid_ > 0) {
@@ -70,19 +77,17 @@ public:
         if (fd_ >= 0)
             ::close(fd_);
     }
-    FakePortal(const FakePortal&) = delete;
-    FakePortal& operator=(const FakePortal&) = delete;
+    PrivateSession(const PrivateSession&) = delete;
+    PrivateSession& operator=(const PrivateSession&) = delete;
 
     bool up() const { return !address_.empty(); }
+    const std::string& address() const { return address_; }
     QDBusConnection bus() const
     {
         return QDBusConnection::connectToBus(QString::fromStdString(address_), QString::fromStdString(name_));
     }
-    // The next line the portal prints; nothing after 5 s of silence.
-    std::optional<std::string> line()
-    {
-        return readLine(fd_, buffer_);
-    }
+    // The next line the command prints; nothing after 5 s of silence.
+    std::optional<std::string> line(int ms = 5000) { return readLine(fd_, buffer_, ms); }
     Lines lines(std::size_t n)
     {
         Lines got;
@@ -95,6 +100,16 @@ private:
     pid_t pid_ = -1;
     int fd_ = -1;
     std::string buffer_, address_, name_;
+};
+
+// The fake portal (fake_portal.py) with its options.
+struct FakePortal : PrivateSession {
+    explicit FakePortal(std::vector<std::string> options) : PrivateSession(withFake(std::move(options))) { }
+    static std::vector<std::string> withFake(std::vector<std::string> options)
+    {
+        options.insert(options.begin(), {PYTHON, FAKE_PORTAL});
+        return options;
+    }
 };
 
 class PortalKeyboard : public ::testing::Test {
@@ -181,6 +196,97 @@ TEST_F(PortalKeyboard, RefusedDialogAndClosedSessionTypeNothingAndSayWhy)
     const keyboard::Result r = typist.type({0x00, 'y'}, {});
     EXPECT_EQ(r.outcome, keyboard::Outcome::CannotType);
     EXPECT_NE(r.problem.find("ended"), std::string::npos) << r.problem;
+}
+
+// The user's own mouse and keyboard on the headless desktop, made through
+// mutter's RemoteDesktop interface (which the portal guards for other
+// programs): a click into the middle of the screen, where wev's window is, and
+// keys. The seat has a keyboard from the first key on, as a real desktop has;
+// a program sees keys only once it has taken that keyboard.
+class DesktopUser {
+public:
+    explicit DesktopUser(const QDBusConnection& bus) : bus_(bus)
+    {
+        const QDBusMessage made = bus_.call(QDBusMessage::createMethodCall(
+            kMutter, "/org/gnome/Mutter/RemoteDesktop", kMutter, "CreateSession"));
+        if (made.type() != QDBusMessage::ReplyMessage || made.arguments().isEmpty())
+            return;
+        path_ = made.arguments().front().value<QDBusObjectPath>().path();
+        call("Start", {});
+    }
+    ~DesktopUser()
+    {
+        if (!path_.isEmpty())
+            call("Stop", {});
+    }
+    DesktopUser(const DesktopUser&) = delete;
+    DesktopUser& operator=(const DesktopUser&) = delete;
+
+    bool clickIntoTheMiddle()
+    {
+        return !path_.isEmpty() && call("NotifyPointerMotionRelative", {400.0, 300.0}) && // from the top left
+               call("NotifyPointerButton", {0x110, true}) && call("NotifyPointerButton", {0x110, false}); // BTN_LEFT
+    }
+    void tap(unsigned keysym)
+    {
+        call("NotifyKeyboardKeysym", {keysym, true});
+        call("NotifyKeyboardKeysym", {keysym, false});
+    }
+
+private:
+    bool call(const QString& method, const QVariantList& arguments)
+    {
+        QDBusMessage m = QDBusMessage::createMethodCall(kMutter, path_, kMutter + ".Session", method);
+        m.setArguments(arguments);
+        return bus_.call(m).type() == QDBusMessage::ReplyMessage;
+    }
+    static inline const QString kMutter = "org.gnome.Mutter.RemoteDesktop";
+    QDBusConnection bus_;
+    QString path_;
+};
+
+TEST_F(PortalKeyboard, GnomesPortalTypesIntoTheFocusedProgramOnceTheUserShares)
+{
+    for (const char* program : {MUTTER_PROGRAM, WEV_PROGRAM, PORTAL_GNOME_PROGRAM, GDBUS_PROGRAM})
+        if (std::string(program).empty() || ::access(program, X_OK) != 0)
+            GTEST_SKIP() << "missing " << program << " (scripts/setup installs mutter, xdg-desktop-portal-gnome, "
+                         << "libglib2.0-bin and wev)";
+    const TempFolder runtime("vantor-gnome");
+    PrivateSession gnome({"/bin/sh", GNOME_SESSION, runtime.path().string()});
+    ASSERT_TRUE(gnome.up()) << "mutter did not come up on the private bus";
+    ::setenv("DBUS_SESSION_BUS_ADDRESS", gnome.address().c_str(), 1);
+
+    // Debian 12's portal is version 1: it asks each time.
+    PortalTypist typist(gnome.bus(), 1, "", {});
+    Child user({PYTHON, PORTAL_CONSENT});
+    settle(typist);
+    ASSERT_EQ(typist.state(), PortalTypist::State::Ready);
+    EXPECT_EQ(user.line(), "shared");
+    // The user clicks into wev and presses Shift (the seat gets its keyboard),
+    // then F12 once wev has taken it: after F12 wev has the keys.
+    DesktopUser desk(gnome.bus());
+    ASSERT_TRUE(desk.clickIntoTheMiddle());
+    desk.tap(0xFFE1); // Shift_L
+    const auto waitFor = [&gnome](const std::string& text) {
+        for (std::optional<std::string> l; (l = gnome.line());)
+            if (l->find(text) != std::string::npos)
+                return true;
+        return false;
+    };
+    ASSERT_TRUE(waitFor("wl_keyboard] enter")) << "wev got no keyboard";
+    desk.tap(0xFFC9); // F12
+    ASSERT_TRUE(waitFor("sym: F12")) << "wev did not get the user's keys";
+    ASSERT_TRUE(waitFor("sym: F12")); // its release
+
+    // Shift+a, Ctrl+c, the euro sign, e acute and z. GNOME types a keysym
+    // only where the layout has a key for it: e acute is not on the US layout
+    // mutter runs here, and mutter drops it.
+    EXPECT_EQ(typist.type({0x01, 'a', 0x04, 'c', 0x00, 0x80, 0x00, 0xE9, 0x00, 'z'}, {}).outcome,
+              keyboard::Outcome::Typed);
+    EXPECT_EQ(keyEvents(gnome, 12),
+              (Lines{"press Shift_L", "press A", "release A", "release Shift_L", "press Control_L", "press c",
+                     "release c", "release Control_L", "press EuroSign", "release EuroSign", "press z", "release z"}));
+    ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
 }
 
 } // namespace

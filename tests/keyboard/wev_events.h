@@ -13,7 +13,8 @@ namespace vantor::test {
 // "sym: A". wev takes a new keyboard object each time the seat's capabilities
 // change (KWin changes them as devices come) and prints each event once per
 // object: only the object of the first key event counts.
-inline Lines keyEvents(Child& wev, std::size_t n)
+template <class Output> // anything with line(): a Child, a private session
+Lines keyEvents(Output& wev, std::size_t n)
 {
     Lines got;
     std::string pending, keyboard;
