@@ -7,7 +7,6 @@
 #include "platform/keyboard/portal_typist.h"
 #include "tests/keyboard/wev_events.h"
 #include "tests/support/child_process.h"
-#include "tests/support/read_line.h"
 #include "tests/support/temp_files.h"
 
 #include <gtest/gtest.h>
@@ -19,12 +18,8 @@
 
 #include <chrono>
 #include <csignal>
-#include <fcntl.h>
 #include <optional>
-#include <poll.h>
 #include <string>
-#include <sys/prctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -39,44 +34,16 @@ using keyboard::PortalTypist;
 // has to say, line by line.
 class PrivateSession {
 public:
-    explicit PrivateSession(std::vector<std::string> command)
+    explicit PrivateSession(const std::vector<std::string>& command)
+        : session_(withBus(command), 1, SIGKILL, Child::Group::Own)
     {
-        std::vector<std::string> argv{DBUS_RUN_SESSION, "--"};
-        argv.insert(argv.end(), command.begin(), command.end());
-        int out[2];
-        if (::pipe2(out, O_CLOEXEC) != 0)
-            return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::setpgid(0, 0);
-            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-            ::dup2(out[1], 1);
-            std::vector<char*> args;
-            for (std::string& a : argv)
-                args.push_back(a.data());
-            args.push_back(nullptr);
-            ::execv(args[0], args.data());
-            ::_exit(127);
-        }
-        ::setpgid(pid_, pid_);
-        ::close(out[1]);
-        fd_ = out[0];
         const auto ready = line();
         if (ready && ready->rfind("ready ", 0) == 0)
             address_ = ready->substr(6);
         static int serial = 0;
         name_ = "private-session-" + std::to_string(++serial);
     }
-    ~PrivateSession()
-    {
-        QDBusConnection::disconnectFromBus(QString::fromStdString(name_));
-        if (pid_ > 0) {
-            ::kill(-pid_, SIGTERM);
-            ::waitpid(pid_, nullptr, 0);
-        }
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
+    ~PrivateSession() { QDBusConnection::disconnectFromBus(QString::fromStdString(name_)); }
     PrivateSession(const PrivateSession&) = delete;
     PrivateSession& operator=(const PrivateSession&) = delete;
 
@@ -87,19 +54,19 @@ public:
         return QDBusConnection::connectToBus(QString::fromStdString(address_), QString::fromStdString(name_));
     }
     // The next line the command prints; nothing after 5 s of silence.
-    std::optional<std::string> line(int ms = 5000) { return readLine(fd_, buffer_, ms); }
-    Lines lines(std::size_t n)
-    {
-        Lines got;
-        for (std::optional<std::string> l; got.size() < n && (l = line());)
-            got.push_back(*l);
-        return got;
-    }
+    std::optional<std::string> line(int ms = 5000) { return session_.line(ms); }
+    Lines lines(std::size_t n) { return session_.lines(n); }
+    bool waitFor(const std::string& text) { return session_.waitFor(text); }
 
 private:
-    pid_t pid_ = -1;
-    int fd_ = -1;
-    std::string buffer_, address_, name_;
+    static std::vector<std::string> withBus(const std::vector<std::string>& command)
+    {
+        std::vector<std::string> argv{DBUS_RUN_SESSION, "--"};
+        argv.insert(argv.end(), command.begin(), command.end());
+        return argv;
+    }
+    Child session_;
+    std::string address_, name_;
 };
 
 // The fake portal (fake_portal.py) with its options.
@@ -267,16 +234,10 @@ TEST_F(PortalKeyboard, GnomesPortalTypesIntoTheFocusedProgramOnceTheUserShares)
     DesktopUser desk(gnome.bus());
     ASSERT_TRUE(desk.clickIntoTheMiddle());
     desk.tap(0xFFE1); // Shift_L
-    const auto waitFor = [&gnome](const std::string& text) {
-        for (std::optional<std::string> l; (l = gnome.line());)
-            if (l->find(text) != std::string::npos)
-                return true;
-        return false;
-    };
-    ASSERT_TRUE(waitFor("wl_keyboard] enter")) << "wev got no keyboard";
+    ASSERT_TRUE(gnome.waitFor("wl_keyboard] enter")) << "wev got no keyboard";
     desk.tap(0xFFC9); // F12
-    ASSERT_TRUE(waitFor("sym: F12")) << "wev did not get the user's keys";
-    ASSERT_TRUE(waitFor("sym: F12")); // its release
+    ASSERT_TRUE(gnome.waitFor("sym: F12")) << "wev did not get the user's keys";
+    ASSERT_TRUE(gnome.waitFor("sym: F12")); // its release
 
     // Shift+a, Ctrl+c, the euro sign, e acute and z. GNOME types a keysym
     // only where the layout has a key for it: e acute is not on the US layout

@@ -20,16 +20,23 @@ using Lines = std::vector<std::string>;
 
 // Its standard output (or, with `outputFd`, that descriptor) is read; it gets
 // `deathSignal` when the test process dies, and SIGTERM (then is waited for) in
-// the destructor.
+// the destructor. With Group::Own it runs in a process group of its own, and
+// the SIGTERM goes to the whole group (what it started included, such as the
+// bus daemon of dbus-run-session).
 class Child {
 public:
-    explicit Child(std::vector<std::string> argv, int outputFd = 1, int deathSignal = SIGTERM)
+    enum class Group { Shared, Own };
+    explicit Child(std::vector<std::string> argv, int outputFd = 1, int deathSignal = SIGTERM,
+                   Group group = Group::Shared)
+        : ownGroup_(group == Group::Own)
     {
         int out[2];
         if (::pipe2(out, O_CLOEXEC) != 0)
             return;
         pid_ = ::fork();
         if (pid_ == 0) {
+            if (ownGroup_)
+                ::setpgid(0, 0);
             ::prctl(PR_SET_PDEATHSIG, deathSignal); // never outlives a test that crashed
             ::dup2(out[1], outputFd);
             std::vector<char*> args;
@@ -39,13 +46,15 @@ public:
             ::execv(args[0], args.data());
             ::_exit(127);
         }
+        if (ownGroup_ && pid_ > 0)
+            ::setpgid(pid_, pid_);
         ::close(out[1]);
         fd_ = out[0];
     }
     ~Child()
     {
         if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
+            ::kill(ownGroup_ ? -pid_ : pid_, SIGTERM);
             ::waitpid(pid_, nullptr, 0);
         }
         if (fd_ >= 0)
@@ -75,6 +84,7 @@ public:
     }
 
 private:
+    bool ownGroup_ = false;
     pid_t pid_ = -1;
     int fd_ = -1;
     std::string buffer_;
