@@ -26,11 +26,6 @@ namespace {
 using namespace vantor::mainid;
 using Bytes = std::vector<std::uint8_t>;
 using Records = std::vector<Bytes>;
-Bytes raw(const KeyDefinition& d)
-{
-    return Bytes(d.bytes.begin(), d.bytes.end());
-}
-
 const std::string msg = "MSGFORM", kbd = "KEYBOARDMSG", picker = "SONYCODES";
 constexpr int kNone = 100, kSony = 105, kVdcp = 110, kOk = 115, kDec = 120, kHex = 125, kAlpha = 130;
 constexpr int kDecView = 135, kHexView = 140, kAlphaView = 145, kAlt = 100, kShift = 105, kCtrl = 110;

@@ -23,11 +23,6 @@ namespace {
 
 using namespace vantor::mainid;
 
-Bytes raw(const KeyDefinition& d)
-{
-    return Bytes(d.bytes.begin(), d.bytes.end());
-}
-
 // Records by their own index, for stores that arrive in any order.
 std::map<int, Bytes> byIndex(const std::vector<Bytes>& records)
 {

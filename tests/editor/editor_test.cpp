@@ -12,11 +12,6 @@ namespace {
 using namespace vantor::mainid;
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes raw(const KeyDefinition& d)
-{
-    return Bytes(d.bytes.begin(), d.bytes.end());
-}
-
 class EditorTest : public ConnectedFormTest {
 protected:
     // Bank 2: button 3 with a text label and a Sony message, button 4 with a

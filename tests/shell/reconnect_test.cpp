@@ -31,11 +31,6 @@ namespace {
 using namespace vantor::mainid;
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes raw(const KeyDefinition& d)
-{
-    return Bytes(d.bytes.begin(), d.bytes.end());
-}
-
 const std::string kLost = "Vantor was disconnected from COM1. Changes made now are kept and stored in Vantor when it "
                           "is connected again.";
 

@@ -1,6 +1,7 @@
 #pragma once
 // Drives the real main form headless: a QApplication, a private runtime folder for
 // the one-copy lock, every message box captured, the shell's routines installed.
+#include "definitions/key_definition.h"
 #include "shell/app_state.h"
 #include "shell/form_table.h"
 #include "shell/main_form.h"
@@ -17,6 +18,12 @@
 #include <vector>
 
 namespace vantor::test {
+
+// A definition record as the bytes the panel takes.
+inline std::vector<std::uint8_t> raw(const KeyDefinition& d)
+{
+    return std::vector<std::uint8_t>(d.bytes.begin(), d.bytes.end());
+}
 
 inline QApplication& app()
 {
