@@ -40,6 +40,19 @@ function(vantor_add_gtest name)
     PROPERTIES TIMEOUT ${ARG_TIMEOUT} COST ${ARG_COST})
 endfunction()
 
+# vantor_use_sway_session(target): the programs tests/keyboard/sway_session.h
+# starts (a headless sway, wev, and setpriv and stdbuf to run them), found once
+# and handed to `target` as SWAY_PROGRAM, WEV_PROGRAM, SETPRIV_PROGRAM and
+# STDBUF_PROGRAM ("" where one is missing: the test then says so and skips).
+function(vantor_use_sway_session target)
+  find_program(VANTOR_SWAY sway)
+  find_program(VANTOR_WEV wev)
+  find_program(VANTOR_SETPRIV setpriv)
+  find_program(VANTOR_STDBUF stdbuf)
+  target_compile_definitions(${target} PRIVATE SWAY_PROGRAM="${VANTOR_SWAY}" WEV_PROGRAM="${VANTOR_WEV}"
+    SETPRIV_PROGRAM="${VANTOR_SETPRIV}" STDBUF_PROGRAM="${VANTOR_STDBUF}")
+endfunction()
+
 # vantor_add_fuzzer(NAME SOURCES a.cpp LIBS lib1 [SECONDS n])
 # A libFuzzer target, built only with -DVANTOR_FUZZ=ON (clang). It is registered with
 # CTest under the label "fuzz" and runs for a bounded time from an empty corpus.
