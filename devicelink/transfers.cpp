@@ -387,6 +387,14 @@ void DeviceLink::watch()
     lastWatch_ = tickCount();
     int found = 0;
     bool probed = false;
+    // A probe that finds no panel closes the port it opened.
+    const auto probe = [&](int com) {
+        probed = true;
+        if (probeAt(com))
+            found = com;
+        else
+            port_.closePort();
+    };
     if (watching_) {
         const std::string id = deviceIdentity(comDevicePath(lostCom_));
         if (id.empty() || (id == lastProbed_ && elapsedMs(lastProbeAt_) < link::kReprobeMs))
@@ -394,11 +402,7 @@ void DeviceLink::watch()
         lastProbed_ = id;
         lastProbeAt_ = tickCount();
         trace("COM" + std::to_string(lostCom_) + " is back: " + id);
-        probed = true;
-        if (probeAt(lostCom_))
-            found = lostCom_;
-        else
-            port_.closePort();
+        probe(lostCom_);
     } else {
         for (int n = kFirstComPort; n <= kLastComPort && !found; ++n) {
             const std::string id = deviceIdentity(comDevicePath(n));
@@ -406,11 +410,7 @@ void DeviceLink::watch()
                 continue;
             knownDevices_.push_back(id);
             trace("new serial device on COM" + std::to_string(n) + ": " + id);
-            probed = true;
-            if (probeAt(n))
-                found = n;
-            else
-                port_.closePort();
+            probe(n);
         }
     }
     if (!found) {
