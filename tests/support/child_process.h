@@ -19,10 +19,10 @@ namespace vantor::test {
 using Lines = std::vector<std::string>;
 
 // Its standard output (or, with `outputFd`, that descriptor) is read; it gets
-// `deathSignal` when the test process dies, and SIGTERM (then is waited for) in
-// the destructor. With Group::Own it runs in a process group of its own, and
-// the SIGTERM goes to the whole group (what it started included, such as the
-// bus daemon of dbus-run-session).
+// `deathSignal` when the test process dies, and SIGTERM (then is waited for,
+// SIGKILL after 5 s) in the destructor. With Group::Own it runs in a process
+// group of its own, and the signals go to the whole group (what it started
+// included, such as the bus daemon of dbus-run-session).
 class Child {
 public:
     enum class Group { Shared, Own };
@@ -54,8 +54,15 @@ public:
     ~Child()
     {
         if (pid_ > 0) {
-            ::kill(ownGroup_ ? -pid_ : pid_, SIGTERM);
-            ::waitpid(pid_, nullptr, 0);
+            const pid_t target = ownGroup_ ? -pid_ : pid_;
+            ::kill(target, SIGTERM);
+            // One that ignores SIGTERM for 5 s is killed: a test never waits for ever.
+            int waited = 0;
+            while (::waitpid(pid_, nullptr, WNOHANG) == 0) {
+                if (++waited == 100)
+                    ::kill(target, SIGKILL);
+                ::usleep(50 * 1000);
+            }
         }
         if (fd_ >= 0)
             ::close(fd_);
