@@ -172,12 +172,14 @@ Result PortalTypist::type(const std::vector<std::uint8_t>& bytes, const OwnWindo
         if (m & kCtrlBit)
             held.push_back(kControlL);
         const int sym = static_cast<int>(syms.front());
-        bool ok = true;
-        for (int k : held)
-            ok = ok && keysym(k, true);
-        ok = ok && keysym(sym, true) && keysym(sym, false);
-        for (auto it = held.rbegin(); it != held.rend(); ++it)
-            ok = ok && keysym(*it, false);
+        std::size_t down = 0;
+        while (down < held.size() && keysym(held[down], true))
+            ++down;
+        bool ok = down == held.size() && keysym(sym, true) && keysym(sym, false);
+        // The modifiers that went down go up again even after a key the portal
+        // did not take: a Shift left held would change every key the user types.
+        while (down > 0)
+            ok = keysym(held[--down], false) && ok;
         if (!ok)
             return {Outcome::CannotType, std::string(kCannotTypeLead) + failure_ + "." + again, skipped};
     }

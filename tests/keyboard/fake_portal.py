@@ -10,7 +10,8 @@
 #   keysym <keysym> <state>        for every NotifyKeyboardKeysym
 # Options: --version N (interface version), --refuse (the user says no in the
 # dialog of Start), --close-after N (the session is closed under the client
-# after N keysyms), --token T (the restore token handed out by Start, version 2).
+# after N keysyms), --token T (the restore token handed out by Start, version 2),
+# --reject-keysym K (a press of keysym K is printed, then answered with an error).
 import argparse, os, sys
 import dbus, dbus.service, dbus.mainloop.glib
 from gi.repository import GLib
@@ -24,6 +25,7 @@ parser.add_argument('--version', type=int, default=1)
 parser.add_argument('--refuse', action='store_true')
 parser.add_argument('--close-after', type=int, default=0)
 parser.add_argument('--token', default='restore-1')
+parser.add_argument('--reject-keysym', type=int, default=-1)
 args = parser.parse_args()
 
 
@@ -103,6 +105,8 @@ class Portal(dbus.service.Object):
     def NotifyKeyboardKeysym(self, session, options, keysym, state):
         say('keysym %d %d' % (keysym, state))
         self.keysyms += 1
+        if keysym == args.reject_keysym and state == 1:
+            raise dbus.exceptions.DBusException('key rejected', name='org.freedesktop.DBus.Error.Failed')
         if args.close_after and self.keysyms == args.close_after and str(session) in self.sessions:
             self.sessions.pop(str(session)).Closed({})
 

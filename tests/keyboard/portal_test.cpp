@@ -165,6 +165,24 @@ TEST_F(PortalKeyboard, RefusedDialogAndClosedSessionTypeNothingAndSayWhy)
     EXPECT_NE(r.problem.find("ended"), std::string::npos) << r.problem;
 }
 
+TEST_F(PortalKeyboard, KeyThePortalRejectsStillReleasesItsModifiersAndStopsTyping)
+{
+    FakePortal portal({"--reject-keysym", "97"});
+    ASSERT_TRUE(portal.up()) << "the fake portal did not start";
+    PortalTypist typist(portal.bus(), 1, "", {});
+    settle(typist);
+    ASSERT_EQ(typist.state(), PortalTypist::State::Ready);
+    // Ctrl+Shift+a, then b: the a is refused, Shift and Ctrl still go up, and
+    // nothing more is sent.
+    const keyboard::Result r = typist.type({0x05, 'a', 0x00, 'b'}, {});
+    EXPECT_EQ(r.outcome, keyboard::Outcome::CannotType);
+    EXPECT_NE(r.problem.find("did not take a key (key rejected)"), std::string::npos) << r.problem;
+    EXPECT_EQ(portal.lines(7), (Lines{"select types=1", "start", "keysym 65505 1", "keysym 65507 1", "keysym 97 1",
+                                      "keysym 65507 0", "keysym 65505 0"}));
+    EXPECT_EQ(portal.line(500), std::nullopt);
+    EXPECT_EQ(typist.type({0x00, 'c'}, {}).outcome, keyboard::Outcome::CannotType);
+}
+
 // The user's own mouse and keyboard on the headless desktop, made through
 // mutter's RemoteDesktop interface (which the portal guards for other
 // programs): a click into the middle of the screen, where wev's window is, and
