@@ -11,8 +11,8 @@ namespace vantor {
 // client may do. QT_QPA_PLATFORM set by the user still decides.
 inline void preferXWayland()
 {
-    if (std::getenv("WAYLAND_DISPLAY") && std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
-        ::setenv("QT_QPA_PLATFORM", "xcb", 0);
+    if (std::getenv("WAYLAND_DISPLAY") && std::getenv("DISPLAY"))
+        ::setenv("QT_QPA_PLATFORM", "xcb", 0); // 0: a value already set stays
 }
 
 } // namespace vantor
