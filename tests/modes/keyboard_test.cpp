@@ -6,6 +6,7 @@
 #include "tests/devicelink/test_support.h"
 #include "tests/shell/shell_test_support.h"
 #include "tests/support/child_process.h"
+#include "tests/support/xvfb.h"
 
 #include "devicelink/device_link.h"
 #include "devicelink/serial_port.h"
@@ -21,40 +22,13 @@
 #include <X11/keysym.h>
 
 #include <algorithm>
-#include <csignal>
-#include <fcntl.h>
 #include <optional>
-#include <poll.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace vantor::test {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-// An Xvfb on a display number it finds free itself (told through -displayfd).
-class Xvfb {
-public:
-    explicit Xvfb(std::vector<std::string> extra = {})
-    {
-        if (::access(XVFB_PROGRAM, X_OK) != 0)
-            return;
-        std::vector<std::string> argv{XVFB_PROGRAM, "-displayfd", "3", "-nolisten",
-                                      "tcp",        "-screen",    "0", "800x600x24"};
-        argv.insert(argv.end(), extra.begin(), extra.end());
-        child_ = std::make_unique<Child>(argv, 3);
-        if (const auto number = child_->line(); number && !number->empty())
-            name_ = ":" + *number;
-    }
-    // ":N", or "" when the server did not start.
-    const std::string& name() const { return name_; }
-
-private:
-    std::unique_ptr<Child> child_;
-    std::string name_;
-};
 
 Xvfb*& display()
 {

@@ -18,11 +18,7 @@
 #include <thread>
 
 #ifdef RECONNECT_ON_XVFB
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "tests/support/xvfb.h"
 #endif
 
 namespace vantor::test {
@@ -261,38 +257,13 @@ int main(int argc, char** argv)
     ::testing::InitGoogleTest(&argc, argv);
     if (GTEST_FLAG_GET(list_tests))
         return RUN_ALL_TESTS();
-    int fds[2];
-    if (::access(XVFB_PROGRAM, X_OK) != 0 || ::pipe(fds) != 0) {
-        std::fprintf(stderr, "%s is missing: the test needs an X server\n", XVFB_PROGRAM);
-        return 1;
-    }
-    const pid_t xvfb = ::fork();
-    if (xvfb == 0) {
-        ::close(fds[0]);
-        if (fds[1] != 3) {
-            ::dup2(fds[1], 3);
-            ::close(fds[1]);
-        }
-        const int null = ::open("/dev/null", O_WRONLY);
-        ::dup2(null, 2);
-        ::execl(XVFB_PROGRAM, XVFB_PROGRAM, "-displayfd", "3", "-nolisten", "tcp", "-screen", "0", "1280x800x24",
-                static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    ::close(fds[1]);
-    std::string number;
-    pollfd p{fds[0], POLLIN, 0};
-    char c = 0;
-    while (::poll(&p, 1, 10000) > 0 && ::read(fds[0], &c, 1) == 1 && c != '\n')
-        number += c;
-    if (number.empty()) {
-        ::kill(xvfb, SIGTERM);
-        ::waitpid(xvfb, nullptr, 0);
-        std::fprintf(stderr, "Xvfb did not start\n");
+    vantor::test::Xvfb xvfb({}, "1280x800x24");
+    if (xvfb.name().empty()) {
+        std::fprintf(stderr, "%s did not start: the test needs an X server\n", XVFB_PROGRAM);
         return 1;
     }
     ::unsetenv("WAYLAND_DISPLAY");
-    ::setenv("DISPLAY", (":" + number).c_str(), 1);
+    ::setenv("DISPLAY", xvfb.name().c_str(), 1);
     static char name[] = "shell_reconnect_x11_test", option[] = "-platform", xcb[] = "xcb";
     char* qtArgs[] = {name, option, xcb, nullptr};
     int qtArgc = 3;
@@ -302,10 +273,7 @@ int main(int argc, char** argv)
                      QGuiApplication::platformName().toUtf8().constData());
         return 1;
     }
-    const int rc = RUN_ALL_TESTS();
     (void)application;
-    ::kill(xvfb, SIGTERM);
-    ::waitpid(xvfb, nullptr, 0);
-    return rc;
+    return RUN_ALL_TESTS();
 }
 #endif

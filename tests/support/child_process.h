@@ -2,12 +2,11 @@
 // output on a pipe is read line by line, and which never outlives the test.
 #pragma once
 
-#include "tests/support/read_line.h"
-
 #include <csignal>
 #include <cstddef>
 #include <fcntl.h>
 #include <optional>
+#include <poll.h>
 #include <string>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -71,7 +70,25 @@ public:
     Child& operator=(const Child&) = delete;
 
     // The next line; nothing when the child ended or said nothing for `ms`.
-    std::optional<std::string> line(int ms = 5000) { return readLine(fd_, buffer_, ms); }
+    std::optional<std::string> line(int ms = 5000)
+    {
+        for (;;) {
+            const auto end = buffer_.find('\n');
+            if (end != std::string::npos) {
+                std::string l = buffer_.substr(0, end);
+                buffer_.erase(0, end + 1);
+                return l;
+            }
+            pollfd p{fd_, POLLIN, 0};
+            char chunk[4096];
+            if (fd_ < 0 || ::poll(&p, 1, ms) <= 0)
+                return std::nullopt;
+            const ssize_t n = ::read(fd_, chunk, sizeof chunk);
+            if (n <= 0)
+                return std::nullopt;
+            buffer_.append(chunk, static_cast<std::size_t>(n));
+        }
+    }
     // The next `n` lines (fewer when they do not come).
     Lines lines(std::size_t n)
     {
