@@ -426,7 +426,15 @@ Bytes SerialPort::receiveAll()
         return {};
     }
     out.resize(static_cast<std::size_t>(got));
+    if (tap_)
+        tap(TapDirection::Received, out);
     return out;
+}
+
+void SerialPort::tap(TapDirection direction, const Bytes& bytes)
+{
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    tap_(direction, bytes, std::chrono::duration_cast<std::chrono::microseconds>(now).count());
 }
 
 bool SerialPort::sendBytes(const Bytes& bytes)
@@ -437,6 +445,8 @@ bool SerialPort::sendBytes(const Bytes& bytes)
     auto lastProgress = std::chrono::steady_clock::now();
     auto fail = [this, &done, &bytes](int error) {
         lastSendError_ = error;
+        if (tap_ && done > 0)
+            tap(TapDirection::Sent, Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(done)));
         trace("send failed after " + std::to_string(done) + " of " + std::to_string(bytes.size()) +
               " bytes: " + std::strerror(error));
         return false;
@@ -474,6 +484,8 @@ bool SerialPort::sendBytes(const Bytes& bytes)
             return fail(EIO);
         }
     }
+    if (tap_ && !bytes.empty())
+        tap(TapDirection::Sent, bytes);
     return true;
 }
 

@@ -64,6 +64,13 @@ struct OpenFailure {
 // A sentence for the user: what stood in the way and what to do about it.
 std::string describeOpenFailure(const OpenFailure& failure);
 
+// Which way bytes went on the line, for a line tap.
+enum class TapDirection { Sent, Received };
+// Sees the bytes of every write (those that went out) and of every read, with
+// the steady clock's time in microseconds. It only looks: it must not use the
+// port.
+using LineTap = std::function<void(TapDirection, const Bytes&, std::int64_t steadyMicros)>;
+
 // Receive-side error counters of the driver (framing, overrun, buffer overrun).
 struct ReceiveErrorCounts {
     std::uint64_t frame = 0, overrun = 0, bufferOverrun = 0;
@@ -149,8 +156,13 @@ public:
     using ErrorCounterSource = std::function<std::optional<ReceiveErrorCounts>(int fd)>;
     void setErrorCounterSource(ErrorCounterSource source) { errorSource_ = std::move(source); }
 
+    // The line tap, or none (an empty function: the port then does nothing more).
+    void setLineTap(LineTap tap) { tap_ = std::move(tap); }
+
 private:
     LineSettings requested_{};
+    void tap(TapDirection direction, const Bytes& bytes);
+    LineTap tap_;
     bool receiveErrorsSinceLastLook();
     void lost();
     void drainOutput(int fd);

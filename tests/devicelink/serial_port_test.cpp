@@ -245,6 +245,9 @@ TEST(SerialPortData, BytesWaitingReceiveAllAndSend)
     PortEnvironment env;
     auto& sim = env.sim(1);
     SerialPort port;
+    // A line tap sees each read and each write as it went over the line.
+    std::vector<std::pair<TapDirection, Bytes>> tapped;
+    port.setLineTap([&](TapDirection d, const Bytes& b, std::int64_t) { tapped.emplace_back(d, b); });
     port.openPort(1, true);
     ASSERT_TRUE(port.isOpen());
     EXPECT_EQ(port.bytesWaiting(), 0);
@@ -264,6 +267,13 @@ TEST(SerialPortData, BytesWaitingReceiveAllAndSend)
         sleepMs(2);
     ASSERT_EQ(sim.received().size(), 1u);
     EXPECT_EQ(sim.received()[0], (Bytes{0xF0, 0x15, 0x2C, 0x04, 0x00, 0x05, 0x09}));
+    const std::vector<std::pair<TapDirection, Bytes>> seen{
+        {TapDirection::Received, {0xF0, 0x15, 0x2C, 0x11, 0x22}},
+        {TapDirection::Sent, {0xF0, 0x15, 0x2C, 0x04, 0x00, 0x05, 0x09}}};
+    EXPECT_EQ(tapped, seen);
+    port.setLineTap({});
+    port.sendBytes({0x20, 0x01, 0x21});
+    EXPECT_EQ(tapped, seen);
 
     // Closed: nothing to receive, sending does nothing.
     port.closePort();
