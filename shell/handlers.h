@@ -4,7 +4,9 @@
 // (key_files.cpp, ram_icon_files.cpp), the icon tools (icon_calls.cpp), the
 // settings and modes (settings.cpp, modes.cpp, baud_dialog.cpp, emulation.cpp,
 // keystrokes.cpp).
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace vantor::handlers {
@@ -70,6 +72,9 @@ void injectKeystrokes(const std::vector<std::uint8_t>& bytes);
 // Keyboard mode has ended (turned off, or the program ends): what typing took
 // from the desktop is given back.
 void keyboardModeEnded();
+// The clock keyboard mode measures the pauses between the panel's bytes with
+// (a test sets its own; an empty function puts the steady clock back).
+void setKeyboardModeClock(std::function<std::chrono::steady_clock::time_point()> clock);
 // `vantor --diagnose-keyboard`: prints what the desktop offers and which way of
 // typing keyboard mode would take; the result is the program's exit status.
 int diagnoseKeyboard(int argc, char** argv);

@@ -4,6 +4,7 @@
 #include "shell/status_strip.h"
 
 #include "platform/keyboard/keystroke_output.h"
+#include "platform/keyboard/macro_pairs.h"
 #include "platform/system/debug_output.h"
 #include "platform/system/profile.h"
 #include "toolkit/gantry.h"
@@ -48,7 +49,25 @@ std::unique_ptr<keyboard::KeystrokeOutput>& output()
     return out;
 }
 
+// The pairs of what the panel sent, kept across reads.
+keyboard::MacroPairs& macroPairs()
+{
+    static keyboard::MacroPairs pairs;
+    return pairs;
+}
+
+std::function<std::chrono::steady_clock::time_point()>& clock()
+{
+    static std::function<std::chrono::steady_clock::time_point()> c;
+    return c;
+}
+
 } // namespace
+
+void setKeyboardModeClock(std::function<std::chrono::steady_clock::time_point()> c)
+{
+    clock() = std::move(c);
+}
 
 void injectKeystrokes(const std::vector<std::uint8_t>& bytes)
 {
@@ -56,7 +75,16 @@ void injectKeystrokes(const std::vector<std::uint8_t>& bytes)
     // first chunk it stops; later chunks type nothing without a word (they
     // are dropped, not kept for later).
     static std::string reported;
-    if (shellFlags().keyboardMode == 0 || bytes.size() < 2)
+    if (shellFlags().keyboardMode == 0) {
+        macroPairs().clear();
+        return;
+    }
+    const int unpairedBefore = macroPairs().unpaired();
+    const std::vector<std::uint8_t> pairs =
+        macroPairs().take(bytes, clock() ? clock()() : std::chrono::steady_clock::now());
+    if (macroPairs().unpaired() != unpairedBefore && shellFlags().debugMode == 1)
+        outputDebugString("Keyboard mode: a lone byte before a pause was not typed\n");
+    if (pairs.empty())
         return;
     // While nothing works the desktop is looked at again at every chunk, so
     // typing starts as soon as what was missing is there.
@@ -64,7 +92,7 @@ void injectKeystrokes(const std::vector<std::uint8_t>& bytes)
         output() = std::make_unique<keyboard::KeystrokeOutput>(outputSetting(), keyboard::probeDesktop());
     // One of the program's windows is the active one (what a Wayland program can know).
     const bool ownActive = QApplication::activeWindow() != nullptr;
-    const keyboard::Result result = output()->type(bytes, {ownXWindows(), ownActive});
+    const keyboard::Result result = output()->type(pairs, {ownXWindows(), ownActive});
     if (result.skipped > 0 && shellFlags().debugMode == 1)
         outputDebugString("Keyboard mode: " + std::to_string(result.skipped) +
                           " character(s) the keyboard layout cannot type were skipped\n");
@@ -83,6 +111,7 @@ void injectKeystrokes(const std::vector<std::uint8_t>& bytes)
 void keyboardModeEnded()
 {
     output().reset();
+    macroPairs().clear();
     shellFlags().keysDropped = false;
 }
 

@@ -53,6 +53,7 @@ protected:
         });
         GN_SETROUTINES(&RouteEvent, &DesignForm);
         shellcalls::installDeviceLink(); // what the panel sends reaches the shell's handler
+        handlers::setKeyboardModeClock([this] { return now; });
         DefineFontsAndColours();
         MakeMainForm();
         GN_DOEVENTS(255);
@@ -69,6 +70,7 @@ protected:
     void TearDown() override
     {
         handlers::keyboardModeEnded(); // as when the program ends
+        handlers::setKeyboardModeClock({});
         if (x)
             XCloseDisplay(x);
         serialPort().closePort();
@@ -96,6 +98,9 @@ protected:
     PortEnvironment env;
     panelsim::PanelSim* sim = nullptr;
     std::vector<Message> messages;
+    // Keyboard mode's clock: it stands still (pieces arrive back to back)
+    // until the test makes a pause.
+    std::chrono::steady_clock::time_point now{};
     ::Display* x = nullptr;
     unsigned long ownWindow = 0;
 };
@@ -124,10 +129,8 @@ TEST_F(KeyboardModeTest, PanelMacrosAreTypedIntoTheFocusedProgramNeverIntoTheCon
     // A capital A without Shift types the key of A unshifted. Characters the
     // layout has no key for (e acute, the euro sign, sharp s) get free keys
     // of their own, all in one go, and come out as themselves however fast
-    // they follow each other; a last odd byte (Ctrl) and a chunk of one byte
-    // (Alt) type nothing, so no lone modifier tap reaches the program.
-    panelSends({0x00, 'A', 0x00, 0xE9, 0x00, 0x80, 0x01, 0xE9, 0x00, 0xDF, 0x00, 0x80, 0x04});
-    panelSends({0x02});
+    // they follow each other.
+    panelSends({0x00, 'A', 0x00, 0xE9, 0x00, 0x80, 0x01, 0xE9, 0x00, 0xDF, 0x00, 0x80});
     panelSends({0x00, 0x80});
     EXPECT_EQ(target.lines(16),
               (Lines{"KeyPress a", "KeyRelease a", "KeyPress eacute", "KeyRelease eacute", "KeyPress EuroSign",
@@ -167,6 +170,53 @@ TEST_F(KeyboardModeTest, PanelMacrosAreTypedIntoTheFocusedProgramNeverIntoTheCon
     panelSends({0x00, 'q'});
     XDeleteProperty(x, DefaultRootWindow(x), active);
     XSync(x, False);
+    panelSends({0x00, 'z'});
+    EXPECT_EQ(target.lines(2), (Lines{"KeyPress z", "KeyRelease z"}));
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(KeyboardModeTest, MacrosInPiecesTypeExactlyTheirKeys)
+{
+    Child target({TYPING_TARGET, std::to_string(ownWindow)});
+    const auto ready = target.line();
+    ASSERT_TRUE(ready && ready->rfind("ready ", 0) == 0) << "the typing target did not come up";
+    focus(std::stoul(ready->substr(6), nullptr, 16));
+    triggerMenuItem(mainid::menuKeyboardMode);
+    ASSERT_EQ(shellFlags().keyboardMode, 1);
+
+    // Shift+h, i, Alt+Ctrl+w, ! (a character that the US layout types with Shift, sent without).
+    const Bytes macro{0x01, 'h', 0x00, 'i', 0x06, 'w', 0x00, '!'};
+    const Lines keys{"KeyPress Shift_L",   "KeyPress H",      "KeyRelease H",   "KeyRelease Shift_L",
+                     "KeyPress i",         "KeyRelease i",    "KeyPress Alt_L", "KeyPress Control_L",
+                     "KeyPress w",         "KeyRelease w",    "KeyRelease Alt_L", "KeyRelease Control_L",
+                     "KeyPress 1",         "KeyRelease 1"};
+    // Reads that end between a modifier and its character, on a pair
+    // boundary, and a byte at a time.
+    const std::vector<std::vector<std::size_t>> splits{{1}, {3}, {2, 4}, {5, 6, 7}, {1, 2, 3, 4, 5, 6, 7}};
+    for (const auto& cuts : splits) {
+        std::size_t from = 0;
+        for (std::size_t to : cuts) {
+            panelSends(Bytes(macro.begin() + from, macro.begin() + to));
+            from = to;
+        }
+        panelSends(Bytes(macro.begin() + from, macro.end()));
+        EXPECT_EQ(target.lines(keys.size()), keys) << "cut after byte " << cuts.front();
+    }
+    // A stray byte, a pause, then the macro; and a macro cut off after its
+    // modifier byte, a pause, then the macro: each types that macro alone.
+    panelSends({0x04});
+    now += std::chrono::milliseconds(100);
+    panelSends(macro);
+    EXPECT_EQ(target.lines(keys.size()), keys);
+    panelSends({0x00, 'x', 0x02});
+    now += std::chrono::seconds(1);
+    panelSends(Bytes(macro.begin(), macro.begin() + 5));
+    now += std::chrono::milliseconds(99); // no pause: the rest of the same burst
+    panelSends(Bytes(macro.begin() + 5, macro.end()));
+    Lines expected{"KeyPress x", "KeyRelease x"};
+    expected.insert(expected.end(), keys.begin(), keys.end());
+    EXPECT_EQ(target.lines(expected.size()), expected);
+    // Nothing else reached the target (a last key shows the next event).
     panelSends({0x00, 'z'});
     EXPECT_EQ(target.lines(2), (Lines{"KeyPress z", "KeyRelease z"}));
     EXPECT_TRUE(messages.empty());
