@@ -81,6 +81,8 @@ std::string keyboardBytesToText(std::span<const std::uint8_t> bytes)
             if (mods & kModCtrl)
                 out.push_back('C');
             out.push_back('}');
+        } else if (i + 1 < bytes.size() && bytes[i + 1] == '{') {
+            out += "{}"; // an empty group: the "{" after it is the key, not a group of its own
         }
         if (i + 1 < bytes.size())
             out.push_back(static_cast<char>(bytes[i + 1]));

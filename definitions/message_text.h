@@ -25,7 +25,9 @@ std::vector<std::uint8_t> hexTextToBytes(std::string_view text);
 
 // Keyboard bytes (modifier, key) pairs to keyboard text: "{SAC}" group (in
 // that order, only present modifiers, omitted when none) then the key
-// character. An odd last byte produces its modifier group only.
+// character. An odd last byte produces its modifier group only. A "{" key
+// without modifiers is written "{}{" (an empty group, then the key), so that
+// the text reads back as the same bytes; a "}" needs nothing.
 inline constexpr std::uint8_t kModShift = 1, kModAlt = 2, kModCtrl = 4;
 std::string keyboardBytesToText(std::span<const std::uint8_t> bytes);
 // Keyboard text to bytes: "{SC}ab" -> 05 61 00 62.

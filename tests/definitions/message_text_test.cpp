@@ -70,6 +70,11 @@ TEST(KeyboardText, RoundTripOfMacros)
 {
     const Bytes macro{0x00, 0x68, 0x01, 0x49, 0x06, 0x0D, 0x07, 0x7A, 0x04, 0x63};
     EXPECT_EQ(keyboardTextToBytes(keyboardBytesToText(macro)), macro);
+    // Braces are keys like any other: {a}, {x, a}b, Shift+{ and a lone {.
+    const Bytes braces{0x00, '{', 0x00, 'a', 0x00, '}', 0x00, '{', 0x00, 'x', 0x00, 'a',
+                       0x00, '}', 0x00, 'b', 0x01, '{', 0x04, '}', 0x00, '{'};
+    EXPECT_EQ(keyboardBytesToText(braces), "{}{a}{}{xa}b{S}{{C}}{}{");
+    EXPECT_EQ(keyboardTextToBytes(keyboardBytesToText(braces)), braces);
 }
 
 TEST(DialogViews, DecimalHexAlpha)

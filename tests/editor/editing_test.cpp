@@ -241,6 +241,18 @@ TEST_F(EditingTest, KeyboardMacrosHoldEnterTabAndAccentedKeys)
     EXPECT_EQ(GN_GETTEXTUTF8(form, onMessageLabel), "é€");
     ASSERT_TRUE(typeAndOk(""));
     EXPECT_EQ(oneStoredRecord(), raw(one));
+    // Braces are keys too, kept byte for byte when recorded and when the
+    // macro is opened again and confirmed.
+    for (const char* keys : {"{a}", "{x", "a}b"}) {
+        ASSERT_TRUE(typeAndOk(keys));
+        Bytes bytes;
+        for (const char* k = keys; *k; ++k)
+            bytes.insert(bytes.end(), {0x00, static_cast<std::uint8_t>(*k)});
+        one.setLongOnMessage(bytes);
+        EXPECT_EQ(oneStoredRecord(), raw(one)) << keys;
+        ASSERT_TRUE(typeAndOk(""));
+        EXPECT_EQ(oneStoredRecord(), raw(one)) << keys;
+    }
     ASSERT_TRUE(inDialog(
         "KEYBOARDMSG", [&] { click(onMessageButton); },
         [&] {
@@ -248,7 +260,7 @@ TEST_F(EditingTest, KeyboardMacrosHoldEnterTabAndAccentedKeys)
             QTest::keyClick(keyTarget(), Qt::Key_Escape);
         }));
     EXPECT_TRUE(storedRecords(1, std::chrono::milliseconds(300)).empty());
-    EXPECT_EQ(definitionTable()[0].onMessage(), (Bytes{0x00, 0xE9, 0x00, 0x80}));
+    EXPECT_EQ(definitionTable()[0].onMessage(), (Bytes{0x00, 'a', 0x00, '}', 0x00, 'b'}));
 }
 
 TEST_F(EditingTest, LabelsKeepThePanelsCharacters)
