@@ -308,12 +308,14 @@ std::string sonyData(std::uint8_t cmd1, std::uint8_t cmd2, std::span<const std::
         return {};
     if (group == 2 && oneOf(cmd2, {0x11, 0x12, 0x13, 0x21, 0x22, 0x23, 0x38, 0x39}))
         return speed(d);
-    if (d.size() >= 4 && ((group == 2 && cmd2 == 0x31) || (group == 4 && oneOf(cmd2, {0x00, 0x04, 0x14, 0x15, 0x31})) ||
-                          (group == 7 && oneOf(cmd2, {0x00, 0x01, 0x04, 0x06, 0x08, 0x10, 0x11, 0x12, 0x13, 0x14, 0x31}))))
+    if (d.size() >= 4 &&
+        ((group == 2 && cmd2 == 0x31) || (group == 4 && oneOf(cmd2, {0x00, 0x04, 0x14, 0x15, 0x31})) ||
+         (group == 7 && oneOf(cmd2, {0x00, 0x01, 0x04, 0x06, 0x08, 0x10, 0x11, 0x12, 0x13, 0x14, 0x31}))))
         return timecode(d);
     if (group == 1 && cmd2 == 0x12) {
-        const std::string errors = bitNames(d[0], {"Unknown Command", nullptr, "Checksum Error", nullptr,
-                                                   "Parity Error", "Buffer Overrun", "Framing Error", "Time-out"});
+        const std::string errors = bitNames(d[0],
+                                            {"Unknown Command", nullptr, "Checksum Error", nullptr, "Parity Error",
+                                             "Buffer Overrun", "Framing Error", "Time-out"});
         return errors.empty() ? "no error bit" : errors;
     }
     if (group == 1 && cmd2 == 0x11 && d.size() >= 2)
@@ -535,7 +537,7 @@ std::string kindKey(MessageKind k)
     case MessageKind::Sony: return "sony";
     case MessageKind::Vdcp: return "vdcp";
     case MessageKind::Keyboard: return "keyboard";
-    case MessageKind::Bytes: return "bytes";
+    case MessageKind::Raw: return "bytes";
     }
     return {};
 }
@@ -580,7 +582,7 @@ std::string rowMeaning(const LineRow& row)
             out += " " + row.data;
         return out + ", checksum " + checksumText(row);
     case MessageKind::Keyboard: return out + "keys " + row.keys;
-    case MessageKind::Bytes: return out + (row.name.empty() ? "bytes" : row.name);
+    case MessageKind::Raw: return out + (row.name.empty() ? "bytes" : row.name);
     default: break;
     }
     out += row.name;
@@ -601,7 +603,7 @@ std::string rowJson(const LineRow& row)
     char t[32];
     std::snprintf(t, sizeof t, "%.3f", row.t);
     std::string out = std::string("{\"t\":") + t + ",\"dir\":" + jsonText(directionKey(row.dir)) +
-                      ",\"hex\":" + jsonText(lineHex(row.bytes)) + ",\"kind\":" + jsonText(kindKey(row.kind));
+        ",\"hex\":" + jsonText(lineHex(row.bytes)) + ",\"kind\":" + jsonText(kindKey(row.kind));
     if (!row.name.empty())
         out += ",\"name\":" + jsonText(row.name);
     out += ",\"checksum\":" + jsonText(row.checksum == ChecksumState::Wrong ? "wrong" : checksumText(row));
@@ -810,7 +812,7 @@ LineRow LineDecoder::decode(LineDirection dir, std::span<const std::uint8_t> byt
         return row;
     }
     if (!decodeProtocol(row, dir == LineDirection::FromEquipment)) {
-        row.kind = MessageKind::Bytes;
+        row.kind = MessageKind::Raw;
         row.name.clear();
         row.data.clear();
         row.checksum = ChecksumState::None;

@@ -17,7 +17,7 @@ namespace vantor {
 using LineBytes = std::vector<std::uint8_t>;
 
 enum class LineDirection { ToPanel, FromPanel, ToEquipment, FromEquipment };
-enum class MessageKind { Request, Definition, Icon, Store, Sony, Vdcp, Keyboard, Bytes };
+enum class MessageKind { Request, Definition, Icon, Store, Sony, Vdcp, Keyboard, Raw };
 enum class ChecksumState { None, Ok, Wrong };
 
 // "to panel", "from panel", "to equipment", "from equipment".
@@ -34,13 +34,13 @@ struct LineRow {
     double t = 0; // seconds since the monitor started
     LineDirection dir = LineDirection::FromPanel;
     LineBytes bytes;
-    MessageKind kind = MessageKind::Bytes;
-    std::string name;    // "Play", "Definition request, Bank 2 Button 4"
+    MessageKind kind = MessageKind::Raw;
+    std::string name; // "Play", "Definition request, Bank 2 Button 4"
     ChecksumState checksum = ChecksumState::None;
     std::uint8_t expected = 0; // the right checksum when it is wrong
-    std::string control; // "Bank 2 Button 4 On, Shift+F2 Off"
-    std::string keys;    // "Ctrl+C, Shift+A, é"
-    std::string data;    // "01:02:03:04", "speed 64 (1.00x play)"
+    std::string control;       // "Bank 2 Button 4 On, Shift+F2 Off"
+    std::string keys;          // "Ctrl+C, Shift+A, é"
+    std::string data;          // "01:02:03:04", "speed 64 (1.00x play)"
 };
 
 // Upper-case hex, one blank between bytes, none at the end: "20 01 21".

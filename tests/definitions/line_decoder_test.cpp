@@ -123,16 +123,18 @@ TEST(LineDecoder, ThePanelsOwnFramesAndTheControlsOfAMessage)
 
     row = decoder.decode(LineDirection::FromPanel, hex("20 01 21"));
     EXPECT_EQ(row.control, "Bank 2 Button 4 On, Knob B On");
-    EXPECT_EQ(rowJson(row), "{\"t\":0.000,\"dir\":\"from-panel\",\"hex\":\"20 01 21\",\"kind\":\"sony\",\"name\":"
-                            "\"Play\",\"checksum\":\"ok\",\"control\":\"Bank 2 Button 4 On, Knob B On\"}");
+    EXPECT_EQ(rowJson(row),
+              "{\"t\":0.000,\"dir\":\"from-panel\",\"hex\":\"20 01 21\",\"kind\":\"sony\",\"name\":"
+              "\"Play\",\"checksum\":\"ok\",\"control\":\"Bank 2 Button 4 On, Knob B On\"}");
     row = decoder.decode(LineDirection::FromPanel, hex("20 00 20"));
     EXPECT_EQ(rowMeaning(row), "Shift+F2 Off: Sony 9-pin Stop, checksum ok");
 
     // Keyboard mode: the bytes are (modifier, key) pairs; é is Windows-1252 E9.
     row = decoded(LineDirection::FromPanel, "04 63 01 61 00 E9 00 0D", nullptr, true);
     EXPECT_EQ(row.keys, "Ctrl+C, Shift+A, \xC3\xA9, Enter");
-    EXPECT_EQ(rowJson(row), "{\"t\":0.000,\"dir\":\"from-panel\",\"hex\":\"04 63 01 61 00 E9 00 0D\",\"kind\":"
-                            "\"keyboard\",\"checksum\":\"none\",\"keys\":\"Ctrl+C, Shift+A, \xC3\xA9, Enter\"}");
+    EXPECT_EQ(rowJson(row),
+              "{\"t\":0.000,\"dir\":\"from-panel\",\"hex\":\"04 63 01 61 00 E9 00 0D\",\"kind\":"
+              "\"keyboard\",\"checksum\":\"none\",\"keys\":\"Ctrl+C, Shift+A, \xC3\xA9, Enter\"}");
 }
 
 TEST(LineFramer, ProtocolLengthsGapsAndFloods)
@@ -177,8 +179,7 @@ TEST(LineDecoder, WhatTheMessageFormShows)
 {
     EXPECT_EQ(describeMessage(hex("20 01"), ChecksumKind::Sony), "Sony 9-pin: Play, checksum added by the panel");
     EXPECT_EQ(describeMessage(hex("20 01 21"), ChecksumKind::None), "Sony 9-pin: Play, checksum ok");
-    EXPECT_EQ(describeMessage(hex("20 01 20"), ChecksumKind::None),
-              "Sony 9-pin: Play, checksum wrong (expected 21)");
+    EXPECT_EQ(describeMessage(hex("20 01 20"), ChecksumKind::None), "Sony 9-pin: Play, checksum wrong (expected 21)");
     EXPECT_EQ(describeMessage(hex("20 01 21"), ChecksumKind::Sony),
               "Sony 9-pin: Play, checksum ok, and the panel adds one more");
     EXPECT_EQ(describeMessage(hex("24 31 04 03 02 01"), ChecksumKind::Sony),

@@ -1,6 +1,7 @@
 // vantorctl: back up, restore, compare and print panels from the command line.
 //   vantorctl [--port DEVICE | --com N] [--quiet] [--full-read] COMMAND ...
 #include "tools/vantorctl/ctl.h"
+#include "tools/vantorctl/monitor.h"
 
 #include "definitions/kdl_file.h"
 #include "devicelink/port_map.h"
@@ -34,6 +35,8 @@ const char* const kProgramHelp =
     "                                      pictures made into RAM icons\n"
     "  sheet FILE.kdl DIR -o OUT.pdf|OUT.png\n"
     "                                      a printable legend of the eight banks\n"
+    "  monitor [--no-read] [--keyboard] [--json] [--emulation BAUD PARITY]\n"
+    "                                      every message on the line, named, until Ctrl+C\n"
     "\n"
     "Options:\n"
     "  --port DEVICE   the panel's serial device (no search)\n"
@@ -73,6 +76,7 @@ const std::map<std::string, const char*>& commandHelp()
          "all three sets). import: each picture scaled into 36 x 24 and made 1-bit (lit\n"
          "where darker than T, 0..255, default 128; or Floyd-Steinberg dithered), written\n"
          "into consecutive RAM icon slots from N (default 1); FILE.RIcon may be new.\n"},
+        {"monitor", kMonitorHelp},
         {"sheet",
          "usage: vantorctl sheet FILE.kdl DIR -o OUT.pdf|OUT.png\n"
          "A printable legend of all eight banks: each LCD button drawn as the panel shows\n"
@@ -393,6 +397,8 @@ int run(int argc, char** argv)
         return icons(args);
     if (command == "sheet")
         return sheet(args);
+    if (command == "monitor")
+        return monitor(args, options);
     usage("unknown command " + command);
 }
 
