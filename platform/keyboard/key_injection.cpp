@@ -47,29 +47,50 @@ int quietErrors(::Display*, XErrorEvent*)
     return 0;
 }
 
+// A connection the X server broke: Xlib calls these instead of printing and
+// ending the program (the handlers of the toolkit's own display do), and every
+// later call on the display does nothing.
+int quietIOError(::Display*)
+{
+    return 0;
+}
+void connectionLost(::Display*, void* lost)
+{
+    *static_cast<bool*>(lost) = true;
+}
+
 // The display of one call, closed (and the error handler put back) at its end.
 class Connection {
 public:
     explicit Connection(const std::string& name) : dpy_(XOpenDisplay(name.c_str()))
     {
-        if (dpy_)
+        if (dpy_) {
             previous_ = XSetErrorHandler(&quietErrors);
+            previousIO_ = XSetIOErrorHandler(&quietIOError);
+            XSetIOErrorExitHandler(dpy_, &connectionLost, &lost_);
+        }
     }
     ~Connection()
     {
         if (dpy_) {
-            XSync(dpy_, False);
-            XSetErrorHandler(previous_);
+            if (!lost_)
+                XSync(dpy_, False);
             XCloseDisplay(dpy_);
+            XSetErrorHandler(previous_);
+            XSetIOErrorHandler(previousIO_);
         }
     }
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
     ::Display* get() const { return dpy_; }
+    // The X server went away (or broke the connection) since it was opened.
+    bool lost() const { return lost_; }
 
 private:
     ::Display* dpy_;
     XErrorHandler previous_ = nullptr;
+    XIOErrorHandler previousIO_ = nullptr;
+    bool lost_ = false;
 };
 
 // The window manager's active window; without a window manager that keeps it,
@@ -317,7 +338,7 @@ Result typeKeys(const std::vector<std::uint8_t>& bytes, const std::vector<unsign
     if (!mapSpareKeys(dpy, name, *map, bytes))
         map = std::make_unique<KeyMap>(dpy);
     const KeyCode shift = map->keyFor(XK_Shift_L), alt = map->keyFor(XK_Alt_L), ctrl = map->keyFor(XK_Control_L);
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    for (std::size_t i = 0; i + 1 < bytes.size() && !connection.lost(); i += 2) {
         const std::uint8_t m = bytes[i];
         // Shift, Alt, Ctrl down in that order, released in the same order.
         const KeyCode mods[3] = {m & kShiftBit ? shift : KeyCode{0}, m & kAltBit ? alt : KeyCode{0},
@@ -340,6 +361,11 @@ Result typeKeys(const std::vector<std::uint8_t>& bytes, const std::vector<unsign
                 key(dpy, k, false);
         }
     }
+    // With the server its keys are gone: none is left held.
+    if (connection.lost())
+        return cannotType("the connection to the X display \"" + name +
+                          "\" was lost while typing (the X server ended or closed it); the rest of the message "
+                          "was not typed. Keyboard mode types again once the display can be opened.");
     return {Outcome::Typed, {}};
 }
 

@@ -22,7 +22,9 @@
 #include <X11/keysym.h>
 
 #include <algorithm>
+#include <memory>
 #include <optional>
+#include <thread>
 #include <unistd.h>
 
 namespace vantor::test {
@@ -220,6 +222,39 @@ TEST_F(KeyboardModeTest, MacrosInPiecesTypeExactlyTheirKeys)
     panelSends({0x00, 'z'});
     EXPECT_EQ(target.lines(2), (Lines{"KeyPress z", "KeyRelease z"}));
     EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(KeyboardModeTest, XServerEndingWhileAMacroIsTypedStopsTypingAndTheProgramRunsOn)
+{
+    auto other = std::make_unique<Xvfb>();
+    ASSERT_FALSE(other->name().empty());
+    ::setenv("DISPLAY", other->name().c_str(), 1);
+    Child target({TYPING_TARGET});
+    const auto ready = target.line();
+    ASSERT_TRUE(ready && ready->rfind("ready ", 0) == 0) << "the typing target did not come up";
+    ::Display* otherX = XOpenDisplay(other->name().c_str());
+    ASSERT_NE(otherX, nullptr);
+    XSetInputFocus(otherX, std::stoul(ready->substr(6), nullptr, 16), RevertToPointerRoot, CurrentTime);
+    XSync(otherX, False);
+    XCloseDisplay(otherX);
+    triggerMenuItem(mainid::menuKeyboardMode);
+    ASSERT_EQ(shellFlags().keyboardMode, 1);
+
+    // The server ends once the first key has reached the target, while the
+    // rest of a long macro (over two seconds of typing) is still to go.
+    std::thread ending([&] {
+        target.line();
+        other.reset();
+    });
+    Bytes macro;
+    for (int i = 0; i < 1000; ++i)
+        macro.insert(macro.end(), {0x00, 'k'});
+    panelSends(macro);
+    ending.join();
+    ::setenv("DISPLAY", display()->name().c_str(), 1);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].text.find("was lost while typing"), std::string::npos) << messages[0].text;
+    EXPECT_EQ(shellFlags().keyboardMode, 1);
 }
 
 TEST_F(KeyboardModeTest, DesktopThatCannotTakeKeysGivesOneMessageForEachReason)
