@@ -4,6 +4,7 @@
 // as for the uinput keyboard.
 #include "platform/keyboard/keystroke_output.h"
 #include "platform/keyboard/uinput_keyboard.h"
+#include "platform/keyboard/wayland_flush.h"
 
 #include "fake-input-client-protocol.h"
 
@@ -71,7 +72,7 @@ public:
             [this](std::uint16_t code, bool down) {
                 org_kde_kwin_fake_input_keyboard_key(
                     fake_, code, down ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
-                return wl_display_flush(display_) >= 0;
+                return flushWayland(display_);
             },
             [] { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }, ok);
         if (!ok || wl_display_roundtrip(display_) < 0) {

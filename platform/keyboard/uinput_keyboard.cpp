@@ -60,14 +60,23 @@ int typeOnLayout(const std::vector<std::uint8_t>& bytes, const LayoutKeys& layou
                 held.push_back(KEY_LEFTSHIFT);
             held.push_back(layout.altGrCode());
         }
-        for (std::uint16_t code : held)
-            ok = ok && key(code, true);
-        pause();
-        ok = ok && key(k.code, true);
-        pause();
-        ok = ok && key(k.code, false);
-        for (auto it = held.rbegin(); it != held.rend(); ++it)
-            ok = ok && key(*it, false);
+        // What went down comes up again, in reverse order, even after an
+        // event was refused: typing stops, no modifier stays held.
+        std::vector<std::uint16_t> down;
+        for (std::uint16_t code : held) {
+            if (!(ok = key(code, true)))
+                break;
+            down.push_back(code);
+        }
+        if (ok) {
+            pause();
+            if ((ok = key(k.code, true))) {
+                pause();
+                ok = key(k.code, false);
+            }
+        }
+        for (auto it = down.rbegin(); it != down.rend(); ++it)
+            ok = key(*it, false) && ok;
     }
     return skipped;
 }

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <memory>
 #include <thread>
 
 namespace vantor::keyboard {
@@ -13,25 +14,32 @@ namespace {
 class UinputTypist : public Typist {
 public:
     // On Wayland the layout is the one the compositor sends its programs.
-    UinputTypist() : layout_(runningSessionLayout()) { }
+    UinputTypist() : device_(std::make_unique<UinputDevice>()), layout_(runningSessionLayout()) { }
     Result type(const std::vector<std::uint8_t>& bytes, const OwnWindows&) override
     {
-        if (device_.fd() < 0)
+        // A device destroyed after a failed write is made afresh.
+        if (!device_)
+            device_ = std::make_unique<UinputDevice>();
+        if (device_->fd() < 0)
             return {Outcome::CannotType,
-                    std::string(kCannotTypeLead) + device_.error() +
+                    std::string(kCannotTypeLead) + device_->error() +
                         ". Install the package vantor-uinput, which gives the logged-in user /dev/uinput, and log "
                         "in again.",
                     0};
-        KeyEventWriter writer(device_.fd(), [] { std::this_thread::sleep_for(std::chrono::milliseconds(1)); });
+        KeyEventWriter writer(device_->fd(), [] { std::this_thread::sleep_for(std::chrono::milliseconds(1)); });
         bool ok = true;
         const int skipped = writer.type(bytes, layout_, ok);
-        if (!ok)
+        if (!ok) {
+            // The releases were tried; destroying the device makes the kernel
+            // release whatever of its keys is still down.
+            device_.reset();
             return {Outcome::CannotType, std::string(kCannotTypeLead) + "the uinput device stopped taking keys.", 0};
+        }
         return {Outcome::Typed, {}, skipped};
     }
 
 private:
-    UinputDevice device_;
+    std::unique_ptr<UinputDevice> device_;
     LayoutKeys layout_;
 };
 

@@ -3,6 +3,7 @@
 // keyboard mode starts and kept until it ends.
 #include "platform/keyboard/cp1252_keymap.h"
 #include "platform/keyboard/keystroke_output.h"
+#include "platform/keyboard/wayland_flush.h"
 
 #include "virtual-keyboard-unstable-v1-client-protocol.h"
 
@@ -123,18 +124,29 @@ public:
                 held[n++] = {map.alt, map.altMask};
             if (m & kCtrlBit)
                 held[n++] = {map.ctrl, map.ctrlMask};
+            // What went down comes up again in reverse order, even after a
+            // request did not go: typing stops, no modifier stays held.
             std::uint32_t mods = 0;
-            for (int k = 0; k < n; ++k) {
-                mods |= held[k].mask;
-                key(held[k].key, true, mods);
+            int down = 0;
+            bool ok = true;
+            for (; down < n && ok; ++down) {
+                mods |= held[down].mask;
+                ok = key(held[down].key, true, mods);
             }
-            pause();
-            key(code, true, mods);
-            pause();
-            key(code, false, mods);
-            for (int k = n - 1; k >= 0; --k) {
+            if (ok) {
+                pause();
+                if ((ok = key(code, true, mods))) {
+                    pause();
+                    ok = key(code, false, mods);
+                }
+            }
+            for (int k = down - 1; k >= 0; --k) {
                 mods &= ~held[k].mask;
-                key(held[k].key, false, mods);
+                ok = key(held[k].key, false, mods) && ok;
+            }
+            if (!ok) {
+                error_ = "the connection to the compositor was lost";
+                return {Outcome::CannotType, std::string(kCannotTypeLead) + error_ + ".", skipped};
             }
         }
         if (wl_display_roundtrip(display_) < 0) {
@@ -145,13 +157,14 @@ public:
     }
 
 private:
-    void key(std::uint16_t code, bool down, std::uint32_t mods)
+    // False when the request could not go (the connection is gone).
+    bool key(std::uint16_t code, bool down, std::uint32_t mods)
     {
         zwp_virtual_keyboard_v1_key(keyboard_, now(), code,
                                     down ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
         // The compositor's modifier state follows the modifier keys.
         zwp_virtual_keyboard_v1_modifiers(keyboard_, mods, 0, 0, 0);
-        wl_display_flush(display_);
+        return flushWayland(display_);
     }
     static void pause() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
 

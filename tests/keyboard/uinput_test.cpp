@@ -10,6 +10,7 @@
 #include <linux/input.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -100,6 +101,46 @@ TEST(UinputKeyboard, MacroBecomesKeyEventsEachWithItsReport)
         "42 up",   "SYN", "100 down", "SYN", "18 down", "SYN", "18 up", "SYN", "100 up", "SYN",
     };
     EXPECT_EQ(got, expected);
+}
+
+// The device refuses one event (a failed write), at every place in a macro in
+// turn: typing stops there, and every key the device took down it takes up
+// again (the modifiers in reverse order); no pair after it is begun.
+TEST(UinputKeyboard, ARefusedEventStopsTypingAndLeavesNoKeyHeld)
+{
+    const LayoutKeys de(layout("de"));
+    // Shift+Ctrl+a, Alt+euro sign (AltGr+E), Shift+Alt+Ctrl+b.
+    const std::vector<std::uint8_t> macro{0x05, 'a', 0x02, 0x80, 0x07, 'b'};
+    for (int refused = 0; refused < 20; ++refused) {
+        int calls = 0;
+        std::vector<std::string> taken;
+        bool ok = true;
+        keyboard::typeOnLayout(
+            macro, de,
+            [&](std::uint16_t code, bool down) {
+                taken.push_back(std::to_string(code) + (down ? " down" : " up"));
+                return calls++ != refused;
+            },
+            [] {}, ok);
+        EXPECT_FALSE(ok) << refused;
+        // Each key taken down comes up, the last one down first (a refused
+        // key-up is left to the device's end, which the kernel releases);
+        // after the refusal only releases follow.
+        std::vector<std::string> held;
+        for (std::size_t i = 0; i < taken.size(); ++i) {
+            const std::string code = taken[i].substr(0, taken[i].find(' '));
+            if (taken[i].ends_with(" down")) {
+                EXPECT_LE(i, static_cast<std::size_t>(refused)) << "refusal " << refused << ": " << taken[i];
+                if (i != static_cast<std::size_t>(refused))
+                    held.push_back(code);
+            } else if (!held.empty() && held.back() == code) {
+                held.pop_back();
+            } else {
+                ADD_FAILURE() << "refusal " << refused << ": " << taken[i] << " out of order";
+            }
+        }
+        EXPECT_TRUE(held.empty()) << "refusal " << refused << ": " << held.size() << " key(s) left down";
+    }
 }
 
 } // namespace

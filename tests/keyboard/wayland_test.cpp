@@ -7,9 +7,14 @@
 #include "platform/keyboard/cp1252_keymap.h"
 #include "platform/keyboard/keystroke_output.h"
 #include "platform/keyboard/layout_keys.h"
+#include "platform/keyboard/wayland_flush.h"
 #include "tests/keyboard/sway_session.h"
 
+#include <chrono>
 #include <cstdlib>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 
 namespace vantor::test {
 namespace {
@@ -55,6 +60,49 @@ TEST(WaylandKeyboard, PanelMacrosReachTheFocusedProgramOfAHeadlessSway)
               (Lines{"press Shift_L", "press A", "release A", "release Shift_L", "press Control_L", "press c",
                      "release c", "release Control_L", "press eacute", "release eacute", "press ssharp",
                      "release ssharp", "press EuroSign", "release EuroSign", "press z", "release z"}));
+}
+
+// A compositor that reads nothing for a while: the socket fills, and the
+// requests wait for it instead of counting as a lost connection; every byte
+// arrives once it reads again. A compositor that is gone is a lost connection.
+TEST(WaylandKeyboard, AFullSocketIsWaitedForAndAClosedOneIsLost)
+{
+    int fds[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds), 0);
+    const int small = 1; // the kernel's smallest buffers
+    ::setsockopt(fds[0], SOL_SOCKET, SO_SNDBUF, &small, sizeof small);
+    ::setsockopt(fds[1], SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+    wl_display* display = wl_display_connect_to_fd(fds[0]);
+    ASSERT_NE(display, nullptr);
+    constexpr std::size_t kRequests = 4000, kRequestBytes = 12; // wl_display.sync: header and new id
+    std::size_t received = 0;
+    std::thread compositor([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        char buffer[4096];
+        while (received < kRequests * kRequestBytes) {
+            const ssize_t n = ::read(fds[1], buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            received += static_cast<std::size_t>(n);
+        }
+    });
+    std::size_t sent = 0;
+    for (; sent < kRequests; ++sent) {
+        wl_callback* callback = wl_display_sync(display);
+        const bool flushed = keyboard::flushWayland(display);
+        wl_callback_destroy(callback);
+        if (!flushed)
+            break;
+    }
+    compositor.join();
+    EXPECT_EQ(sent, kRequests);
+    EXPECT_EQ(received, kRequests * kRequestBytes);
+
+    ::close(fds[1]);
+    wl_callback* callback = wl_display_sync(display);
+    EXPECT_FALSE(keyboard::flushWayland(display));
+    wl_callback_destroy(callback);
+    wl_display_disconnect(display);
 }
 
 // The keymap the virtual keyboard hands the compositor, compiled as the
