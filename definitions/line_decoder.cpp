@@ -781,8 +781,8 @@ LineRow LineDecoder::decode(LineDirection dir, std::span<const std::uint8_t> byt
             const int index = def.ownIndex();
             const std::string name = monitorControlName(index);
             row.name = "Definition of " + (name.empty() ? "record " + std::to_string(index) : name);
-            if (definitionHasLcd(index))
-                row.name += " (" + labelOf(def) + ")";
+            if (const std::string label = labelOf(def); definitionHasLcd(index) && label != "''")
+                row.name += " (" + label + ")";
             if (toPanel)
                 row.name += " stored";
             if (b.size() != kDefinitionSize)

@@ -154,6 +154,7 @@ inline constexpr int menuRescan = 9105;
 inline constexpr int menuKeyboardMode = 9110;
 inline constexpr int menuEmulationMode = 9115;
 inline constexpr int menuReadEverything = 9120; // "Read Everything Again"
+inline constexpr int menuLineMonitor = 9125;    // "Line Monitor", Ctrl+M
 inline constexpr int menuHelp = 9200;
 inline constexpr int menuContents = 9205;
 inline constexpr int menuAbout = 9210;

@@ -43,6 +43,7 @@ void makeMenus()
     GN_ADDMENUITEM(setup, mainid::menuKeyboardMode, 0, "&Keyboard Mode", "");
     GN_ADDMENUITEM(setup, mainid::menuEmulationMode, 0, "&Emulation Mode", "");
     GN_ADDMENUITEM(setup, mainid::menuReadEverything, 0, "Read Everything &Again", "");
+    GN_ADDMENUITEM(setup, mainid::menuLineMonitor, 0, "Line &Monitor\tCtrl+M", "");
 
     const std::intptr_t help = GN_DEFSUBMENU(mainid::menuContents, "&Contents", "");
     GN_SAVEMENU(form, 3, help);

@@ -3,6 +3,7 @@
 #include "shell/device_calls.h"
 #include "shell/edit_menu.h"
 #include "shell/handlers.h"
+#include "shell/line_monitor_window.h"
 #include "shell/main_form.h"
 #include "shell/main_form_layout.h"
 #include "shell/status_strip.h"
@@ -122,6 +123,7 @@ void MenuCommand(int id, int code)
     case mainid::menuKeyboardMode: keyboardModeCommand(); break;
     case mainid::menuEmulationMode: emulationModeCommand(); break;
     case mainid::menuReadEverything: readEverythingAgain(); break;
+    case mainid::menuLineMonitor: linemonitor::openLineMonitor(); break;
     case mainid::menuContents: ShowHelpContents(); break;
     case mainid::menuAbout: GN_MSGBOX("Vantor", "Orbel-Lumio/Vantor/Stratiq Macro Editor{i}", "About", "OK"); break;
     default: break; // 9000, 9100, 9200 open their menus; separators do nothing

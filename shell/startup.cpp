@@ -209,7 +209,7 @@ std::string mainAcceleratorList()
     using namespace mainid;
     const std::pair<const char*, int> keys[] = {
         {"^+Z", redoKey}, {"^Z", undoKey}, {"^Y", redoKey}, {"^+C", menuCopyButton}, {"^+V", menuPasteButton},
-        {"^S", storeSelected}, {"Up", iconUpKey}, {"Down", iconDownKey},
+        {"^S", storeSelected}, {"^M", menuLineMonitor}, {"Up", iconUpKey}, {"Down", iconDownKey},
         {"^Up", moveUpKey}, {"^Down", moveDownKey}, {"^Left", moveLeftKey}, {"^Right", moveRightKey},
     };
     std::string list;

@@ -3,6 +3,7 @@
 #include "shell_test_support.h"
 
 #include "shell/handlers.h"
+#include "shell/line_monitor_window.h"
 
 #include <QAction>
 #include <QDir>
@@ -481,6 +482,26 @@ TEST_F(MainFormTest, ArrowKeysOfTheKeyboardStepTheIconNumber)
     GN_DOEVENTS(255);
     EXPECT_FALSE(wasRoutedTo("move"));
     EXPECT_EQ(GN_GETTEXT(form, 600), "2");
+}
+
+TEST_F(MainFormTest, LineMonitorOpensFromTheSetupMenuAndWithCtrlM)
+{
+    EXPECT_EQ(menuItemCaption(9125), "Line &Monitor\tCtrl+M");
+    ASSERT_TRUE(pickMenu(form, "&Setup", "Line &Monitor\tCtrl+M"));
+    GN_DOEVENTS(255);
+    ASSERT_TRUE(linemonitor::lineMonitorOpen());
+    EXPECT_EQ(linemonitor::lineMonitorWidget()->windowTitle(), "Line Monitor");
+    EXPECT_FALSE(linemonitor::lineMonitorWidget()->isModal());
+    linemonitor::closeLineMonitor();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_FALSE(linemonitor::lineMonitorOpen());
+    QWidget* window = toolkitFormWidget(form);
+    window->activateWindow();
+    QTest::keyClick(window, Qt::Key_M, Qt::ControlModifier);
+    GN_DOEVENTS(255);
+    EXPECT_TRUE(linemonitor::lineMonitorOpen());
+    linemonitor::closeLineMonitor();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 TEST_F(MainFormTest, OwnerDrawnButtonsOfTheWindowArePaintedByThePainter)
