@@ -75,6 +75,9 @@ void keyboardModeEnded();
 // The clock keyboard mode measures the pauses between the panel's bytes with
 // (a test sets its own; an empty function puts the steady clock back).
 void setKeyboardModeClock(std::function<std::chrono::steady_clock::time_point()> clock);
+// Returns once the keys of every read so far are typed (or given up) and what
+// typing them found out is shown.
+void waitUntilTyped();
 // `vantor --diagnose-keyboard`: prints what the desktop offers and which way of
 // typing keyboard mode would take; the result is the program's exit status.
 int diagnoseKeyboard(int argc, char** argv);

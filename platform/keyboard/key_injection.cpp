@@ -339,6 +339,17 @@ Result typeKeys(const std::vector<std::uint8_t>& bytes, const std::vector<unsign
         map = std::make_unique<KeyMap>(dpy);
     const KeyCode shift = map->keyFor(XK_Shift_L), alt = map->keyFor(XK_Alt_L), ctrl = map->keyFor(XK_Control_L);
     for (std::size_t i = 0; i + 1 < bytes.size() && !connection.lost(); i += 2) {
+        // The focus is looked at before every pair: a click into the
+        // program's own window stops typing at once.
+        if (i > 0) {
+            const Window now = focusedWindow(dpy);
+            if (connection.lost())
+                break;
+            if (now == None)
+                return {Outcome::NoFocus, {}};
+            if (isOwn(dpy, now, ownWindows))
+                return {Outcome::OwnWindow, {}};
+        }
         const std::uint8_t m = bytes[i];
         // Shift, Alt, Ctrl down in that order, released in the same order.
         const KeyCode mods[3] = {m & kShiftBit ? shift : KeyCode{0}, m & kAltBit ? alt : KeyCode{0},

@@ -42,7 +42,9 @@ struct Result {
 // Types `bytes`: pairs from the start. A chunk of fewer than two bytes types
 // nothing, and an odd last byte is dropped: a modifier pressed and released
 // alone (a lone Alt tap) would move many programs' focus to their menu bar.
-// `ownWindows` are the X window ids of the program's windows. The display is
+// `ownWindows` are the X window ids of the program's windows; the focus is
+// looked at before each pair, and typing stops when it leaves the window it
+// was on for one of them (or for none). The display is
 // opened afresh for each call (so a restarted X server or a changed DISPLAY
 // counts at once) and the keyboard layout read afresh; characters the layout
 // has no key for get a key the layout leaves free, kept until endTyping.

@@ -7,7 +7,9 @@ std::vector<std::uint8_t> MacroPairs::take(const std::vector<std::uint8_t>& byte
 {
     if (bytes.empty())
         return {};
-    if (held_ && now - last_ >= kMacroPause) {
+    startedMacro_ = !seen_ || now - last_ >= kMacroPause;
+    seen_ = true;
+    if (held_ && startedMacro_) {
         held_.reset();
         ++unpaired_;
     }

@@ -25,13 +25,21 @@ public:
     // Lone bytes a pause left without a partner (a modifier without its
     // character: typing it would press a modifier nobody asked for).
     int unpaired() const { return unpaired_; }
+    // The last read began after a pause (or was the first): a new macro.
+    bool startedMacro() const { return startedMacro_; }
     // Keyboard mode ended, or what arrived was not for typing: nothing is kept.
-    void clear() { held_.reset(); }
+    void clear()
+    {
+        held_.reset();
+        seen_ = false;
+    }
 
 private:
     std::optional<std::uint8_t> held_;
     Clock::time_point last_{};
     int unpaired_ = 0;
+    bool startedMacro_ = true;
+    bool seen_ = false; // a read since the start or the last clear
 };
 
 } // namespace vantor::keyboard

@@ -94,6 +94,7 @@ protected:
         for (int i = 0; i < 5000 && serialPort().bytesWaiting() < static_cast<int>(bytes.size()); ++i)
             QTest::qWait(1);
         GN_SENDMESSAGE(form, mainid::pollWorker, gn::kWorkerTick, 0);
+        handlers::waitUntilTyped(); // the worker has typed them, and what it found out is shown
     }
 
     const std::string form = "VANTOR";

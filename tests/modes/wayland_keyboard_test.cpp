@@ -46,6 +46,7 @@ protected:
         for (int i = 0; i < 5000 && serialPort().bytesWaiting() < static_cast<int>(bytes.size()); ++i)
             QTest::qWait(1);
         GN_SENDMESSAGE("VANTOR", mainid::pollWorker, gn::kWorkerTick, 0);
+        handlers::waitUntilTyped(); // the worker has typed them, and what it found out is shown
     }
 
     PortEnvironment env;
