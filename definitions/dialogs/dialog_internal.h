@@ -37,6 +37,7 @@ inline constexpr int decimalView = 135;
 inline constexpr int hexView = 140;
 inline constexpr int alphaView = 145;
 inline constexpr int background = 150;
+inline constexpr int meaning = 155; // what the bytes are: "Sony 9-pin: Play, checksum added by the panel"
 } // namespace msgid
 
 namespace kbdid {

@@ -5,6 +5,7 @@
 #include "definitions/dialogs/message_entry.h"
 
 #include "definitions/key_definition.h"
+#include "definitions/line_decoder.h"
 #include "definitions/message_text.h"
 #include "definitions/windows1252.h"
 #include "shell/app_state.h"
@@ -31,8 +32,8 @@ int kindAtOpening = 0;
 struct Layout {
     double width, height, viewWidth, viewHeight;
 };
-constexpr Layout kNormal{60, 17.25, 47, 3};
-constexpr Layout kLong{100, 20.25, 87, 4};
+constexpr Layout kNormal{60, 18.75, 47, 3};
+constexpr Layout kLong{100, 21.75, 87, 4};
 constexpr double kMargin = 1.5;
 constexpr double kButtonHeight = 1.75;
 constexpr double kModeWidth = 9;
@@ -72,6 +73,8 @@ void showViews()
     GN_SETTEXT(kMessageForm, msgid::decimalView, e.decimalView());
     GN_SETTEXT(kMessageForm, msgid::hexView, e.hexView());
     GN_SETTEXT(kMessageForm, msgid::alphaView, shownText(e.alphaView()));
+    GN_SETTEXT(kMessageForm, msgid::meaning,
+               describeMessage(hexTextToBytes(e.hexView()), static_cast<ChecksumKind>(dialogChecksumKind())));
 }
 
 void opening()
@@ -119,6 +122,7 @@ void click(int id)
     } else if (const int kind = choiceOf(kChecksumButtons, id); kind >= 0) {
         setDialogChecksumKind(kind);
         tickChoices();
+        showViews();
     } else if (const int mode = choiceOf(kModeButtons, id); mode >= 0) {
         entry().setMode(static_cast<EntryMode>(mode));
         tickChoices();
@@ -168,6 +172,12 @@ void messageFormDesign()
         GN_SETACCESSIBLE(kMessageForm, kViews[i], std::string(modeCaptions[i]) + " View",
                          "The message; type here in the chosen view");
     }
+
+    // What the bytes are, in the words of the line monitor.
+    GN_COLOR(0, -1);
+    GN_LABEL(msgid::meaning, kViewColumn, kFirstViewRow + 3 * (l.viewHeight + 0.5), right - kViewColumn, 1.25, "",
+             "");
+    GN_SETACCESSIBLE(kMessageForm, msgid::meaning, "Message Meaning", "What these bytes are");
 
     const double okRow = l.height - kButtonHeight - 1;
     GN_OWNERBUTTON(msgid::ok, right - 2 * kOkWidth - 1, okRow, kOkWidth, kButtonHeight, "&Ok", "T");

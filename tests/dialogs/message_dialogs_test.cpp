@@ -140,11 +140,17 @@ TEST_F(DialogsTest, MessageFormTakesBytesKeyByKeyInEveryMode)
     ASSERT_TRUE(inDialog(msg, onMessageButton, [&] {
         EXPECT_EQ(text(msg, kDecView), "32 16 ");
         EXPECT_EQ(GN_GETCHECK(msg, kSony) + 2 * GN_GETCHECK(msg, kNone), 1);
+        // What the bytes are, as the panel will send them.
+        EXPECT_EQ(text(msg, 155), "Sony 9-pin: Fast Fwd, checksum added by the panel");
+        click(msg, kNone);
+        EXPECT_EQ(text(msg, 155), "Sony 9-pin: Fast Fwd, no checksum");
+        click(msg, kSony);
         click(msg, kDec);
         press(Qt::Key_Backspace);
         press(Qt::Key_Backspace);
         type("256"); // 25 taken, 6 waiting; Delete drops only the 6
         EXPECT_EQ(text(msg, kDecView) + "|" + text(msg, kHexView), "25 6|19 6");
+        EXPECT_EQ(text(msg, 155), "");
         press(Qt::Key_Delete);
         type("300x");
         EXPECT_EQ(text(msg, kDecView) + "|" + text(msg, kHexView), "25 30 0|19 1E 0");
