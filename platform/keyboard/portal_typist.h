@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QVariantMap>
 
+#include <atomic>
 #include <functional>
 
 namespace vantor::keyboard {
@@ -46,7 +47,7 @@ private:
     int version_;
     std::string token_;
     std::function<void(const std::string&)> saveToken_;
-    State state_ = State::Starting;
+    std::atomic<State> state_{State::Starting}; // read by the typing worker, set by the bus's answers
     enum class Step { Create, Select, Start, Done } step_ = Step::Create;
     QString pending_; // the request whose Response is awaited
     QString session_;
