@@ -2,6 +2,11 @@
 #include "platform/keyboard/keystroke_output.h"
 #include "platform/keyboard/uinput_keyboard.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusArgument>
+#include <QVariantMap>
+
 #include <chrono>
 #include <cstdlib>
 #include <memory>
@@ -11,13 +16,48 @@ namespace vantor::keyboard {
 
 namespace {
 
+// Whether this user's login session is the active one of its seat and not
+// locked, as logind says over the system bus. Keys of a uinput device go to
+// whoever uses the seat: after a switch to another user they would reach that
+// user's session. Without logind (no system bus, no session) it counts as active.
+bool sessionActive()
+{
+    QDBusConnection bus = QDBusConnection::systemBus();
+    if (!bus.isConnected())
+        return true;
+    QDBusMessage m = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1/session/auto"),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("GetAll"));
+    m << QStringLiteral("org.freedesktop.login1.Session");
+    const QDBusMessage reply = bus.call(m, QDBus::Block, 500);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return true;
+    const QVariantMap properties = qdbus_cast<QVariantMap>(reply.arguments().first());
+    const bool active = properties.value(QStringLiteral("Active"), true).toBool();
+    const bool locked = properties.value(QStringLiteral("LockedHint"), false).toBool();
+    return active && !locked;
+}
+
 class UinputTypist : public Typist {
 public:
     // On Wayland the layout is the one the compositor sends its programs.
     UinputTypist() : device_(std::make_unique<UinputDevice>()), layout_(runningSessionLayout()) { }
     Result type(const std::vector<std::uint8_t>& bytes, const OwnWindows&) override
     {
-        // A device destroyed after a failed write is made afresh.
+        // While the session is not the active one (another user at the seat, a
+        // locked screen) the device is closed and nothing is typed; it is made
+        // again once the session is active. logind is asked at most twice a second.
+        const auto now = std::chrono::steady_clock::now();
+        if (now - askedAt_ >= std::chrono::milliseconds(500)) {
+            askedAt_ = now;
+            active_ = sessionActive();
+        }
+        if (!active_) {
+            device_.reset();
+            return {Outcome::NoFocus, {}, 0};
+        }
+        // A device destroyed after a failed write, or closed while the session
+        // was not active, is made afresh.
         if (!device_)
             device_ = std::make_unique<UinputDevice>();
         if (device_->fd() < 0)
@@ -41,6 +81,8 @@ public:
 private:
     std::unique_ptr<UinputDevice> device_;
     LayoutKeys layout_;
+    std::chrono::steady_clock::time_point askedAt_{};
+    bool active_ = true;
 };
 
 } // namespace
