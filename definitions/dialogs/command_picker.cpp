@@ -3,6 +3,7 @@
 #include "definitions/dialogs/dialog_internal.h"
 #include "definitions/dialogs/message_dialogs.h"
 
+#include "definitions/line_decoder.h"
 #include "definitions/message_text.h"
 #include "definitions/sony_commands.h"
 #include "shell/app_state.h"
@@ -51,8 +52,12 @@ void commandPickerDesign()
     GN_TURTLEPICTURE(pickid::background, 0, 0, pickerFormWidth, pickerFormHeight, kBackground, "");
     GN_USEFONT(kButtonFont);
     GN_COLOR(0, 15);
-    GN_LISTVIEW(pickid::list, kMargin, 1, right - kMargin, row - 2, "Cmd Name{20}|Cmd bytes{15}", "-#STV");
+    GN_LISTVIEW(pickid::list, kMargin, 1, right - kMargin, row - 3.5, "Cmd Name{20}|Cmd bytes{15}", "-#STV");
     GN_SETACCESSIBLE(kPickerForm, pickid::list, "Sony Commands");
+    GN_COLOR(0, -1);
+    GN_LABEL(pickid::meaning, kMargin, row - 2.25, right - kMargin, 1.25, "", "");
+    GN_SETACCESSIBLE(kPickerForm, pickid::meaning, "Command Meaning", "What the chosen command's bytes are");
+    GN_COLOR(0, 15);
     GN_OWNERBUTTON(pickid::ok, right - 2 * kButtonWidth - 1, row, kButtonWidth, kButtonHeight, "&Ok", "T");
     GN_OWNERBUTTON(kCancel, right - kButtonWidth, row, kButtonWidth, kButtonHeight, "&Cancel", "T");
     GN_COLOR(-1, -1);
@@ -73,7 +78,11 @@ void commandPickerEvents(int id, int code, std::intptr_t value, int&)
         break;
     case gn::kOwnerDraw: paintButton(kPickerForm, id, value, 0, 0, 0); break;
     case gn::kClick:
-        if (id == pickid::ok) {
+        if (id == pickid::list) {
+            // The row's bytes in the line monitor's words: "Sony 9-pin: Play, checksum ok".
+            const std::string bytes = GN_LVGETITEM(kPickerForm, pickid::list, static_cast<int>(value), 1);
+            GN_SETTEXT(kPickerForm, pickid::meaning, describeMessage(hexTextToBytes(bytes), ChecksumKind::None));
+        } else if (id == pickid::ok) {
             takeSelectedRow();
             GN_UNLOADFORM(kPickerForm);
         } else if (id == kCancel) {

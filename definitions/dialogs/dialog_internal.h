@@ -60,6 +60,7 @@ namespace pickid {
 inline constexpr int list = 100;
 inline constexpr int ok = 105;
 inline constexpr int background = 110;
+inline constexpr int meaning = 115; // what the chosen row's bytes are
 } // namespace pickid
 
 // Sizes of the forms in cells. Message Form is larger while the editor's
@@ -69,7 +70,7 @@ double messageFormHeight();
 inline constexpr double keyboardFormWidth = 64;
 inline constexpr double keyboardFormHeight = 9;
 inline constexpr double pickerFormWidth = 42;
-inline constexpr double pickerFormHeight = 29;
+inline constexpr double pickerFormHeight = 30.5;
 
 // Left arrow, Backspace and Delete delete backwards; Esc is "&Cancel".
 inline const std::string kDialogAccelerators = "Left, 5005|Back, 5005|Del, 5005|ESC, 2";

@@ -175,8 +175,7 @@ void messageFormDesign()
 
     // What the bytes are, in the words of the line monitor.
     GN_COLOR(0, -1);
-    GN_LABEL(msgid::meaning, kViewColumn, kFirstViewRow + 3 * (l.viewHeight + 0.5), right - kViewColumn, 1.25, "",
-             "");
+    GN_LABEL(msgid::meaning, kViewColumn, kFirstViewRow + 3 * (l.viewHeight + 0.5), right - kViewColumn, 1.25, "", "");
     GN_SETACCESSIBLE(kMessageForm, msgid::meaning, "Message Meaning", "What these bytes are");
 
     const double okRow = l.height - kButtonHeight - 1;

@@ -303,6 +303,7 @@ TEST_F(DialogsTest, PickedPlayGoesOutAsItsOwnThreeBytes)
     ASSERT_TRUE(inPicker(onMessageButton, [&] {
         pick(3);
         EXPECT_EQ(GN_LVGETITEM(picker, 100, 3, 0) + "|" + GN_LVGETITEM(picker, 100, 3, 1), "Play|20 01 21 ");
+        EXPECT_EQ(text(picker, 115), "Sony 9-pin: Play, checksum ok");
         click(picker, 105);
     }));
     ASSERT_TRUE(inPicker(offMessageButton, [&] {
