@@ -3,6 +3,10 @@
 
 #include "platform/system/profile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace vantor::keyboard {
 
 namespace {
@@ -42,11 +46,11 @@ KeystrokeOutput::KeystrokeOutput(const std::string& setting, const DesktopFacts&
     case Backend::Portal: {
         // The grant of a version 2 portal is kept in the settings file.
         const std::string path = settingsFilePath();
-        typist_ =
-            makePortalTypist(facts.portalVersion, getPrivateProfileString("Setup", "PortalRestoreToken", "", path),
-                             [path](const std::string& token) {
-                                 writePrivateProfileString("Setup", "PortalRestoreToken", token, path);
-                             });
+        const std::string token = getPrivateProfileString("Setup", "PortalRestoreToken", "", path);
+        if (!token.empty())
+            keepSettingsPrivate(path); // written by an earlier version, perhaps readable by others
+        typist_ = makePortalTypist(facts.portalVersion, token,
+                                   [path](const std::string& t) { savePortalToken(path, t); });
         break;
     }
     default: break;
@@ -54,6 +58,23 @@ KeystrokeOutput::KeystrokeOutput(const std::string& setting, const DesktopFacts&
 }
 
 KeystrokeOutput::~KeystrokeOutput() = default;
+
+void keepSettingsPrivate(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd >= 0) {
+        ::fchmod(fd, 0600);
+        ::close(fd);
+    }
+}
+
+void savePortalToken(const std::string& path, const std::string& token)
+{
+    // The settings file is made the user's alone before the token goes in:
+    // its next versions keep that mode.
+    keepSettingsPrivate(path);
+    writePrivateProfileString("Setup", "PortalRestoreToken", token, path);
+}
 
 Result KeystrokeOutput::type(const std::vector<std::uint8_t>& bytes, const OwnWindows& own)
 {

@@ -37,6 +37,13 @@ std::unique_ptr<Typist> makeKdeTypist();
 std::unique_ptr<Typist> makePortalTypist(int version, const std::string& token,
                                          std::function<void(const std::string&)> saveToken);
 
+// The RemoteDesktop portal's restore token lets whoever holds it type without
+// asking: the settings file that keeps it ("Setup"/"PortalRestoreToken") is
+// made readable and writable by its owner alone (0600) before the token is
+// written, and kept so (a settings file is rewritten with its mode).
+void keepSettingsPrivate(const std::string& path);
+void savePortalToken(const std::string& path, const std::string& token);
+
 class KeystrokeOutput {
 public:
     // Chooses the backend and opens it; `setting` is the value of

@@ -1,6 +1,8 @@
 // The backend keyboard mode takes on each desktop, from the facts it finds
 // there, and what `vantor --diagnose-keyboard` prints.
 #include "platform/keyboard/backend_choice.h"
+#include "platform/keyboard/keystroke_output.h"
+#include "platform/system/profile.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +11,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vantor::test {
@@ -156,6 +159,33 @@ TEST(KeyboardBackend, DiagnoseKeyboardPrintsWhatItFoundAndTheChoice)
               "KeyboardOutput=Auto in Vantor.ini.\n");
 }
 #endif
+
+// The portal's restore token goes into a settings file that only its owner
+// can read, whether the file was there (readable by all) or not, and stays so
+// when the settings are written again.
+TEST(PortalToken, SettingsFileThatHoldsTheTokenIsTheUsersAlone)
+{
+    char folder[] = "/tmp/vantor-token-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    const std::string there = std::string(folder) + "/there.ini", fresh = std::string(folder) + "/fresh.ini";
+    std::ofstream(there) << "[Setup]\nKeyboardMode= 1\n";
+    ::chmod(there.c_str(), 0644);
+    const auto mode = [](const std::string& path) {
+        struct stat st {};
+        return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0u;
+    };
+    for (const std::string& path : {there, fresh}) {
+        keyboard::savePortalToken(path, "grant-2");
+        EXPECT_EQ(mode(path), 0600u) << path;
+        EXPECT_EQ(getPrivateProfileString("Setup", "PortalRestoreToken", "", path), "grant-2");
+        writePrivateProfileString("Setup", "KeyboardMode", " 0", path);
+        EXPECT_EQ(mode(path), 0600u) << path;
+    }
+    EXPECT_EQ(getPrivateProfileString("Setup", "KeyboardMode", "", there), "0");
+    std::remove(there.c_str());
+    std::remove(fresh.c_str());
+    ::rmdir(folder);
+}
 
 } // namespace
 } // namespace vantor::test
