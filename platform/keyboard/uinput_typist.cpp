@@ -1,11 +1,7 @@
 // Keyboard mode through a uinput virtual keyboard, with the session's layout.
 #include "platform/keyboard/keystroke_output.h"
+#include "platform/keyboard/login_session.h"
 #include "platform/keyboard/uinput_keyboard.h"
-
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusArgument>
-#include <QVariantMap>
 
 #include <chrono>
 #include <cstdlib>
@@ -15,28 +11,6 @@
 namespace vantor::keyboard {
 
 namespace {
-
-// Whether this user's login session is the active one of its seat and not
-// locked, as logind says over the system bus. Keys of a uinput device go to
-// whoever uses the seat: after a switch to another user they would reach that
-// user's session. Without logind (no system bus, no session) it counts as active.
-bool sessionActive()
-{
-    QDBusConnection bus = QDBusConnection::systemBus();
-    if (!bus.isConnected())
-        return true;
-    QDBusMessage m = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1/session/auto"),
-        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("GetAll"));
-    m << QStringLiteral("org.freedesktop.login1.Session");
-    const QDBusMessage reply = bus.call(m, QDBus::Block, 500);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return true;
-    const QVariantMap properties = qdbus_cast<QVariantMap>(reply.arguments().first());
-    const bool active = properties.value(QStringLiteral("Active"), true).toBool();
-    const bool locked = properties.value(QStringLiteral("LockedHint"), false).toBool();
-    return active && !locked;
-}
 
 class UinputTypist : public Typist {
 public:
@@ -50,7 +24,7 @@ public:
         const auto now = std::chrono::steady_clock::now();
         if (now - askedAt_ >= std::chrono::milliseconds(500)) {
             askedAt_ = now;
-            active_ = sessionActive();
+            active_ = loginSessionActive(QDBusConnection::systemBus());
         }
         if (!active_) {
             device_.reset();

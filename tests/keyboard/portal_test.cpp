@@ -4,6 +4,9 @@
 // closed under the program. What the fake portal is asked is compared line by
 // line. Then GNOME's own portal under a headless mutter, the user answering its
 // dialog through the accessibility bus, and wev receiving the keys.
+// Also logind's word on the user's session (fake_logind.py), which the uinput
+// keyboard asks before it types.
+#include "platform/keyboard/login_session.h"
 #include "platform/keyboard/portal_typist.h"
 #include "tests/keyboard/wev_events.h"
 #include "tests/support/child_process.h"
@@ -266,6 +269,32 @@ TEST_F(PortalKeyboard, GnomesPortalTypesIntoTheFocusedProgramOnceTheUserShares)
               (Lines{"press Shift_L", "press A", "release A", "release Shift_L", "press Control_L", "press c",
                      "release c", "release Control_L", "press EuroSign", "release EuroSign", "press z", "release z"}));
     ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
+}
+
+// logind's word on the user's session, asked before the uinput keyboard types:
+// active and unlocked types; another user switched to, or a locked screen,
+// does not; no logind at all counts as active.
+TEST_F(PortalKeyboard, LoginSessionIsActiveOnlyWhileLogindSaysSoAndUnlocked)
+{
+    PrivateSession logind({PYTHON, FAKE_LOGIND});
+    ASSERT_TRUE(logind.up()) << "the fake logind did not start";
+    const QDBusConnection bus = logind.bus();
+    const auto set = [&bus](bool active, bool locked) {
+        const QDBusMessage reply = bus.call(QDBusMessage::createMethodCall(
+                                                QStringLiteral("org.freedesktop.login1"),
+                                                QStringLiteral("/org/freedesktop/login1/session/auto"),
+                                                QStringLiteral("org.example.FakeLogind"), QStringLiteral("Set"))
+                                            << active << locked);
+        ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+    };
+    EXPECT_TRUE(keyboard::loginSessionActive(bus));
+    set(false, false);
+    EXPECT_FALSE(keyboard::loginSessionActive(bus));
+    set(true, true);
+    EXPECT_FALSE(keyboard::loginSessionActive(bus));
+    set(true, false);
+    EXPECT_TRUE(keyboard::loginSessionActive(bus));
+    EXPECT_TRUE(keyboard::loginSessionActive(QDBusConnection(QStringLiteral("no-such-bus"))));
 }
 
 } // namespace
