@@ -58,6 +58,27 @@ void reportFileProblem(const std::string& what, const std::string& path, const s
     vantorMessage(text, "Halvern Devices");
 }
 
+bool readWholeFileOrSay(const std::string& path, std::size_t expected, const std::string& kind,
+                        std::vector<std::uint8_t>& bytes)
+{
+    std::string why;
+    const FileError error = readWholeFile(path, bytes, &why);
+    // No current file or no file of that name: silent.
+    if (error == FileError::EmptyPath || error == FileError::NotFound)
+        return false;
+    if (error != FileError::None) {
+        reportFileProblem("Cannot read", path, why);
+        return false;
+    }
+    if (bytes.size() != expected) {
+        reportFileProblem("Cannot load", path,
+                          "not " + kind + " file (" + std::to_string(bytes.size()) + " bytes, not " +
+                              std::to_string(expected) + ")");
+        return false;
+    }
+    return true;
+}
+
 void resetFileState()
 {
     lastFolder().clear();
@@ -76,20 +97,14 @@ constexpr const char* kFilter = "Key Definition List|*.kdl";
 void readKeyFile(const char* stepName)
 {
     const std::string& path = files::currentKeyFile();
+    // A file that is not 90 whole records is refused whole: nothing is loaded
+    // or stored.
+    std::vector<std::uint8_t> bytes;
+    if (!files::readWholeFileOrSay(path, kKdlFileSize, "a key definition", bytes))
+        return;
     // The whole file is one step of the history.
     editor::EditScope step(stepName + path.substr(path.find_last_of('/') + 1));
-    const KdlReadResult r = readKdlFile(path, definitionTable());
-    // No current file or no file of that name: silent.
-    if (r.error == FileError::EmptyPath || r.error == FileError::NotFound)
-        return;
-    if (r.error == FileError::OpenFailed) {
-        files::reportFileProblem("Cannot read", path, r.message);
-        return;
-    }
-    // A read error keeps what was read so far; it is still reported, and the
-    // records read are shown and stored.
-    if (r.error == FileError::ReadFailed)
-        files::reportFileProblem("Cannot read all of", path, r.message);
+    readKdlBytes(bytes, definitionTable());
     const int selected = shellFlags().selectedButton;
     showDefinition(selected);
     applyEditorRules(selected);

@@ -1,7 +1,10 @@
 #pragma once
 // State and helpers shared by the Files-menu commands of key definition files
 // (".kdl") and RAM icon files (".RIcon").
+#include <cstddef>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vantor::files {
 
@@ -18,6 +21,12 @@ std::string& currentRamIconFile();
 bool chooseFileToLoad(const std::string& title, const std::string& filter, std::string& current);
 // A message box naming the file and the reason, caption "Halvern Devices".
 void reportFileProblem(const std::string& what, const std::string& path, const std::string& reason);
+// Reads the whole file at `path` into `bytes`. False, and nothing to use, for
+// no path or no such file (silent), a file that cannot be read, or one that is
+// not `expected` bytes long ("not a key definition file (5000 bytes, not
+// 10260)", `kind` = "a key definition"); the last two are said in a message.
+bool readWholeFileOrSay(const std::string& path, std::size_t expected, const std::string& kind,
+                        std::vector<std::uint8_t>& bytes);
 // Back to the start values (tests).
 void resetFileState();
 

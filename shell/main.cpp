@@ -7,6 +7,7 @@
 
 #include "toolkit/gantry.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -16,11 +17,35 @@ namespace vantor {
 void startupTrace(const char* step); // startup.cpp
 }
 
+namespace {
+
+const char* const kHelp =
+    "usage: vantor [DEBUG] [NOVT] [--screenshot FILE]\n"
+    "       vantor --diagnose-keyboard | --help | --version\n"
+    "\n"
+    "  DEBUG              open the debug window with the trace of the serial line\n"
+    "  NOVT               do not search for the panel\n"
+    "  --screenshot FILE  write the main window to FILE (PNG, or .ppm/.bmp) after start-up, then end\n"
+    "  --diagnose-keyboard  say how keyboard mode would type on this desktop\n";
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     vantor::startupTrace("main");
     if (argc == 2 && std::strcmp(argv[1], "--diagnose-keyboard") == 0)
         return vantor::handlers::diagnoseKeyboard(argc, argv);
+    // Answered before any window system is touched.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::printf("%s", kHelp);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("vantor " VANTOR_VERSION "\n");
+            return 0;
+        }
+    }
     // "--screenshot FILE" (or "--screenshot=FILE") is the program's own option; it
     // is taken off the command line before the toolkit and the shell see it.
     std::vector<char*> args;
@@ -42,7 +67,7 @@ int main(int argc, char** argv)
         args.push_back(argv[i]);
     }
     if (missingFile) {
-        std::fprintf(stderr, "usage: vantor [DEBUG] [NOVT] [--screenshot FILE] | vantor --diagnose-keyboard\n");
+        std::fprintf(stderr, "%s", kHelp);
         return 2;
     }
     if (!screenshot.empty()) {

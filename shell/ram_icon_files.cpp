@@ -16,15 +16,11 @@ constexpr const char* kForm = "Vantor";
 void readRamIconFile()
 {
     const std::string& path = files::currentRamIconFile();
-    const RIconReadResult r = readRIconFile(path, ramIcons());
-    if (r.error == FileError::EmptyPath || r.error == FileError::NotFound)
+    // A file that is not 64 whole icons is refused whole.
+    std::vector<std::uint8_t> bytes;
+    if (!files::readWholeFileOrSay(path, kIconBytes * kRamIconCount, "a RAM icon", bytes))
         return;
-    if (r.error == FileError::OpenFailed) {
-        files::reportFileProblem("Cannot read", path, r.message);
-        return;
-    }
-    if (r.error == FileError::ReadFailed)
-        files::reportFileProblem("Cannot read all of", path, r.message);
+    readRIconBytes(bytes, ramIcons());
     if (GN_GETCHECK("VANTOR", mainid::libraryRam) != 0)
         redrawIconLibrary();
     vantor::storeRamIcons();

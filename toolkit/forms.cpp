@@ -359,7 +359,7 @@ int GN_GRABFORM(const std::string& form, const std::string& path)
         return 0;
     // The whole window: menu bar and client area with its controls.
     QImage img = f->window->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    const QString p = qs(path);
+    const QString p = pathName(path);
     const QString ext = QFileInfo(p).suffix().toLower();
     const char* fmt = ext == "bmp" ? "BMP" : ext == "ppm" ? "PPM" : "PNG";
     if (ext == "ppm")

@@ -83,7 +83,7 @@ std::string withExtension(const std::string& path, const std::string& ext)
 {
     if (path.empty() || ext.empty())
         return path;
-    if (QFileInfo(qs(path)).suffix().isEmpty())
+    if (QFileInfo(pathName(path)).suffix().isEmpty())
         return path + "." + ext;
     return path;
 }
@@ -208,7 +208,7 @@ std::string GN_OPENFILE(const std::string& form, const std::string& title, const
     r.filter = filter;
     r.props = props;
     for (const std::string& place : filePlaces())
-        if (QFileInfo(qs(place)).isDir())
+        if (QFileInfo(pathName(place)).isDir())
             r.places.push_back(place);
     if (fileHook())
         return fileHook()(r);
@@ -216,17 +216,17 @@ std::string GN_OPENFILE(const std::string& form, const std::string& title, const
         std::fprintf(stderr, "[Open] %s\n", title.c_str());
         return {};
     }
-    QFileDialog dialog(parentWindow(form), qs(title), qs(folder), qtFilter(filter));
+    QFileDialog dialog(parentWindow(form), qs(title), pathName(folder), qtFilter(filter));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     nameFileDialogLists(dialog);
     QList<QUrl> sideBar = dialog.sidebarUrls();
     for (const std::string& place : r.places)
-        sideBar << QUrl::fromLocalFile(qs(place));
+        sideBar << QUrl::fromLocalFile(pathName(place));
     dialog.setSidebarUrls(sideBar);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return bytes(dialog.selectedFiles().front());
+    return pathBytes(dialog.selectedFiles().front());
 }
 
 std::string GN_SAVEFILE(const std::string& form, const std::string& title, const std::string& folder,
@@ -248,15 +248,15 @@ std::string GN_SAVEFILE(const std::string& form, const std::string& title, const
         std::fprintf(stderr, "[Save] %s\n", title.c_str());
         return {};
     }
-    QString start = qs(folder);
+    QString start = pathName(folder);
     if (!name.empty())
-        start = start.isEmpty() ? qs(name) : start + "/" + qs(name);
+        start = start.isEmpty() ? pathName(name) : start + "/" + pathName(name);
     QFileDialog dialog(parentWindow(form), qs(title), start, qtFilter(filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     nameFileDialogLists(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return withExtension(bytes(dialog.selectedFiles().front()), defaultExt);
+    return withExtension(pathBytes(dialog.selectedFiles().front()), defaultExt);
 }
 
 void GN_HHELP(const std::string&, const std::string& file, const std::string&, const std::string&)
@@ -268,7 +268,7 @@ void GN_HHELP(const std::string&, const std::string& file, const std::string&, c
         helpHook()(path);
         return;
     }
-    if (!QFileInfo::exists(qs(path))) {
+    if (!QFileInfo::exists(pathName(path))) {
         showMessage("Help", "Cannot open the help file " + path, "OK");
         return;
     }
@@ -276,7 +276,7 @@ void GN_HHELP(const std::string&, const std::string& file, const std::string&, c
         std::fprintf(stderr, "[Help] %s\n", path.c_str());
         return;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(qs(path)));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(pathName(path)));
 }
 
 void GN_DEBUGFORM(const std::string& name)

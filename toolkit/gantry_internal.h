@@ -134,6 +134,10 @@ std::string upper(const std::string& s);
 QString qs(const std::string& s);          // bytes -> QString (UTF-8, else Latin-1)
 std::string bytes(const QString& s);       // QString -> UTF-8 bytes
 QString captionText(const std::string& s); // "|" -> newline, for display
+// File names cross between Qt and the file system as the file system's own bytes
+// (QFile::encodeName / decodeName), never by the byte-string rule of texts.
+QString pathName(const std::string& path);
+std::string pathBytes(const QString& path);
 
 std::shared_ptr<Form> findForm(const std::string& name);
 Control* findControl(const std::string& form, int id);

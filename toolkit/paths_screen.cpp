@@ -14,8 +14,8 @@ using namespace gantry;
 std::string GN_GETAPPPATHNAME()
 {
     if (QCoreApplication::instance())
-        return bytes(QCoreApplication::applicationFilePath());
-    return bytes(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath());
+        return pathBytes(QCoreApplication::applicationFilePath());
+    return pathBytes(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath());
 }
 
 std::string GN_GETPATHTEXT(const std::string& path)

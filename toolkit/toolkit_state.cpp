@@ -3,6 +3,8 @@
 // test hooks that read forms and controls.
 #include "toolkit/gantry_internal.h"
 
+#include <QFile>
+
 #include <cctype>
 
 namespace gantry {
@@ -36,6 +38,16 @@ std::string bytes(const QString& s)
         if (c.unicode() > 0xFF)
             return s.toUtf8().toStdString();
     return s.toLatin1().toStdString();
+}
+
+QString pathName(const std::string& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+std::string pathBytes(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
 }
 
 QString captionText(const std::string& s)

@@ -104,43 +104,39 @@ TEST_F(KeyFilesTest, SaveAsAddsTheExtensionUnlessPresentInAnyCase)
 
 TEST_F(KeyFilesTest, LoadPlacesRecordsByTheirOwnBankAndPosition)
 {
-    const Bytes a = record(2, 3, 0x11), b = record(5, 7, 0x22);
-    writeRaw(dir / "two.kdl", concat({b, a}));
-    pick(mainid::menuLoadKeys, dir / "two.kdl");
+    // 90 records: index 90 skipped, the later of two same-slot records wins,
+    // any extension is accepted.
+    Bytes file = concat({record(5, 7, 0x22), record(2, 3, 0x11), record(9, 0, 0x66), record(0, 5, 0x33),
+                         record(0, 5, 0x44)});
+    for (int i = 5; i < kDefinitionCount; ++i)
+        file = concat({file, record(1, 1, 0x09)});
+    writeRaw(dir / "mixed.bin", file);
+    pick(mainid::menuLoadKeys, dir / "mixed.bin");
     for (int i = 0; i < kDefinitionCount; ++i) {
-        const bool loaded = i == 23 || i == 57;
+        const bool loaded = i == 5 || i == 11 || i == 23 || i == 57;
         // The refreshed editor shows the selected control (bank 1, button 1) again,
         // which marks its definition for sending as well.
-        const bool shown = i == 0;
-        EXPECT_EQ(definitionTable().sendPending[i], loaded || shown) << i;
+        EXPECT_EQ(definitionTable().sendPending[i], loaded || i == 0) << i;
         if (!loaded) {
             EXPECT_EQ(recordAt(i), record(static_cast<std::uint8_t>(i / 10), static_cast<std::uint8_t>(i % 10), 0)) << i;
         }
     }
-    EXPECT_EQ(recordAt(23), a);
-    EXPECT_EQ(recordAt(57), b);
+    EXPECT_EQ(recordAt(5), record(0, 5, 0x44));
+    EXPECT_EQ(recordAt(11), record(1, 1, 0x09));
+    EXPECT_EQ(recordAt(23), record(2, 3, 0x11));
+    EXPECT_EQ(recordAt(57), record(5, 7, 0x22));
     // Both open dialogs offer the snapshot folder in their side bar once it exists.
     {
         const QByteArray saved = qgetenv("XDG_STATE_HOME");
         qputenv("XDG_STATE_HOME", dir.path().c_str());
         fs::create_directories(snapshots::snapshotFolder());
-        pick(mainid::menuLoadKeys, dir / "two.kdl");
+        pick(mainid::menuLoadKeys, dir / "mixed.bin");
         pick(mainid::menuLoadRamIcons, "");
         qputenv("XDG_STATE_HOME", saved);
         ASSERT_EQ(requests.size(), 3u);
         for (std::size_t i : {1u, 2u})
             EXPECT_EQ(requests[i].places, std::vector<std::string>{(dir / "vantor/snapshots").string()});
     }
-
-    // Index 90 skipped, the later of two same-slot records wins, a short tail ignored;
-    // any extension is accepted.
-    definitionTable().initialise();
-    writeRaw(dir / "mixed.bin", concat({record(9, 0, 0x66), record(0, 5, 0x33), record(0, 5, 0x44), Bytes(50, 0x77)}));
-    pick(mainid::menuLoadKeys, dir / "mixed.bin");
-    EXPECT_EQ(recordAt(5), record(0, 5, 0x44));
-    for (int i = 0; i < kDefinitionCount; ++i)
-        EXPECT_EQ(definitionTable().sendPending[i], i == 5 || i == 0) << i; // 0: shown again
-    EXPECT_EQ(recordAt(89), record(8, 9, 0));
 
     // Revert reads the current file again.
     definitionTable()[5] = initialDefinition(5);
@@ -160,24 +156,41 @@ TEST_F(KeyFilesTest, RevertWithoutACurrentFileDoesNothing)
     EXPECT_EQ(ramIcons()[0], IconBitmap(120, 0x55));
 }
 
-TEST_F(KeyFilesTest, RamIconFilesFillEntriesFromTheFirst)
+TEST_F(KeyFilesTest, OnlyWholeFilesLoadDamagedOnesAreRefusedAndSaid)
 {
-    writeRaw(dir / "two.RIcon", concat({Bytes(120, 0x01), Bytes(120, 0x02)}));
-    pick(mainid::menuLoadRamIcons, dir / "two.RIcon");
-    EXPECT_EQ(ramIcons()[0], IconBitmap(120, 0x01));
-    EXPECT_EQ(ramIcons()[1], IconBitmap(120, 0x02));
-    for (int k = 2; k < kRamIconCount; ++k)
-        EXPECT_EQ(ramIcons()[k], IconBitmap(120, 0x55)) << k;
-
-    Bytes big;
-    for (int k = 0; k < 65; ++k)
-        big.insert(big.end(), 120, static_cast<std::uint8_t>(0x80 + k));
-    ASSERT_EQ(big.size(), 7800u);
-    writeRaw(dir / "big.data", big);
-    pick(mainid::menuLoadRamIcons, dir / "big.data");
+    Bytes icons;
+    for (int k = 0; k < kRamIconCount; ++k)
+        icons.insert(icons.end(), 120, static_cast<std::uint8_t>(0x80 + k));
+    writeRaw(dir / "all.data", icons);
+    pick(mainid::menuLoadRamIcons, dir / "all.data");
     for (int k = 0; k < kRamIconCount; ++k)
         EXPECT_EQ(ramIcons()[k], IconBitmap(120, static_cast<std::uint8_t>(0x80 + k))) << k;
     EXPECT_TRUE(messages.empty());
+
+    // Two icons, 65 icons, two records, half a table: nothing changes.
+    const std::string s = dir.path().string() + "/";
+    writeRaw(dir / "two.RIcon", Bytes(240, 0x01));
+    writeRaw(dir / "big.RIcon", concat({icons, Bytes(120, 0x02)}));
+    writeRaw(dir / "two.kdl", concat({record(2, 3, 0x11), record(5, 7, 0x22)}));
+    writeRaw(dir / "cut.kdl", Bytes(5000, 0x33));
+    pick(mainid::menuLoadRamIcons, dir / "two.RIcon");
+    pick(mainid::menuLoadRamIcons, dir / "big.RIcon");
+    pick(mainid::menuLoadKeys, dir / "two.kdl");
+    pick(mainid::menuLoadKeys, dir / "cut.kdl");
+    triggerMenuItem(mainid::menuRevertKeys);
+    const std::vector<Message> said{
+        {"Halvern Devices", "Cannot load " + s + "two.RIcon: not a RAM icon file (240 bytes, not 7680)"},
+        {"Halvern Devices", "Cannot load " + s + "big.RIcon: not a RAM icon file (7800 bytes, not 7680)"},
+        {"Halvern Devices", "Cannot load " + s + "two.kdl: not a key definition file (228 bytes, not 10260)"},
+        {"Halvern Devices", "Cannot load " + s + "cut.kdl: not a key definition file (5000 bytes, not 10260)"},
+        {"Halvern Devices", "Cannot load " + s + "cut.kdl: not a key definition file (5000 bytes, not 10260)"}};
+    EXPECT_EQ(messages, said);
+    for (int k = 0; k < kRamIconCount; ++k)
+        EXPECT_EQ(ramIcons()[k], IconBitmap(120, static_cast<std::uint8_t>(0x80 + k))) << k;
+    for (int i = 0; i < kDefinitionCount; ++i) {
+        EXPECT_FALSE(definitionTable().sendPending[i]) << i;
+        EXPECT_EQ(recordAt(i), record(static_cast<std::uint8_t>(i / 10), static_cast<std::uint8_t>(i % 10), 0)) << i;
+    }
 }
 
 TEST_F(KeyFilesTest, FailuresAreReportedAndKeepTheOldFile)

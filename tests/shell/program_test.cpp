@@ -176,6 +176,19 @@ TEST_F(ProgramTest, ScreenshotWithoutAFileNameIsAnError)
     EXPECT_TRUE(r.err.contains("usage"));
 }
 
+// Answered without a display: the X platform asked for and no server there.
+TEST_F(ProgramTest, HelpAndVersionNeedNoDisplay)
+{
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    const Run version = run({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "vantor " VANTOR_VERSION "\n");
+    const Run help = run({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.startsWith("usage: vantor [DEBUG] [NOVT] [--screenshot FILE]\n")) << help.out.toStdString();
+    EXPECT_TRUE(help.err.isEmpty()) << help.err.toStdString();
+}
+
 TEST_F(ProgramTest, UnwritableScreenshotFails)
 {
     const Run r = run({"NOVT", "--screenshot", "/nonexistent/folder/x.png"});

@@ -248,6 +248,52 @@ TEST(VantorctlFiles, ShowEveryDisplayTypeAndRefuseBadArguments)
     EXPECT_NE(r.err.find("short.kdl: not a key definition file"), std::string::npos) << r.err;
 }
 
+// What scripts rely on: UTF-8 texts of the panel's Windows-1252 labels, file
+// names as the file system has them, damaged files and a failed output refused
+// with exit 4.
+TEST(VantorctlFiles, ScriptsGetUtf8TextsAndFailuresExitFour)
+{
+    TempFolder tmp("vantorctl");
+    fs::create_directories(tmp / "Studio \u00e4");
+    const fs::path kdl = tmp / "Studio \u00e4" / "B\u00fchne 1.kdl";
+    KeyDefinitionTable table;
+    table[4].setDisplayType(DisplayType::Text);
+    table[4].setLabelText(true, "M\xE4r\x80");
+    ASSERT_TRUE(writeKdlFile(kdl, table).ok());
+    const std::string file = " '" + kdl.string() + "'";
+
+    Outcome r = vantorctl(tmp, "show" + file);
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("Bank 1 Button 5: Text on \"M\u00e4r\u20ac"), std::string::npos) << r.out.substr(0, 2000);
+    r = vantorctl(tmp, "show --json" + file);
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("\"onLabel\": \"M\u00e4r\u20ac"), std::string::npos) << r.out.substr(0, 2000);
+
+    // Standard output on a full disk.
+    const int status = std::system(("'" + std::string(VANTORCTL) + "' show" + file + " >/dev/full 2>'" +
+                                    (tmp / "err.txt").string() + "'")
+                                       .c_str());
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 4);
+    EXPECT_EQ(fileText(tmp / "err.txt"), "vantorctl: standard output: cannot be written (No space left on device)\n");
+
+    r = vantorctl(tmp, "--version");
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "vantorctl " VANTOR_VERSION "\n");
+
+    // Cut files: a key definition file of 5000 bytes, a RAM icon file of 100.
+    auto cut = readAll(kdl);
+    cut.resize(5000);
+    writeRaw(tmp / "cut.kdl", cut);
+    writeRaw(tmp / "cut.RIcon", std::vector<std::uint8_t>(100, 0x11));
+    r = vantorctl(tmp, "show '" + (tmp / "cut.kdl").string() + "'");
+    EXPECT_EQ(r.code, 4);
+    EXPECT_EQ(r.err, "vantorctl: " + (tmp / "cut.kdl").string() + ": not a key definition file (5000 bytes, not 10260)\n");
+    r = vantorctl(tmp, "icons export '" + (tmp / "cut.RIcon").string() + "' '" + (tmp / "out.png").string() + "'");
+    EXPECT_EQ(r.code, 4);
+    EXPECT_EQ(r.err, "vantorctl: " + (tmp / "cut.RIcon").string() + ": not a RAM icon file (100 bytes, not 7680)\n");
+    EXPECT_FALSE(fs::exists(tmp / "out.png"));
+}
+
 // Lit cells of an icon in columns [from, to).
 int litIn(const PixelGrid& g, int from, int to)
 {
@@ -285,7 +331,7 @@ TEST(VantorctlFiles, IconImportThresholdDitherAndLegendSheet)
     Outcome r = vantorctl(tmp, "icons import " + pic + " --into " + ricon + " --slot 2 --threshold 128");
     ASSERT_EQ(r.code, 0) << r.err;
     auto bytes = readAll(tmp / "new.RIcon");
-    ASSERT_EQ(bytes.size(), 2 * kIconBytes);
+    ASSERT_EQ(bytes.size(), kRamIconCount * kIconBytes);
     EXPECT_EQ(std::count(bytes.begin(), bytes.begin() + kIconBytes, 0xFF), 120);
     PixelGrid g = unpackIcon(std::span(bytes).subspan(kIconBytes, kIconBytes));
     EXPECT_EQ(litIn(g, 0, 23), 23 * 24);
@@ -294,7 +340,7 @@ TEST(VantorctlFiles, IconImportThresholdDitherAndLegendSheet)
     r = vantorctl(tmp, "icons import " + pic + " " + pic + " --into " + ricon + " --slot 3 --threshold 200");
     ASSERT_EQ(r.code, 0) << r.err;
     bytes = readAll(tmp / "new.RIcon");
-    ASSERT_EQ(bytes.size(), 4 * kIconBytes);
+    ASSERT_EQ(bytes.size(), kRamIconCount * kIconBytes);
     g = unpackIcon(std::span(bytes).subspan(3 * kIconBytes, kIconBytes));
     EXPECT_EQ(litIn(g, 0, 36), 36 * 24);
 

@@ -96,6 +96,8 @@ std::vector<std::uint8_t> readFileOrFail(const std::filesystem::path& path);
 void writeFileOrFail(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 // A .kdl file read into a fresh table; a file that is no .kdl file fails with kExitFile.
 KeyDefinitionTable readKdlOrFail(const std::filesystem::path& path);
+// A file of `count` whole 120-byte bitmaps (a .RIcon file: 64); any other size fails with kExitFile.
+IconStore readIconsOrFail(const std::filesystem::path& path, int count);
 
 // Picture commands; each returns the exit code.
 int iconsExport(const std::string& source, const std::string& out);

@@ -7,11 +7,15 @@
 #include "devicelink/port_map.h"
 #include "iconeditor/ricon_file.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <map>
+#include <streambuf>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace vantor;
@@ -45,6 +49,7 @@ const char* const kProgramHelp =
     "  --full-read     read the ROM icons and large characters from the panel even when\n"
     "                  the icon cache holds them, and renew the cache\n"
     "  --help          this text; COMMAND --help for a command\n"
+    "  --version       the program's version\n"
     "\n"
     "Exit codes: 0 done, 1 differences, 2 usage, 3 no panel or a line fault, 4 a file error.\n";
 
@@ -167,10 +172,8 @@ int restore(const std::vector<std::string>& args, const GlobalOptions& options)
     IconStore ram(kRamIconCount);
     int iconCount = 0;
     if (files.size() == 2) {
-        const std::vector<std::uint8_t> bytes = readFileOrFail(files[1]);
-        iconCount = readRIconBytes(bytes, ram).iconsRead;
-        if (iconCount == 0)
-            throw Failure(kExitFile, files[1] + ": holds no RAM icon");
+        ram = readIconsOrFail(files[1], kRamIconCount);
+        iconCount = kRamIconCount;
     }
     Panel panel(options);
     panel.storeDefinitions(table);
@@ -364,6 +367,10 @@ int run(int argc, char** argv)
             options.fullRead = true;
         else if (a == "--help" || a == "-h")
             help = true;
+        else if (a == "--version") {
+            std::cout << "vantorctl " VANTOR_VERSION "\n";
+            return kExitDone;
+        }
         else
             rest.push_back(a);
     }
@@ -404,18 +411,73 @@ int run(int argc, char** argv)
 
 } // namespace
 
+namespace {
+
+// Standard output written straight to descriptor 1; the first failed write (a
+// full disk, a closed pipe) is kept with its reason and ends the command.
+class OutputBuffer final : public std::streambuf {
+public:
+    OutputBuffer() { setp(buffer_, buffer_ + sizeof buffer_); }
+    int error() const { return error_; }
+
+protected:
+    int_type overflow(int_type ch) override
+    {
+        if (!drain())
+            return traits_type::eof();
+        if (!traits_type::eq_int_type(ch, traits_type::eof()))
+            sputc(traits_type::to_char_type(ch));
+        return traits_type::not_eof(ch);
+    }
+    int sync() override { return drain() ? 0 : -1; }
+
+private:
+    bool drain()
+    {
+        const char* at = pbase();
+        while (error_ == 0 && at < pptr()) {
+            const ssize_t n = ::write(1, at, static_cast<std::size_t>(pptr() - at));
+            if (n > 0)
+                at += n;
+            else if (n == 0 || errno != EINTR)
+                error_ = n == 0 ? EIO : errno;
+        }
+        setp(buffer_, buffer_ + sizeof buffer_);
+        return error_ == 0;
+    }
+    char buffer_[8192];
+    int error_ = 0;
+};
+
+} // namespace
+
 int main(int argc, char** argv)
 {
+    // A closed pipe is a write error like any other, not the end of the process.
+    std::signal(SIGPIPE, SIG_IGN);
+    OutputBuffer output;
+    // The stream's own buffer is back before `output` goes.
+    struct Restore {
+        std::streambuf* previous;
+        ~Restore() { std::cout.rdbuf(previous); }
+    } restore{std::cout.rdbuf(&output)};
+    int code = kExitDone;
+    std::string failure;
     try {
-        const int code = run(argc, argv);
-        std::cout.flush();
-        return code;
+        code = run(argc, argv);
     } catch (const Failure& f) {
-        std::cout.flush();
-        std::fprintf(stderr, "vantorctl: %s\n", f.what());
-        return f.code;
+        code = f.code;
+        failure = f.what();
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "vantorctl: %s\n", e.what());
-        return kExitFile;
+        code = kExitFile;
+        failure = e.what();
     }
+    std::cout.flush();
+    if (output.error() != 0) {
+        std::fprintf(stderr, "vantorctl: standard output: cannot be written (%s)\n", std::strerror(output.error()));
+        code = kExitFile;
+    }
+    if (!failure.empty())
+        std::fprintf(stderr, "vantorctl: %s\n", failure.c_str());
+    return code;
 }

@@ -208,4 +208,19 @@ KeyDefinitionTable readKdlOrFail(const std::filesystem::path& path)
     return table;
 }
 
+IconStore readIconsOrFail(const std::filesystem::path& path, int count)
+{
+    const std::vector<std::uint8_t> bytes = readFileOrFail(path);
+    const std::size_t expected = static_cast<std::size_t>(count) * kIconBytes;
+    if (bytes.size() != expected)
+        throw Failure(kExitFile,
+                      path.string() + ": not " + (count == kRamIconCount ? "a RAM icon" : "an icon") + " file (" +
+                          std::to_string(bytes.size()) + " bytes, not " + std::to_string(expected) + ")");
+    IconStore store(static_cast<std::size_t>(count));
+    for (std::size_t i = 0; i < store.size(); ++i)
+        store[i].assign(bytes.begin() + static_cast<std::ptrdiff_t>(i * kIconBytes),
+                        bytes.begin() + static_cast<std::ptrdiff_t>((i + 1) * kIconBytes));
+    return store;
+}
+
 } // namespace vantor::ctl

@@ -7,6 +7,7 @@
 
 #include <QBuffer>
 #include <QColor>
+#include <QFile>
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
@@ -56,27 +57,6 @@ std::vector<std::uint8_t> pngBytes(const QImage& image, const std::string& out)
     if (!image.save(&buffer, "PNG"))
         throw Failure(kExitFile, out + ": the picture could not be encoded");
     return std::vector<std::uint8_t>(data.begin(), data.end());
-}
-
-// Bitmaps of 120 bytes one after the other; `count` of them expected.
-IconStore iconFile(const fs::path& path, int count)
-{
-    const std::vector<std::uint8_t> bytes = readFileOrFail(path);
-    if (bytes.size() != static_cast<std::size_t>(count) * kIconBytes)
-        throw Failure(kExitFile,
-                      path.string() + ": not an icon file (" + std::to_string(bytes.size()) + " bytes, not " +
-                          std::to_string(count * kIconBytes) + ")");
-    IconStore store(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i)
-        store[static_cast<std::size_t>(i)].assign(bytes.begin() + i * kIconBytes, bytes.begin() + (i + 1) * kIconBytes);
-    return store;
-}
-
-IconStore ramIconFile(const fs::path& path)
-{
-    IconStore store(kRamIconCount);
-    readRIconBytes(readFileOrFail(path), store);
-    return store;
 }
 
 // The lit cells of a bitmap as boxes of `scale` pixels from (x, y).
@@ -219,7 +199,7 @@ struct LegendIcons {
     const IconStore& get(std::optional<IconStore>& slot, const char* name, int count)
     {
         if (!slot)
-            slot = count == kRamIconCount ? ramIconFile(dir / name) : iconFile(dir / name, count);
+            slot = readIconsOrFail(dir / name, count);
         return *slot;
     }
 };
@@ -280,7 +260,7 @@ void drawLegend(QPainter& p, const KeyDefinitionTable& table, LegendIcons& icons
     p.setFont(font);
     p.setPen(Qt::black);
     p.drawText(QRect(kMargin, kMargin, kLegendWidth - 2 * kMargin, 30), Qt::AlignLeft | Qt::AlignVCenter,
-               QString::fromStdString(title));
+               QFile::decodeName(QByteArray::fromStdString(title)));
     for (int bank = 0; bank < 8; ++bank) {
         const int top = kMargin + 36 + bank * kBankHeight;
         font.setPixelSize(13);
@@ -310,11 +290,11 @@ int iconsExport(const std::string& source, const std::string& out)
     std::error_code ec;
     if (fs::is_directory(source, ec)) {
         const fs::path dir = source;
-        sections.push_back({"ROM icons", iconFile(dir / "rom.icons", kRomIconCount)});
-        sections.push_back({"RAM icons", ramIconFile(dir / "panel.RIcon")});
-        sections.push_back({"Large characters", iconFile(dir / "large.icons", kLargeAsciiCount)});
+        sections.push_back({"ROM icons", readIconsOrFail(dir / "rom.icons", kRomIconCount)});
+        sections.push_back({"RAM icons", readIconsOrFail(dir / "panel.RIcon", kRamIconCount)});
+        sections.push_back({"Large characters", readIconsOrFail(dir / "large.icons", kLargeAsciiCount)});
     } else {
-        sections.push_back({"RAM icons", ramIconFile(source)});
+        sections.push_back({"RAM icons", readIconsOrFail(source, kRamIconCount)});
     }
     writeFileOrFail(out, pngBytes(contactSheet(sections), out));
     return kExitDone;
@@ -327,13 +307,15 @@ int iconsImport(const std::vector<std::string>& pictures, const std::string& int
                       "icons import: " + std::to_string(pictures.size()) + " pictures from slot " +
                           std::to_string(slot) + " do not fit into RAM icons 1.." + std::to_string(kRamIconCount));
     auto app = guiApplication();
-    IconStore store(kRamIconCount);
+    // A new file holds all 64 icons; those no picture fills are all FF, as the
+    // padding of a short store writes them.
+    IconStore store(kRamIconCount, IconBitmap(kIconBytes, 0xFF));
     std::error_code ec;
     if (fs::exists(into, ec))
-        readRIconBytes(readFileOrFail(into), store);
+        store = readIconsOrFail(into, kRamIconCount);
     int n = slot - 1;
     for (const auto& name : pictures) {
-        QImageReader reader(QString::fromStdString(name));
+        QImageReader reader(QFile::decodeName(QByteArray::fromStdString(name)));
         const QImage picture = reader.read();
         if (picture.isNull())
             throw Failure(kExitFile,
@@ -369,7 +351,7 @@ int drawSheet(const std::string& kdl, const std::string& iconDir, const std::str
         writer.setPageSize(QPageSize(QPageSize::A4));
         writer.setPageOrientation(QPageLayout::Landscape);
         writer.setResolution(150);
-        writer.setTitle(QString::fromStdString(title));
+        writer.setTitle(QFile::decodeName(QByteArray::fromStdString(title)));
         writer.setCreator("vantorctl");
         QPainter p(&writer);
         const QRect page = p.viewport();

@@ -3,6 +3,7 @@
 #include "tools/vantorctl/ctl.h"
 
 #include "definitions/message_text.h"
+#include "definitions/windows1252.h"
 
 #include <cstdio>
 #include <functional>
@@ -17,19 +18,27 @@ std::string controlName(int index)
 
 namespace {
 
-// Printable text in double quotes; other bytes as \xNN.
+// Labels and keyboard texts are the panel's Windows-1252 bytes; the output is
+// UTF-8. Control characters have no shape and are written as escapes.
+bool controlCharacter(char32_t c)
+{
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+}
+
+// The text in double quotes, as UTF-8; control characters as \xNN.
 std::string quoted(const std::string& text)
 {
     std::string out = "\"";
-    for (unsigned char c : text) {
+    for (unsigned char b : text) {
+        const char32_t c = windows1252Character(b);
         if (c == '"' || c == '\\') {
             out += '\\';
             out += static_cast<char>(c);
-        } else if (c >= 0x20 && c < 0x7F) {
-            out += static_cast<char>(c);
+        } else if (!controlCharacter(c)) {
+            out += utf8Of(c);
         } else {
             char buf[8];
-            std::snprintf(buf, sizeof buf, "\\x%02X", c);
+            std::snprintf(buf, sizeof buf, "\\x%02X", b);
             out += buf;
         }
     }
@@ -67,19 +76,21 @@ std::string messageText(const std::vector<std::uint8_t>& bytes, bool keyboard)
     return keyboard ? quoted(keyboardBytesToText(bytes)) : quoted(hexText(bytes));
 }
 
+// A JSON string of Windows-1252 bytes: UTF-8, control characters as \uNNNN.
 std::string jsonString(const std::string& text)
 {
     std::string out = "\"";
-    for (unsigned char c : text) {
+    for (unsigned char b : text) {
+        const char32_t c = windows1252Character(b);
         if (c == '"' || c == '\\') {
             out += '\\';
             out += static_cast<char>(c);
-        } else if (c < 0x20 || c >= 0x7F) {
+        } else if (controlCharacter(c)) {
             char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04X", c);
+            std::snprintf(buf, sizeof buf, "\\u%04X", static_cast<unsigned>(c));
             out += buf;
         } else {
-            out += static_cast<char>(c);
+            out += utf8Of(c);
         }
     }
     return out + "\"";
