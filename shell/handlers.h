@@ -49,6 +49,9 @@ void loadKeys();
 void revertKeys();
 void saveKeys();
 void saveKeysAs();
+// A file named on the command line: a ".RIcon" file (any case) is loaded as RAM
+// icons, anything else as key definitions, as Load Keys / Load Ram Icons do.
+void openFile(const std::string& path);
 // At quit: with changes waiting and no panel, asks whether to save them to a
 // key definition file first. True: quit (saved, or not wanted); false: stay.
 bool confirmQuitWithPendingChanges();

@@ -5,6 +5,7 @@
 
 #include "definitions/editor/editor.h"
 #include "definitions/kdl_file.h"
+#include "iconeditor/ricon_file.h"
 #include "devicelink/device_link.h"
 #include "shell/app_state.h"
 #include "shell/device_calls.h"
@@ -130,6 +131,21 @@ void loadKeys()
 }
 
 void revertKeys() { readKeyFile("Revert to "); }
+
+void openFile(const std::string& path)
+{
+    std::error_code ec;
+    const std::filesystem::path full = std::filesystem::absolute(path, ec);
+    const std::string chosen = ec ? path : full.string();
+    files::lastFolder() = GN_GETPATHTEXT(chosen);
+    if (withRIconExtension(chosen) == chosen) {
+        files::currentRamIconFile() = chosen;
+        revertRamIcons();
+        return;
+    }
+    files::currentKeyFile() = chosen;
+    readKeyFile("Load of ");
+}
 
 void saveKeys()
 {

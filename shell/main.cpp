@@ -5,6 +5,9 @@
 #include "shell/handlers.h"
 #include "shell/main_form.h"
 
+#include "definitions/kdl_file.h"
+#include "iconeditor/ricon_file.h"
+
 #include "toolkit/gantry.h"
 
 #include <cstdio>
@@ -20,11 +23,12 @@ void startupTrace(const char* step); // startup.cpp
 namespace {
 
 const char* const kHelp =
-    "usage: vantor [DEBUG] [NOVT] [--screenshot FILE]\n"
+    "usage: vantor [DEBUG] [NOVT] [--screenshot FILE] [FILE.kdl] [FILE.RIcon]\n"
     "       vantor --diagnose-keyboard | --help | --version\n"
     "\n"
     "  DEBUG              open the debug window with the trace of the serial line\n"
     "  NOVT               do not search for the panel\n"
+    "  FILE.kdl, FILE.RIcon  load the key definitions or RAM icons once the panel is read\n"
     "  --screenshot FILE  write the main window to FILE (PNG, or .ppm/.bmp) after start-up, then end\n"
     "  --diagnose-keyboard  say how keyboard mode would type on this desktop\n";
 
@@ -49,6 +53,7 @@ int main(int argc, char** argv)
     // "--screenshot FILE" (or "--screenshot=FILE") is the program's own option; it
     // is taken off the command line before the toolkit and the shell see it.
     std::vector<char*> args;
+    std::vector<std::string> files;
     std::string screenshot;
     bool missingFile = false;
     for (int i = 0; i < argc; ++i) {
@@ -64,6 +69,13 @@ int main(int argc, char** argv)
             missingFile = screenshot.empty();
             continue;
         }
+        // FILE.kdl or FILE.RIcon (any case): opened once the panel is read.
+        const std::string word = i > 0 ? argv[i] : "";
+        if (word.size() > 4 && word[0] != '-' &&
+            (vantor::withKdlExtension(word) == word || vantor::withRIconExtension(word) == word)) {
+            files.push_back(word);
+            continue;
+        }
         args.push_back(argv[i]);
     }
     if (missingFile) {
@@ -77,6 +89,7 @@ int main(int argc, char** argv)
         if (!display && !std::getenv("QT_QPA_PLATFORM"))
             setenv("QT_QPA_PLATFORM", "offscreen", 0);
     }
+    vantor::setFilesToOpen(files);
     vantor::preferXWayland();
     args.push_back(nullptr);
     const int result = GN_GUIRUN(static_cast<int>(args.size()) - 1, args.data(), &vantor::AppInit,

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace vantor {
 
@@ -54,6 +55,8 @@ void ShowHelpContents();
 // printed on standard output, and the run ends.
 void setScreenshotPath(const std::string& path);
 const std::string& screenshotPath();
+// Files named on the command line, loaded once the panel has been read.
+void setFilesToOpen(std::vector<std::string> paths);
 // True when a requested screenshot could not be written.
 bool screenshotFailed();
 

@@ -45,7 +45,7 @@ void makeMenus()
     GN_ADDMENUITEM(setup, mainid::menuReadEverything, 0, "Read Everything &Again", "");
     GN_ADDMENUITEM(setup, mainid::menuLineMonitor, 0, "Line &Monitor\tCtrl+M", "");
 
-    const std::intptr_t help = GN_DEFSUBMENU(mainid::menuContents, "&Contents", "");
+    const std::intptr_t help = GN_DEFSUBMENU(mainid::menuContents, "&Contents\tF1", "");
     GN_SAVEMENU(form, 3, help);
     GN_SETSUBMENU(bar, mainid::menuHelp, help);
     GN_ADDMENUITEM(help, mainid::menuAbout, 0, "&About", "");

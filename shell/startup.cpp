@@ -23,6 +23,8 @@
 #include <cstdlib>
 #include <ctime>
 #include <string>
+#include <utility>
+#include <vector>
 #include <string_view>
 #include <utility>
 
@@ -67,6 +69,11 @@ std::string& screenshotTarget()
     return path;
 }
 bool screenshotError = false;
+std::vector<std::string>& filesToOpen()
+{
+    static std::vector<std::string> paths;
+    return paths;
+}
 
 constexpr int rgb(int r, int g, int b)
 {
@@ -158,6 +165,8 @@ void onShown()
     shellFlags().isLoading = 0;
     shellFlags().definitionsChanged = 0;
     startupTrace("editable");
+    for (const std::string& path : std::exchange(filesToOpen(), {}))
+        handlers::openFile(path);
     if (!screenshotTarget().empty())
         GN_POSTEVENT(form, kScreenshotId, 0);
 }
@@ -211,11 +220,17 @@ std::string mainAcceleratorList()
         {"^+Z", redoKey}, {"^Z", undoKey}, {"^Y", redoKey}, {"^+C", menuCopyButton}, {"^+V", menuPasteButton},
         {"^S", storeSelected}, {"^M", menuLineMonitor}, {"Up", iconUpKey}, {"Down", iconDownKey},
         {"^Up", moveUpKey}, {"^Down", moveDownKey}, {"^Left", moveLeftKey}, {"^Right", moveRightKey},
+        {"F1", menuContents},
     };
     std::string list;
     for (const auto& [key, id] : keys)
         list += (list.empty() ? "" : "|") + std::string(key) + ", " + std::to_string(id);
     return list;
+}
+
+void setFilesToOpen(std::vector<std::string> paths)
+{
+    filesToOpen() = std::move(paths);
 }
 
 void setScreenshotPath(const std::string& path)

@@ -88,7 +88,8 @@ void addItem(std::intptr_t h, int id, const std::string& caption, const std::str
     Menu* m = menuOf(h);
     if (!m || !QCoreApplication::instance())
         return;
-    auto* a = new QAction(qs(caption), holder());
+    // A separator shows as a line only, never its "-".
+    auto* a = new QAction(caption == "-" ? QString() : qs(caption), holder());
     if (caption == "-")
         a->setSeparator(true);
     applyProps(a, props);
@@ -277,7 +278,9 @@ void GN_SETMENUITEM(std::intptr_t menu, int id, const std::string& caption, cons
     }
     const bool ticked = st.find('X') != std::string::npos;
     const bool disabled = st.find('D') != std::string::npos;
-    item->action->setCheckable(true);
+    // Only an item that is ever ticked gets a check box; commands stay plain.
+    if (ticked)
+        item->action->setCheckable(true);
     item->action->setChecked(ticked);
     item->action->setEnabled(!disabled);
 }

@@ -118,7 +118,8 @@ TEST_F(KeyFilesTest, LoadPlacesRecordsByTheirOwnBankAndPosition)
         // which marks its definition for sending as well.
         EXPECT_EQ(definitionTable().sendPending[i], loaded || i == 0) << i;
         if (!loaded) {
-            EXPECT_EQ(recordAt(i), record(static_cast<std::uint8_t>(i / 10), static_cast<std::uint8_t>(i % 10), 0)) << i;
+            EXPECT_EQ(recordAt(i), record(static_cast<std::uint8_t>(i / 10), static_cast<std::uint8_t>(i % 10), 0))
+                << i;
         }
     }
     EXPECT_EQ(recordAt(5), record(0, 5, 0x44));

@@ -301,7 +301,7 @@ std::pair<QString, QString> menuPlace(int id)
         {9115, {"&Setup", "&Emulation Mode"}},
         {9120, {"&Setup", "Read Everything &Again"}},
         {9200, {"&Help", ""}},
-        {9205, {"&Help", "&Contents"}},
+        {9205, {"&Help", "&Contents\tF1"}},
         {9210, {"&Help", "&About"}},
     };
     return places.at(id);
@@ -369,7 +369,7 @@ TEST_F(MainFormTest, MenuHasEveryItemWithItsCaption)
         {9030, "Load Ram Icons"}, {9035, "Revert Ram Icons"}, {9040, "Save Ram Icons"},
         {9045, "Save Ram Icons As"}, {9055, "E&xit"}, {9100, "&Setup"}, {9105, "&Rescan For Vantor"},
         {9110, "&Keyboard Mode"}, {9115, "&Emulation Mode"}, {9120, "Read Everything &Again"}, {9200, "&Help"},
-        {9205, "&Contents"}, {9210, "&About"},
+        {9205, "&Contents\tF1"}, {9210, "&About"},
     };
     for (const auto& [id, caption] : items) {
         EXPECT_EQ(menuItemCaption(id), caption) << id;
@@ -778,8 +778,38 @@ TEST_F(MainFormTest, HelpOpensTheManualBesideTheProgram)
     std::remove(chm.c_str());
     ASSERT_EQ(opened.size(), 2u);
     EXPECT_EQ(opened[1], chm);
+    // F1 anywhere in the window.
+    QTest::keyClick(toolkitFormWidget(form), Qt::Key_F1);
+    GN_DOEVENTS(255);
+    ASSERT_EQ(opened.size(), 3u);
+    EXPECT_EQ(opened[2], folder + "vantor.html");
     setHelpHook(nullptr);
     EXPECT_TRUE(messages.empty());
+}
+
+// Separators are lines without a "-"; commands (Undo named after a step
+// included) show no empty check box, Keyboard Mode shows its tick.
+TEST_F(MainFormTest, MenusShowNoStrayDashOrEmptyCheckBox)
+{
+    GN_SETTEXT(form, 165, "CAM 2");
+    GN_DOEVENTS(255);
+    pick(9110);
+    int separators = 0, ticked = 0;
+    for (QAction* top : toolkitFormWidget(form)->findChild<QMenuBar*>()->actions()) {
+        ASSERT_NE(top->menu(), nullptr);
+        for (QAction* a : top->menu()->actions()) {
+            if (a->isSeparator()) {
+                ++separators;
+                EXPECT_TRUE(a->text().isEmpty()) << a->text().toStdString();
+            } else {
+                EXPECT_TRUE(!a->isCheckable() || a->isChecked()) << a->text().toStdString();
+                ticked += a->isChecked();
+            }
+        }
+    }
+    EXPECT_EQ(separators, 3);
+    EXPECT_EQ(ticked, 1);
+    pick(9110);
 }
 
 class DebugCommandLineTest : public MainFormTest {

@@ -5,6 +5,7 @@
 #include "toolkit/gantry.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
@@ -185,8 +186,30 @@ TEST_F(ProgramTest, HelpAndVersionNeedNoDisplay)
     EXPECT_EQ(version.out, "vantor " VANTOR_VERSION "\n");
     const Run help = run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(help.out.startsWith("usage: vantor [DEBUG] [NOVT] [--screenshot FILE]\n")) << help.out.toStdString();
+    EXPECT_TRUE(help.out.startsWith("usage: vantor [DEBUG] [NOVT] [--screenshot FILE] [FILE.kdl] [FILE.RIcon]\n"))
+        << help.out.toStdString();
     EXPECT_TRUE(help.err.isEmpty()) << help.err.toStdString();
+}
+
+// A key definition or RAM icon file named on the command line is loaded once
+// the panel is read: a good one in silence, a cut one refused by name.
+TEST_F(ProgramTest, FilesOnTheCommandLineAreLoaded)
+{
+    const QString folder = runtime.path() + "/Studio \u00e4/";
+    ASSERT_TRUE(QDir().mkpath(folder));
+    auto write = [&](const QString& name, qsizetype size) {
+        QFile f(folder + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(size, '\0'));
+    };
+    write("cut.kdl", 5000);
+    write("B\u00fchne.RIcon", 7680);
+    const Run r =
+        run({"NOVT", folder + "cut.kdl", folder + "B\u00fchne.RIcon", "--screenshot", runtime.path() + "/s.png"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err.toStdString(),
+              "[Halvern Devices] Cannot load " + folder.toStdString() +
+                  "cut.kdl: not a key definition file (5000 bytes, not 10260)\n");
 }
 
 TEST_F(ProgramTest, UnwritableScreenshotFails)

@@ -270,9 +270,9 @@ TEST(VantorctlFiles, ScriptsGetUtf8TextsAndFailuresExitFour)
     EXPECT_NE(r.out.find("\"onLabel\": \"M\u00e4r\u20ac"), std::string::npos) << r.out.substr(0, 2000);
 
     // Standard output on a full disk.
-    const int status = std::system(("'" + std::string(VANTORCTL) + "' show" + file + " >/dev/full 2>'" +
-                                    (tmp / "err.txt").string() + "'")
-                                       .c_str());
+    const int status = std::system(
+        ("'" + std::string(VANTORCTL) + "' show" + file + " >/dev/full 2>'" + (tmp / "err.txt").string() + "'")
+            .c_str());
     EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 4);
     EXPECT_EQ(fileText(tmp / "err.txt"), "vantorctl: standard output: cannot be written (No space left on device)\n");
 
@@ -287,7 +287,8 @@ TEST(VantorctlFiles, ScriptsGetUtf8TextsAndFailuresExitFour)
     writeRaw(tmp / "cut.RIcon", std::vector<std::uint8_t>(100, 0x11));
     r = vantorctl(tmp, "show '" + (tmp / "cut.kdl").string() + "'");
     EXPECT_EQ(r.code, 4);
-    EXPECT_EQ(r.err, "vantorctl: " + (tmp / "cut.kdl").string() + ": not a key definition file (5000 bytes, not 10260)\n");
+    EXPECT_EQ(r.err,
+              "vantorctl: " + (tmp / "cut.kdl").string() + ": not a key definition file (5000 bytes, not 10260)\n");
     r = vantorctl(tmp, "icons export '" + (tmp / "cut.RIcon").string() + "' '" + (tmp / "out.png").string() + "'");
     EXPECT_EQ(r.code, 4);
     EXPECT_EQ(r.err, "vantorctl: " + (tmp / "cut.RIcon").string() + ": not a RAM icon file (100 bytes, not 7680)\n");
