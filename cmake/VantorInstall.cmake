@@ -21,6 +21,9 @@ endif()
 # Desktop entry, AppStream metainfo, and the program icon drawn at three sizes.
 install(FILES ${PROJECT_SOURCE_DIR}/resources/desktop/vantor.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/desktop/org.vantor.Vantor.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# The MIME types of .kdl and .RIcon files (shared-mime-info), which the desktop entry opens.
+install(FILES ${PROJECT_SOURCE_DIR}/resources/desktop/vantor-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+        RENAME vantor.xml)
 set(vantor_icon_files)
 foreach(size 48 128 256)
   set(out ${CMAKE_BINARY_DIR}/icons/${size}/vantor.png)
