@@ -11,6 +11,7 @@
 #include "toolkit/gantry.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -73,7 +74,9 @@ int main(int argc, char** argv)
         const std::string word = i > 0 ? argv[i] : "";
         if (word.size() > 4 && word[0] != '-' &&
             (vantor::withKdlExtension(word) == word || vantor::withRIconExtension(word) == word)) {
-            files.push_back(word);
+            std::error_code ec;
+            const std::filesystem::path full = std::filesystem::absolute(word, ec);
+            files.push_back(ec ? word : full.string());
             continue;
         }
         args.push_back(argv[i]);

@@ -1,6 +1,8 @@
 #pragma once
 // One copy of the program at a time.
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace vantor {
 
@@ -13,7 +15,15 @@ namespace vantor {
 // when the process ends, however it ends. When no lock file can be made the
 // program starts as if it were the only copy. A process that already holds the
 // lock of `name` gets 0 again.
-int SingleInstanceCheck(const std::string& name);
+//
+// The copy that holds the lock also listens on "<name>.socket" beside the lock
+// file. A second start hands it `files` (absolute paths) there instead; when the
+// running copy confirms, the second one ends without a message.
+int SingleInstanceCheck(const std::string& name, const std::vector<std::string>& files = {});
+
+// What the running copy does when another start hands it its files (raise the
+// window, open the files). Starts taking the starts that waited.
+void onOtherStart(std::function<void(const std::vector<std::string>& files)> handler);
 
 // The lock file SingleInstanceCheck uses for `name`.
 std::string singleInstanceLockPath(const std::string& name);

@@ -167,6 +167,12 @@ void onShown()
     startupTrace("editable");
     for (const std::string& path : std::exchange(filesToOpen(), {}))
         handlers::openFile(path);
+    // A later start of the program brings this window forward with its files.
+    onOtherStart([](const std::vector<std::string>& files) {
+        GN_FORM(kMainFormName, "", "", 0, 0, 0, 0, "");
+        for (const std::string& path : files)
+            handlers::openFile(path);
+    });
     if (!screenshotTarget().empty())
         GN_POSTEVENT(form, kScreenshotId, 0);
 }
@@ -294,7 +300,7 @@ void AppInit()
     DefineFontsAndColours();
     startupTrace("fontsAndColours");
     shellFlags().commandLine = GN_COMMANDLINE();
-    if (SingleInstanceCheck("Vantor") == 1)
+    if (SingleInstanceCheck("Vantor", filesToOpen()) == 1)
         return;
     startupTrace("singleInstance");
     shellcalls::installDeviceLink();

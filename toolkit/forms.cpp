@@ -229,8 +229,12 @@ std::intptr_t GN_FORM(const std::string& name, const std::string& parent, const 
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
         return 0;
     if (auto existing = findForm(name)) {
-        if (existing->window)
-            raiseWindow(existing->window);
+        if (QWidget* w = existing->window) {
+            // Back from the task bar too, and given the keyboard.
+            w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
+            raiseWindow(w);
+            w->activateWindow();
+        }
         return 0;
     }
     auto f = makeFormWindow(name, parent, title, width, height, props);
