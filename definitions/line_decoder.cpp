@@ -716,7 +716,9 @@ std::vector<LineFramer::Message> LineFramer::feed(std::span<const std::uint8_t> 
 
 std::optional<LineFramer::Message> LineFramer::flush(std::int64_t micros, bool force)
 {
-    if (buf_.empty() || (!force && micros - lastMicros_ <= kGapMicros))
+    if (buf_.empty())
+        return std::nullopt;
+    if (!force && micros - lastMicros_ <= (frameLength() < 0 ? kGapMicros : kFrameGapMicros))
         return std::nullopt;
     Message m{firstMicros_, std::move(buf_)};
     buf_.clear();

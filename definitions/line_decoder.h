@@ -78,10 +78,14 @@ const std::vector<VdcpCommandName>& vdcpCommandNames();
 
 // Cuts the bytes of one direction into messages: a panel frame, a 9-pin or a
 // VDCP command ends at the length its protocol gives it; anything else (and a
-// keyboard macro) ends when no byte came for kGapMs, or at kMaxUnframed bytes.
+// keyboard macro) ends when no byte came for kGapMicros, or at kMaxUnframed
+// bytes. The times are those of the reads, which come in polls: a message
+// whose length is known waits kFrameGapMicros for its rest (a reply that
+// arrives over several reads), then ends as it is.
 class LineFramer {
 public:
     static constexpr std::int64_t kGapMicros = 5000;
+    static constexpr std::int64_t kFrameGapMicros = 200000;
     static constexpr std::size_t kMaxUnframed = 256;
 
     // keyboard: the panel's messages are keyboard macros (no protocol lengths).
@@ -97,7 +101,8 @@ public:
     };
     std::vector<Message> feed(std::span<const std::uint8_t> bytes, std::int64_t micros);
     // The pending bytes as one message when the last one came more than
-    // kGapMicros before `micros` (or always, with force).
+    // kGapMicros (kFrameGapMicros for a message of known length) before
+    // `micros`, or always with force.
     std::optional<Message> flush(std::int64_t micros, bool force = false);
     bool pending() const { return !buf_.empty(); }
 

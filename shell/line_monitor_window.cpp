@@ -35,6 +35,11 @@ namespace vantor::linemonitor {
 namespace {
 
 constexpr const char* kSection = "LineMonitor";
+// The window's work (naming the rows and drawing them) takes at most about
+// 1/kShare of the time: after a batch that took t ms the next one comes
+// kShare * t ms later, but never sooner than kQuietMs nor later than kMaxMs.
+constexpr int kQuietMs = 100, kMaxMs = 5000;
+constexpr double kShare = 250;
 std::size_t rowLimit = 100000;
 
 std::int64_t steadyMicros()
@@ -210,7 +215,7 @@ public:
         serialPort().setLineTap([this](TapDirection d, const Bytes& b, std::int64_t micros) {
             pending_.push_back({d == TapDirection::Sent, b, micros});
         });
-        timer_.start(50);
+        timer_.start(kQuietMs);
     }
     ~Window() override
     {
@@ -234,21 +239,30 @@ public:
         }
         auto rest = monitor_.idle(now);
         std::move(rest.begin(), rest.end(), std::back_inserter(rows));
-        if (rows.empty())
+        if (rows.empty()) {
+            timer_.setInterval(kQuietMs);
             return;
+        }
         if (pause_->isChecked()) {
             std::move(rows.begin(), rows.end(), std::back_inserter(held_));
             if (held_.size() > rowLimit)
                 held_.erase(held_.begin(), held_.end() - static_cast<std::ptrdiff_t>(rowLimit));
             return;
         }
+        const auto start = std::chrono::steady_clock::now();
         QScrollBar* bar = view_->verticalScrollBar();
         const bool atBottom = bar->value() >= bar->maximum();
         model_.append(std::move(rows));
         if (atBottom)
             view_->scrollToBottom();
+        // Drawn now, so that its cost is known.
+        if (isVisible())
+            repaint();
+        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        timer_.setInterval(std::clamp(static_cast<int>(kShare * ms), kQuietMs, kMaxMs));
     }
 
+    std::size_t shownCount() const { return static_cast<std::size_t>(filter_.rowCount()); }
     std::string shownText() const
     {
         std::string out;
@@ -372,6 +386,11 @@ void processPending()
 {
     if (window())
         window()->process(steadyMicros());
+}
+
+std::size_t shownRowCount()
+{
+    return window() ? window()->shownCount() : 0;
 }
 
 std::string shownRowsText()

@@ -26,5 +26,6 @@ void setRowLimit(std::size_t limit);
 void processPending();
 // Tests: the rows shown (after the filters) as text, one per row.
 std::string shownRowsText();
+std::size_t shownRowCount();
 
 } // namespace vantor::linemonitor

@@ -153,15 +153,18 @@ TEST(LineFramer, ProtocolLengthsGapsAndFloods)
     EXPECT_EQ(m[0].bytes, dump);
     EXPECT_EQ(m[0].micros, 1000);
 
-    // Half a message ends after 5 ms without a byte: at the next byte or at a flush.
+    // A message of known length waits 200 ms for its rest (the reads come
+    // in polls), then ends as it is; bytes of no protocol end after 5 ms.
     EXPECT_TRUE(framer.feed(hex("24 31 04"), 10000).empty());
-    EXPECT_FALSE(framer.flush(15000).has_value());
-    m = framer.feed(hex("20 00 20"), 15001);
+    EXPECT_TRUE(framer.feed(hex("03 02"), 60000).empty());
+    EXPECT_FALSE(framer.flush(260000).has_value());
+    m = framer.feed(hex("20 00 20"), 260001);
     ASSERT_EQ(m.size(), 2u);
-    EXPECT_EQ(lineHex(m[0].bytes), "24 31 04");
+    EXPECT_EQ(lineHex(m[0].bytes), "24 31 04 03 02");
     EXPECT_EQ(lineHex(m[1].bytes), "20 00 20");
-    EXPECT_TRUE(framer.feed(hex("55 AA"), 20000).empty());
-    EXPECT_EQ(lineHex(framer.flush(25001)->bytes), "55 AA");
+    EXPECT_TRUE(framer.feed(hex("55 AA"), 300000).empty());
+    EXPECT_FALSE(framer.flush(305000).has_value());
+    EXPECT_EQ(lineHex(framer.flush(305001)->bytes), "55 AA");
 
     // A flood of bytes without a gap is cut into bounded messages.
     const Bytes noise(1000, 0x99);
