@@ -234,6 +234,9 @@ void KeyDefinitionTable::initialise()
         records[static_cast<std::size_t>(i)] = initialDefinition(i);
     panelHeld = records;
     sendPending.fill(false);
+    unconfirmed.fill(false);
+    kept.fill(false);
+    madeFor.reset();
 }
 
 int KeyDefinitionTable::waitingChanges() const
@@ -241,6 +244,61 @@ int KeyDefinitionTable::waitingChanges() const
     int n = 0;
     for (int i = 0; i < kDefinitionCount; ++i)
         n += changeWaiting(i) ? 1 : 0;
+    return n;
+}
+
+int KeyDefinitionTable::unconfirmedChanges() const
+{
+    int n = 0;
+    for (int i = 0; i < kDefinitionCount; ++i)
+        n += changeWaiting(i) && unconfirmed[static_cast<std::size_t>(i)] ? 1 : 0;
+    return n;
+}
+
+void KeyDefinitionTable::confirm(int index, const KeyDefinition& held)
+{
+    const auto i = static_cast<std::size_t>(index);
+    panelHeld[i] = held;
+    if (records[i] == held) {
+        sendPending[i] = false;
+        unconfirmed[i] = false;
+        kept[i] = false;
+    }
+    if (waitingChanges() == 0)
+        madeFor.reset();
+}
+
+void KeyDefinitionTable::discard(int index)
+{
+    const auto i = static_cast<std::size_t>(index);
+    records[i] = panelHeld[i];
+    sendPending[i] = false;
+    unconfirmed[i] = false;
+    kept[i] = false;
+    if (waitingChanges() == 0)
+        madeFor.reset();
+}
+
+void KeyDefinitionTable::noteMadeFor()
+{
+    if (waitingChanges() == 0)
+        madeFor.reset();
+    else if (!madeFor)
+        madeFor = panelHeld;
+}
+
+int KeyDefinitionTable::recordsDifferingFromMadeFor() const
+{
+    if (!madeFor)
+        return 0;
+    int n = 0;
+    for (int i = 0; i < kDefinitionCount; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        // A record the user changed may hold the change already (it was on
+        // the line when the panel went away): it says nothing of the panel.
+        if (!sendPending[k] && !(panelHeld[k] == (*madeFor)[k]))
+            ++n;
+    }
     return n;
 }
 

@@ -263,7 +263,39 @@ public:
         const auto i = static_cast<std::size_t>(index);
         return sendPending[i] && !(records[i] == panelHeld[i]);
     }
+    // Every change the panel does not hold yet: waiting to be stored, or
+    // stored and not confirmed.
     int waitingChanges() const;
+
+    // ---- the way of a change into the panel
+    // A change is confirmed when the panel reads it back as it was stored
+    // (panelHeld takes it then). A record stored three times that still reads
+    // back otherwise, or whose read-back got no answer, is "not confirmed":
+    // it stays waiting and is stored again when the panel is read again.
+    std::array<bool, kDefinitionCount> unconfirmed{};
+    // Changes kept for the panel they were made for, while another panel (or
+    // the same one changed elsewhere) is connected: no store takes them
+    // until the user says so or that panel is back.
+    std::array<bool, kDefinitionCount> kept{};
+    // The panel content the waiting changes were made against; none while no
+    // change waits.
+    std::optional<std::array<KeyDefinition, kDefinitionCount>> madeFor;
+
+    // Changes waiting, of which not confirmed.
+    int unconfirmedChanges() const;
+    // The panel holds `held` for record `index` (read back after a store, or
+    // read by a load while the record has no waiting change).
+    void confirm(int index, const KeyDefinition& held);
+    // Record `index` back to what the panel holds; its change is gone.
+    void discard(int index);
+    // Remembers the panel content the waiting changes are made against (the
+    // panel's content as last known), unless already remembered; forgets it
+    // when nothing waits.
+    void noteMadeFor();
+    // Of the records without any change, how many the panel holds otherwise
+    // than the content the waiting changes were made for (0 when no change
+    // waits or nothing is remembered).
+    int recordsDifferingFromMadeFor() const;
 };
 
 // The program-wide table, alive for the whole run (initialised on first use).

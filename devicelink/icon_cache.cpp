@@ -1,6 +1,6 @@
 #include "devicelink/icon_cache.h"
 
-#include "definitions/kdl_file.h"
+#include "definitions/private_file.h"
 
 #include <array>
 #include <cstdlib>
@@ -104,13 +104,8 @@ bool readIconCache(const std::filesystem::path& folder, IconSet set, IconStore& 
 {
     if (folder.empty() || !iconSetIsCached(set))
         return false;
-    const std::filesystem::path file = iconCacheFile(folder, set);
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(file, ec);
-    if (ec || size > kLargestFile)
-        return false;
     std::vector<std::uint8_t> bytes;
-    if (readWholeFile(file, bytes) != FileError::None)
+    if (!readPrivateFile(iconCacheFile(folder, set), bytes, kLargestFile))
         return false;
     return readIconCacheBytes(bytes, set, out);
 }
@@ -124,7 +119,33 @@ bool writeIconCache(const std::filesystem::path& folder, IconSet set, const Icon
     std::filesystem::create_directories(folder, ec);
     if (ec)
         return false;
-    return writeFileReplacing(iconCacheFile(folder, set), bytes).ok();
+    return writePrivateFile(iconCacheFile(folder, set), bytes);
+}
+
+namespace {
+std::filesystem::path checkPositionFile(const std::filesystem::path& folder, IconSet set)
+{
+    return folder / (set == IconSet::RomIcons ? "rom-icons.check" : "large-icons.check");
+}
+} // namespace
+
+int readCacheCheckPosition(const std::filesystem::path& folder, IconSet set)
+{
+    std::vector<std::uint8_t> bytes;
+    if (folder.empty() || !readPrivateFile(checkPositionFile(folder, set), bytes, 16))
+        return 0;
+    const int n = std::atoi(std::string(bytes.begin(), bytes.end()).c_str());
+    return n >= 0 && n < iconSetSize(set) ? n : 0;
+}
+
+void writeCacheCheckPosition(const std::filesystem::path& folder, IconSet set, int position)
+{
+    if (folder.empty())
+        return;
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    const std::string text = std::to_string(position) + "\n";
+    writePrivateFile(checkPositionFile(folder, set), std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
 } // namespace vantor

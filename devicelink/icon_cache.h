@@ -7,7 +7,8 @@
 //   "VANTORIC"  format version (1)  set byte (7F or 7D)  count  00
 //   count x 120 bitmap bytes, then the CRC-32 of everything before it (4 bytes, low byte first).
 // A file that is missing, short, long, of another version or set, or whose
-// CRC does not match is no cache at all: nothing of it is taken.
+// CRC does not match is no cache at all: nothing of it is taken. A link, or a
+// file of another user, is neither read nor written through; files are 0600.
 #pragma once
 
 #include "iconeditor/icon_bitmap.h"
@@ -43,5 +44,12 @@ bool readIconCacheBytes(std::span<const std::uint8_t> data, IconSet set, IconSto
 // store is not whole or the file cannot be written.
 bool readIconCache(const std::filesystem::path& folder, IconSet set, IconStore& out);
 bool writeIconCache(const std::filesystem::path& folder, IconSet set, const IconStore& store);
+
+// Besides its three fixed spot checks, each connect compares a few more cached
+// icons in turn, so every icon of a set is compared within this many connects.
+inline constexpr int kCacheCheckRounds = 40;
+// Where the turn stands for `set` (0 when unknown), and its next place.
+int readCacheCheckPosition(const std::filesystem::path& folder, IconSet set);
+void writeCacheCheckPosition(const std::filesystem::path& folder, IconSet set, int position);
 
 } // namespace vantor

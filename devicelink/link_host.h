@@ -56,6 +56,20 @@ public:
         (void)text;
         (void)caption;
     }
+    // A message that does not hold the program up (the loss of the panel):
+    // it stays until the user closes it or closeNotice is called.
+    virtual void notice(const std::string& text, const std::string& caption) { message(text, caption); }
+    virtual void closeNotice() { }
+    // A question with the buttons named; returns the index of the button
+    // chosen, `defaultButton` where nobody can answer.
+    virtual int choose(const std::string& text, const std::string& caption, const std::vector<std::string>& buttons,
+                       int defaultButton)
+    {
+        (void)text;
+        (void)caption;
+        (void)buttons;
+        return defaultButton;
+    }
     // One trace line (only called while LinkOptions::debugMode is on).
     virtual void debugPrint(const std::string& line) { (void)line; }
 
@@ -68,8 +82,9 @@ public:
     virtual bool libraryShowsRamIcons() { return false; }
     // The icon library's current icon number, counted from 1; 0 when unreadable.
     virtual int currentIconNumber() { return 0; }
-    // Whether the watch for a lost or new panel may probe a port now (not
-    // while the line stands in for the panel, in emulation mode).
+    // Whether the line is the panel's now: the watch may probe a port and a
+    // change may be stored (not while the line stands in for the panel, in
+    // emulation mode: changes made then wait).
     virtual bool mayProbe() { return true; }
 
     // ---- what happened, for the program to act on
@@ -92,8 +107,12 @@ public:
     // pseudo-terminal closed); it is already closed.
     virtual void portLost(const std::string& path) { (void)path; }
     // Where the link stands changed (connected, searching, a transfer and
-    // its progress, lost, not connected): DeviceLink::statusText says it.
+    // its progress, lost, silent, not connected, changes waiting):
+    // DeviceLink::statusText and pendingChanges say it.
     virtual void linkStatusChanged() { }
+    // Waiting changes were kept back or discarded (records and RAM icons
+    // changed under the editor).
+    virtual void waitingChangesResolved() { }
 };
 
 } // namespace vantor

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 namespace vantor {
 
@@ -121,6 +122,8 @@ void DeviceLink::PortHost::portLost(const std::string& path)
 // The panel's port is watched from now on, and the user is told once.
 void DeviceLink::portWentAway()
 {
+    table_.noteMadeFor();
+    silent_ = false;
     lostCom_ = port_.lostCom();
     watching_ = lostCom_ != 0 && !options_.skipPanelSearch;
     lossToTell_ = true;
@@ -138,9 +141,10 @@ void DeviceLink::tellLoss()
     if (!lossToTell_ || busyDepth_ > 0)
         return;
     lossToTell_ = false;
-    host_->message("Vantor was disconnected from COM" + std::to_string(lostCom_) +
-                       ". Changes made now are kept and stored in Vantor when it is connected again.",
-                   kCaption);
+    // Not modal: the panel may come back while it is up, and nothing waits on it.
+    host_->notice("Vantor was disconnected from COM" + std::to_string(lostCom_) +
+                      ". Changes made now are kept and stored in Vantor when it is connected again.",
+                  kCaption);
 }
 
 void DeviceLink::busy(bool on)
@@ -174,7 +178,15 @@ LinkState DeviceLink::state() const
 
 int DeviceLink::pendingChanges() const
 {
-    return table_.waitingChanges();
+    return table_.waitingChanges() + icons_.ramWaitingCount();
+}
+
+int DeviceLink::unconfirmedChanges() const
+{
+    int ram = 0;
+    for (int i = 0; i < kRamIconCount; ++i)
+        ram += icons_.ramWaiting(i) && icons_.ramUnconfirmed[static_cast<std::size_t>(i)] ? 1 : 0;
+    return table_.unconfirmedChanges() + ram;
 }
 
 std::string DeviceLink::statusText() const
@@ -193,6 +205,9 @@ std::string DeviceLink::statusText() const
     case LinkState::Lost:
         return "Not connected: Vantor was disconnected from COM" + std::to_string(lostCom_) +
             ", waiting for it to come back";
+    case LinkState::Silent:
+        return "Vantor stopped answering" + (where.empty() ? std::string() : " " + where.substr(7)) +
+            ", waiting for it to answer again";
     case LinkState::NotConnected: break;
     }
     return "Not connected";
@@ -216,37 +231,178 @@ void DeviceLink::loadPanel()
 {
     if (port_.panelPort == 0)
         return;
+    // The changes made so far were made against what the panel held as the
+    // program last knew it.
+    table_.noteMadeFor();
     inLoadPanel_ = true;
     itemsRead_ = 0;
     stoppedAnswering_ = false;
+    silent_ = false;
+    silenceToTell_ = false;
+    abandon_ = false;
+    host_->closeNotice();
     loadRomIcons();
     host_->redrawIconLibrary();
     loadRamIcons();
     loadLargeAsciiIcons();
     loadDefinitions();
+    const bool readWhole = itemsRead_ == kRomIconCount + kRamIconCount + kLargeAsciiCount + kDefinitionCount;
+    missedItems_ = kRomIconCount + kRamIconCount + kLargeAsciiCount + kDefinitionCount - itemsRead_;
     // What was changed while the panel was away (or before it was found)
-    // goes into it now; the loads left those records as the user made them.
-    const int pending = port_.isOpen() ? pendingChanges() : 0;
-    if (pending > 0)
-        storeInPanelOrder([this](int index) { return table_.changeWaiting(index); });
+    // goes into it now, if it is the panel the changes were made for; the
+    // loads left those records as the user made them. Nothing is stored
+    // after a load that did not read every definition, or was abandoned.
+    if (lineUp() && !stoppedAnswering_)
+        settleWaitingChanges();
     inLoadPanel_ = false;
+    if (abandon_)
+        return;
     host_->refreshEditor();
     host_->applyModeCaptions();
     host_->focusEditor();
-    if (itemsRead_ == kRomIconCount + kRamIconCount + kLargeAsciiCount + kDefinitionCount)
+    if (readWhole)
         host_->panelLoaded();
-    missedItems_ = kRomIconCount + kRamIconCount + kLargeAsciiCount + kDefinitionCount - itemsRead_;
     if (port_.isOpen())
         host_->startPollWorker();
-    setState(port_.isOpen() ? LinkState::Connected : (watching_ ? LinkState::Lost : LinkState::NotConnected));
+    setState(silent_ ? LinkState::Silent
+                     : port_.isOpen() ? LinkState::Connected : (watching_ ? LinkState::Lost : LinkState::NotConnected));
     tellLoss();
     tellLoadProblems();
-    if (pending > 0 && port_.isOpen()) {
-        const int left = pendingChanges();
-        host_->message(std::to_string(pending - left) + (pending - left == 1 ? " change" : " changes") +
-                           " made while Vantor was not connected " + (pending - left == 1 ? "was" : "were") +
-                           " stored in Vantor.",
-                       kCaption);
+}
+
+std::vector<int> DeviceLink::panelOrder()
+{
+    std::vector<int> order;
+    for (int index = 0; index < kFirstFunctionKeyIndex; ++index)
+        order.push_back(index);
+    for (int key = 0; key < 4; ++key) {
+        order.push_back(kFirstFunctionKeyIndex + key);
+        order.push_back(kFirstFunctionKeyIndex + 4 + key);
+    }
+    order.push_back(kKnobIndex);
+    order.push_back(kKnobBIndex);
+    return order;
+}
+
+std::vector<int> DeviceLink::waitingRecords(bool withKept) const
+{
+    std::vector<int> out;
+    for (int index : panelOrder())
+        if (table_.changeWaiting(index) && (withKept || !table_.kept[static_cast<std::size_t>(index)]))
+            out.push_back(index);
+    return out;
+}
+
+std::vector<int> DeviceLink::waitingRamIcons() const
+{
+    std::vector<int> out;
+    for (int i = 0; i < kRamIconCount; ++i)
+        if (icons_.ramWaiting(i))
+            out.push_back(i);
+    return out;
+}
+
+void DeviceLink::settleWaitingChanges()
+{
+    const int pending = pendingChanges();
+    if (pending == 0) {
+        table_.noteMadeFor();
+        return;
+    }
+    // The panel is the one the changes were made for when every record that
+    // nobody changed here reads as it did then.
+    const int differing = table_.madeFor ? table_.recordsDifferingFromMadeFor() : kDefinitionCount;
+    if (differing > 0) {
+        const std::string text = "Vantor on COM" + std::to_string(port_.openCom()) +
+            " holds other definitions than the panel these changes were made for (" + std::to_string(differing) +
+            " of 90 records differ). Store the " + std::to_string(pending) + " waiting " +
+            (pending == 1 ? "change" : "changes") + " into this panel?";
+        const int answer = host_->choose(text, kCaption, {"Store Them", "Keep Them Waiting", "Discard Them"}, 1);
+        trace("waiting changes for another panel: " + std::to_string(differing) + " records differ, answer " +
+              std::to_string(answer));
+        if (answer == 2) {
+            discardWaitingChanges();
+            return;
+        }
+        if (answer != 0) {
+            for (int index : waitingRecords(true))
+                table_.kept[static_cast<std::size_t>(index)] = true;
+            host_->linkStatusChanged();
+            return;
+        }
+        // Stored into this panel: from now on they are made for it.
+    }
+    table_.kept.fill(false);
+    table_.madeFor.reset();
+    storeAndConfirm(waitingRecords(true), true);
+    storeAndConfirmRam(waitingRamIcons(), true);
+    if (!lineUp())
+        return;
+    const int left = pendingChanges();
+    host_->message(std::to_string(pending - left) + (pending - left == 1 ? " change" : " changes") +
+                       " made while Vantor was not connected " + (pending - left == 1 ? "was" : "were") +
+                       " stored in Vantor.",
+                   kCaption);
+}
+
+void DeviceLink::storeWaitingChanges()
+{
+    if (pendingChanges() == 0)
+        return;
+    if (!mayStore()) {
+        host_->message("Vantor is not connected to computer", kCaption);
+        return;
+    }
+    table_.kept.fill(false);
+    table_.madeFor.reset();
+    storeAndConfirm(waitingRecords(true), true);
+    storeAndConfirmRam(waitingRamIcons(), true);
+    host_->linkStatusChanged();
+}
+
+void DeviceLink::discardWaitingChanges()
+{
+    for (int index = 0; index < kDefinitionCount; ++index)
+        if (table_.changeWaiting(index))
+            table_.discard(index);
+    table_.sendPending.fill(false);
+    table_.unconfirmed.fill(false);
+    table_.kept.fill(false);
+    table_.madeFor.reset();
+    for (int i = 0; i < kRamIconCount; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        if (icons_.ramWaiting(i))
+            icons_.ramIcons[k] = icons_.ramHeld[k];
+        icons_.ramPending[k] = false;
+        icons_.ramUnconfirmed[k] = false;
+    }
+    host_->waitingChangesResolved();
+    host_->redrawIconLibrary();
+    host_->linkStatusChanged();
+}
+
+void DeviceLink::lineBackToPanel()
+{
+    if (!port_.isOpen() || options_.skipPanelSearch)
+        return;
+    const Bytes probe = link::probe();
+    trace("Sending - " + hexTrace(probe));
+    port_.sendBytes(probe);
+    sleepMs(link::kProbeWaitMs);
+    const Bytes reply = port_.receiveAll();
+    trace("received: " + hexTrace(reply));
+    if (!port_.isOpen())
+        return;
+    if (!link::looksLikePanel(reply)) {
+        goSilent();
+        return;
+    }
+    silent_ = false;
+    if (pendingChanges() > 0) {
+        host_->stopPollWorker();
+        loadPanel();
+    } else {
+        setState(LinkState::Connected);
     }
 }
 
@@ -279,6 +435,7 @@ bool DeviceLink::probeAt(int n)
     trace("received: " + hexTrace(reply));
     if (port_.isOpen() && link::looksLikePanel(reply)) {
         port_.panelPort = n;
+        panelDevice_ = port_.devicePath();
         return true;
     }
     return false;
@@ -342,6 +499,20 @@ std::string deviceIdentity(const std::string& path)
 }
 } // namespace
 
+// The COM number whose device is `device` now: `preferred` when it still
+// maps there, else the lowest that does; 0 when none does.
+int DeviceLink::comNumberOf(const std::string& device, int preferred)
+{
+    if (device.empty())
+        return 0;
+    if (comDevicePath(preferred) == device)
+        return preferred;
+    for (int n = kFirstComPort; n <= kLastComPort; ++n)
+        if (comDevicePath(n) == device)
+            return n;
+    return 0;
+}
+
 void DeviceLink::notePresentDevices()
 {
     knownDevices_.clear();
@@ -364,6 +535,10 @@ void DeviceLink::pollPanel()
         tellLoss();
         return;
     }
+    if (silent_) {
+        probeSilentPanel();
+        return;
+    }
     const Bytes data = port_.receiveAll();
     if (!port_.isOpen())
         tellLoss();
@@ -371,6 +546,65 @@ void DeviceLink::pollPanel()
         return;
     trace(hexTrace(data));
     host_->injectKeystrokes(data);
+}
+
+// A panel that stopped answering on its open port: the probe, twice a
+// second (only while emulation mode leaves the line to the panel); when it
+// answers, it is read again and what waits is stored, as after a replug.
+void DeviceLink::probeSilentPanel()
+{
+    if (elapsedMs(lastWatch_) < link::kWatchPeriodMs || !host_->mayProbe())
+        return;
+    lastWatch_ = tickCount();
+    tellSilence();
+    port_.receiveAll(); // what came meanwhile is no answer to the probe
+    const Bytes probe = link::probe();
+    trace("Sending - " + hexTrace(probe));
+    port_.sendBytes(probe);
+    sleepMs(link::kProbeWaitMs);
+    const Bytes reply = port_.receiveAll();
+    trace("received: " + hexTrace(reply));
+    if (!port_.isOpen()) {
+        tellLoss();
+        return;
+    }
+    if (!link::looksLikePanel(reply))
+        return;
+    trace("Vantor answers again");
+    host_->stopPollWorker();
+    silent_ = false;
+    setState(LinkState::Connected);
+    loadPanel();
+}
+
+void DeviceLink::goSilent()
+{
+    if (!port_.isOpen())
+        return;
+    trace("no reply for " + std::to_string(link::kReplyTimeoutMs) + " ms: Vantor stopped answering");
+    table_.noteMadeFor();
+    // A load says it stopped answering in its own words; a store is told here.
+    if (!silent_)
+        silenceToTell_ = storing_;
+    silent_ = true;
+    lastWatch_ = tickCount();
+    setState(LinkState::Silent);
+    host_->startPollWorker();
+}
+
+bool DeviceLink::mayStore()
+{
+    return lineUp() && port_.panelPort != 0 && host_->mayProbe();
+}
+
+void DeviceLink::tellSilence()
+{
+    if (!silenceToTell_ || busyDepth_ > 0)
+        return;
+    silenceToTell_ = false;
+    host_->notice("Vantor stopped answering on COM" + std::to_string(port_.openCom()) +
+                      ". Changes made now are kept and stored in Vantor when it answers again.",
+                  kCaption);
 }
 
 // The watch: the lost panel's COM port, its mapping resolved again each time
@@ -396,13 +630,18 @@ void DeviceLink::watch()
             port_.closePort();
     };
     if (watching_) {
-        const std::string id = deviceIdentity(comDevicePath(lostCom_));
+        // The device the panel was on, under whatever COM number the map
+        // gives it now; no other device is opened.
+        const int com = comNumberOf(panelDevice_, lostCom_);
+        const std::string id = com ? deviceIdentity(comDevicePath(com)) : std::string();
         if (id.empty() || (id == lastProbed_ && elapsedMs(lastProbeAt_) < link::kReprobeMs))
             return;
         lastProbed_ = id;
         lastProbeAt_ = tickCount();
-        trace("COM" + std::to_string(lostCom_) + " is back: " + id);
-        probe(lostCom_);
+        trace("COM" + std::to_string(com) + " is back: " + id);
+        probe(com);
+        if (found)
+            lostCom_ = com;
     } else {
         for (int n = kFirstComPort; n <= kLastComPort && !found; ++n) {
             const std::string id = deviceIdentity(comDevicePath(n));
@@ -436,11 +675,12 @@ bool DeviceLink::timedOut(std::uint32_t reference)
 {
     if (!port_.isOpen())
         return true;
+    if (abandon_ || silent_)
+        return true;
     if (elapsedMs(reference) > link::kReplyTimeoutMs) {
-        trace("no reply for " + std::to_string(link::kReplyTimeoutMs) + " ms: port closed");
-        stoppedAnswering_ = true;
-        port_.closePort();
-        setState(LinkState::NotConnected);
+        if (!storing_)
+            stoppedAnswering_ = true;
+        goSilent();
         return true;
     }
     return false;
@@ -470,7 +710,7 @@ void DeviceLink::endTransfer()
     host_->closeProgress();
     activity_.clear();
     if (state_ == LinkState::Transfer)
-        setState(port_.isOpen() ? LinkState::Connected : LinkState::NotConnected);
+        setState(silent_ ? LinkState::Silent : port_.isOpen() ? LinkState::Connected : LinkState::NotConnected);
     if (!inLoadPanel_) {
         tellLoss();
         tellLoadProblems();
@@ -500,7 +740,18 @@ bool DeviceLink::pumpReplies(Awaited& awaited)
     return true;
 }
 
-template <typename Stored> void DeviceLink::takeIconFrames(Awaited& awaited, IconStore& store, Stored stored)
+namespace {
+// An icon frame as the panel sends it: the 10-byte head, 240 nibbles (each
+// below 16) and F7. Anything else was hurt on the line.
+bool wholeIconFrame(const Bytes& frame)
+{
+    if (frame.size() != 10 + kIconNibbleBytes + 1)
+        return false;
+    return std::all_of(frame.begin() + 10, frame.end() - 1, [](std::uint8_t b) { return b < 16; });
+}
+} // namespace
+
+void DeviceLink::takeIconFramesRaw(Awaited& awaited, const FrameTaken& onFrame)
 {
     while (auto frame = rx_.next()) {
         if (frame->kind != ReplyFrame::Kind::Icon)
@@ -512,10 +763,19 @@ template <typename Stored> void DeviceLink::takeIconFrames(Awaited& awaited, Ico
             continue;
         }
         awaited.got[static_cast<std::size_t>(slot)] = true;
-        store[static_cast<std::size_t>(slot)] = decodeIconReply(frame->bytes);
+        if (!wholeIconFrame(frame->bytes))
+            iconFramesWhole_ = false;
+        onFrame(slot, frame->bytes);
+    }
+}
+
+template <typename Stored> void DeviceLink::takeIconFrames(Awaited& awaited, IconStore& store, Stored stored)
+{
+    takeIconFramesRaw(awaited, [&](int slot, const Bytes& frame) {
+        store[static_cast<std::size_t>(slot)] = decodeIconReply(frame);
         ++itemsRead_;
         stored(slot);
-    }
+    });
 }
 
 template <typename Stored>
@@ -538,7 +798,7 @@ DeviceLink::Wait DeviceLink::awaitIcon(Awaited& awaited, int slot, IconStore& st
 
 template <typename Take> void DeviceLink::awaitTrailing(Awaited& awaited, Take take)
 {
-    while (port_.isOpen() && awaited.outstanding()) {
+    while (lineUp() && awaited.outstanding()) {
         const std::uint32_t since =
             elapsedMs(awaited.lastBytes) < elapsedMs(awaited.lastRequest) ? awaited.lastBytes : awaited.lastRequest;
         if (elapsedMs(since) > link::kTrailingQuietMs || elapsedMs(awaited.lastRequest) > link::kReplyTimeoutMs)
@@ -552,19 +812,38 @@ template <typename Take> void DeviceLink::awaitTrailing(Awaited& awaited, Take t
 void DeviceLink::loadIconSet(std::uint8_t set, int count, std::vector<std::vector<std::uint8_t>>& store,
                              const char* caption)
 {
-    if (port_.panelPort == 0)
+    if (port_.panelPort == 0 || !lineUp())
         return;
     beginTransfer(caption);
     rx_.clear();
+    iconFramesWhole_ = true;
     const bool cached = set == iconSetWireCode(IconSet::RomIcons);
     if (cached && takeFromCache(IconSet::RomIcons, store) != CacheCheck::NotUsed) {
         endTransfer();
         return;
     }
+    const bool ram = set == iconSetWireCode(IconSet::RamIcons);
+    // A RAM icon changed here that the panel does not hold yet keeps the
+    // user's drawing; the panel's copy is remembered beside it.
+    IconStore read(static_cast<std::size_t>(count));
+    auto stored = [&](int slot) {
+        const auto k = static_cast<std::size_t>(slot);
+        if (!ram) {
+            store[k] = read[k];
+            return;
+        }
+        const bool keep = icons_.ramWaiting(slot);
+        icons_.ramHeld[k] = read[k];
+        if (!keep)
+            store[k] = read[k];
+        if (store[k] == icons_.ramHeld[k]) {
+            icons_.ramPending[k] = false;
+            icons_.ramUnconfirmed[k] = false;
+        }
+    };
     Awaited awaited(count);
-    auto stored = [](int) {};
     for (int i = 0; i < count; ++i) {
-        if (!port_.isOpen())
+        if (!lineUp())
             break;
         const std::uint32_t reference = tickCount();
         progress(percent(i, count - 1));
@@ -572,11 +851,13 @@ void DeviceLink::loadIconSet(std::uint8_t set, int count, std::vector<std::vecto
         awaited.asked[static_cast<std::size_t>(i)] = true;
         awaited.lastRequest = tickCount();
         sleepMs(link::kRequestWaitMs);
-        if (awaitIcon(awaited, i, store, reference, stored) == Wait::TimedOut)
+        if (awaitIcon(awaited, i, read, reference, stored) == Wait::TimedOut)
             break;
     }
-    awaitTrailing(awaited, [&] { takeIconFrames(awaited, store, stored); });
-    if (cached && port_.isOpen() && std::find(awaited.got.begin(), awaited.got.end(), false) == awaited.got.end())
+    awaitTrailing(awaited, [&] { takeIconFrames(awaited, read, stored); });
+    // Only a read in which every icon came whole goes into the cache.
+    if (cached && lineUp() && iconFramesWhole_ &&
+        std::find(awaited.got.begin(), awaited.got.end(), false) == awaited.got.end())
         keepInCache(IconSet::RomIcons, store);
     endTransfer();
 }
@@ -584,10 +865,12 @@ void DeviceLink::loadIconSet(std::uint8_t set, int count, std::vector<std::vecto
 // ---- the icon cache ----
 
 // With a cache of `set`: three icons spread over the set (the first, the middle
-// and the last) are asked of the panel, with the progress of a full read, and
-// compared byte for byte with the cache. All three equal: the whole set comes
-// from the cache, the bar shows 100 %. Anything else (no cache, a reply that
-// differs or is missing) leaves the set to the full read.
+// and the last) and, in turn from one connect to the next, a few more (so that
+// every cached icon is compared within 40 connects) are asked of the panel,
+// with the progress of a full read, and compared byte for byte with the cache.
+// All equal: the whole set comes from the cache, the bar shows 100 %. Anything
+// else (no cache, a reply that differs or is missing) leaves the set to the
+// full read.
 DeviceLink::CacheCheck DeviceLink::takeFromCache(IconSet set, IconStore& store)
 {
     if (options_.iconCacheDir.empty() || options_.readEverything)
@@ -599,7 +882,15 @@ DeviceLink::CacheCheck DeviceLink::takeFromCache(IconSet set, IconStore& store)
     }
     const int count = iconSetSize(set);
     const int first = set == IconSet::LargeAscii ? 32 : 0; // the request names the character
-    const int checks[] = {0, count / 2, count - 1};
+    std::vector<int> checks{0, count / 2, count - 1};
+    const int turn = readCacheCheckPosition(options_.iconCacheDir, set) % count;
+    const int rotating = (count + kCacheCheckRounds - 1) / kCacheCheckRounds;
+    for (int k = 0; k < rotating; ++k) {
+        const int index = (turn + k) % count;
+        if (std::find(checks.begin(), checks.end(), index) == checks.end())
+            checks.push_back(index);
+    }
+    writeCacheCheckPosition(options_.iconCacheDir, set, (turn + rotating) % count);
     // The spot checks' replies go into a store of their own and are taken, like
     // every reply, only for the icon number they carry.
     IconStore spot(static_cast<std::size_t>(count));
@@ -616,11 +907,12 @@ DeviceLink::CacheCheck DeviceLink::takeFromCache(IconSet set, IconStore& store)
         trace("icon cache: set " + hexTrace({iconSetWireCode(set)}) + "differs at " + std::to_string(index));
         return true;
     };
+    int done = 0;
     for (int index : checks) {
-        if (!port_.isOpen())
+        if (!lineUp())
             break;
         reference = tickCount();
-        progress(percent(index, count - 1));
+        progress(percent(done++, static_cast<int>(checks.size())));
         port_.sendBytes(link::iconRequest(iconSetWireCode(set), first + index));
         awaited.asked[static_cast<std::size_t>(index)] = true;
         awaited.lastRequest = tickCount();
@@ -635,7 +927,7 @@ DeviceLink::CacheCheck DeviceLink::takeFromCache(IconSet set, IconStore& store)
     }
     awaitTrailing(awaited, [&] { takeIconFrames(awaited, spot, stored); });
     itemsRead_ = readBefore;
-    if (!port_.isOpen())
+    if (!lineUp())
         return CacheCheck::LineLost;
     for (int index : checks)
         if (differs(index, false))
@@ -666,10 +958,11 @@ void DeviceLink::loadRamIcons()
 
 void DeviceLink::loadLargeAsciiIcons()
 {
-    if (port_.panelPort == 0)
+    if (port_.panelPort == 0 || !lineUp())
         return;
     beginTransfer("Loading Large ASCII Icons");
     rx_.clear();
+    iconFramesWhole_ = true;
     if (takeFromCache(IconSet::LargeAscii, icons_.largeAsciiIcons) != CacheCheck::NotUsed) {
         endTransfer();
         return;
@@ -682,7 +975,7 @@ void DeviceLink::loadLargeAsciiIcons()
         reference = tickCount();
     };
     for (int c = 32; c <= 127; ++c) {
-        if (!port_.isOpen())
+        if (!lineUp())
             break;
         port_.sendBytes(link::iconRequest(0x7D, c));
         awaited.asked[static_cast<std::size_t>(c - 32)] = true;
@@ -692,12 +985,13 @@ void DeviceLink::loadLargeAsciiIcons()
             break;
     }
     awaitTrailing(awaited, [&] { takeIconFrames(awaited, icons_.largeAsciiIcons, stored); });
-    if (port_.isOpen() && std::find(awaited.got.begin(), awaited.got.end(), false) == awaited.got.end())
+    if (lineUp() && iconFramesWhole_ &&
+        std::find(awaited.got.begin(), awaited.got.end(), false) == awaited.got.end())
         keepInCache(IconSet::LargeAscii, icons_.largeAsciiIcons);
     endTransfer();
 }
 
-template <typename Stored> void DeviceLink::takeDefinitionFrames(Awaited& awaited, bool settled, Stored stored)
+void DeviceLink::takeDefinitionFrames(Awaited& awaited, bool settled, const FrameTaken& onFrame)
 {
     while (auto frame = rx_.next(settled)) {
         if (frame->kind != ReplyFrame::Kind::Definition)
@@ -719,63 +1013,63 @@ template <typename Stored> void DeviceLink::takeDefinitionFrames(Awaited& awaite
             continue;
         }
         awaited.got[static_cast<std::size_t>(index)] = true;
-        // A record changed while the panel was away keeps the user's content;
-        // it is stored into the panel after the load.
-        KeyDefinition held = table_[index];
-        held.overwriteFrom(frame->bytes);
-        stripPanelChecksums(held);
-        if (!table_.changeWaiting(index))
-            table_[index] = held;
-        table_.panelHeld[static_cast<std::size_t>(index)] = held;
-        ++itemsRead_;
-        stored(index);
+        onFrame(index, frame->bytes);
     }
 }
 
-template <typename Stored>
-DeviceLink::Wait DeviceLink::awaitDefinition(Awaited& awaited, int d, std::uint32_t& reference, Stored stored)
+DeviceLink::Wait DeviceLink::awaitDefinition(Awaited& awaited, int d, std::uint32_t& reference,
+                                             const FrameTaken& onFrame)
 {
     const auto mine = static_cast<std::size_t>(d);
     for (int r = 0; r < link::kDefinitionReads; ++r) {
         if (timedOut(reference))
             return Wait::TimedOut;
         pumpReplies(awaited);
-        takeDefinitionFrames(awaited, false, stored);
+        takeDefinitionFrames(awaited, false, onFrame);
         if (awaited.got[mine])
             return Wait::Came;
         sleepMs(link::kDefinitionPollMs);
     }
     // A reply of at least 100 bytes whose rest did not come is taken as it
     // is, once the line is quiet (not while its rest is still arriving).
-    takeDefinitionFrames(awaited, lineQuiet(awaited), stored);
+    takeDefinitionFrames(awaited, lineQuiet(awaited), onFrame);
     return awaited.got[mine] ? Wait::Came : Wait::NoReply;
 }
 
 void DeviceLink::loadDefinitions()
 {
-    if (port_.panelPort == 0)
+    if (port_.panelPort == 0 || !lineUp())
         return;
     beginTransfer("Loading Definitions");
     rx_.clear();
     Awaited awaited(kDefinitionCount);
     std::uint32_t reference = tickCount();
-    auto stored = [&](int d) {
-        progress(percent(d, 89));
+    const FrameTaken onFrame = [&](int index, const Bytes& frame) {
+        // A record changed while the panel was away keeps the user's content;
+        // it is stored into the panel after the load.
+        KeyDefinition held = table_[index];
+        held.overwriteFrom(frame);
+        stripPanelChecksums(held);
+        if (!table_.changeWaiting(index))
+            table_[index] = held;
+        table_.confirm(index, held);
+        ++itemsRead_;
+        progress(percent(index, 89));
         reference = tickCount();
     };
     bool ended = false;
     for (int d = 0; d < kDefinitionCount && !ended; ++d) {
-        if (!port_.isOpen())
+        if (!lineUp())
             break;
         const KeyDefinition& rec = table_[d];
         port_.sendBytes(link::definitionRequest(rec.position(), rec.bank()));
         awaited.asked[static_cast<std::size_t>(d)] = true;
         awaited.lastRequest = tickCount();
         sleepMs(link::kRequestWaitMs);
-        ended = awaitDefinition(awaited, d, reference, stored) == Wait::TimedOut;
+        ended = awaitDefinition(awaited, d, reference, onFrame) == Wait::TimedOut;
     }
     if (!ended)
-        awaitTrailing(awaited, [&] { takeDefinitionFrames(awaited, lineQuiet(awaited), stored); });
+        awaitTrailing(awaited, [&] { takeDefinitionFrames(awaited, lineQuiet(awaited), onFrame); });
     endTransfer();
 }
 
@@ -783,21 +1077,16 @@ void DeviceLink::loadDefinitions()
 
 void DeviceLink::storeDefinitionIndex(int index)
 {
-    if (!port_.isOpen() || index < 0 || index >= kDefinitionCount)
+    if (index < 0 || index >= kDefinitionCount || !table_.sendPending[static_cast<std::size_t>(index)])
         return;
-    if (!table_.sendPending[static_cast<std::size_t>(index)])
+    // A change kept for another panel waits for it (or for the user's word).
+    if (!mayStore() || table_.kept[static_cast<std::size_t>(index)]) {
+        table_.noteMadeFor();
+        host_->linkStatusChanged();
         return;
-    table_.sendPending[static_cast<std::size_t>(index)] = false;
-    const KeyDefinition copy = panelCopy(table_[index]);
-    const Bytes bytes(copy.bytes.begin(), copy.bytes.end());
-    // A record the line did not take stays marked for sending.
-    if (!port_.sendBytes(bytes))
-        table_.sendPending[static_cast<std::size_t>(index)] = true;
-    else
-        table_.panelHeld[static_cast<std::size_t>(index)] = table_[index];
-    outputDebugString(hexTrace(bytes));
-    if (!port_.isOpen())
-        tellLoss();
+    }
+    storeAndConfirm({index}, false);
+    host_->linkStatusChanged();
 }
 
 void DeviceLink::storeDefinitions()
@@ -807,27 +1096,159 @@ void DeviceLink::storeDefinitions()
 
 void DeviceLink::storeInPanelOrder(const std::function<bool(int)>& which)
 {
-    if (port_.panelPort == 0)
+    std::vector<int> order;
+    for (int index : panelOrder())
+        if (which(index) && table_.sendPending[static_cast<std::size_t>(index)] &&
+            !table_.kept[static_cast<std::size_t>(index)])
+            order.push_back(index);
+    if (!mayStore()) {
+        table_.noteMadeFor();
+        host_->linkStatusChanged();
         return;
-    beginTransfer("Saving Definitions");
-    // In the panel's order: the LCD keys bank by bank, then F1, F1 + Shift,
-    // F2, F2 + Shift ..., then the knob and knob B.
-    int k = 0;
-    auto step = [&](int index) {
-        if (which(index))
-            storeDefinitionIndex(index);
-        ++k;
-        progress(percent(k, 89));
-    };
-    for (int index = 0; index < kFirstFunctionKeyIndex; ++index)
-        step(index);
-    for (int key = 0; key < 4; ++key) {
-        step(kFirstFunctionKeyIndex + key);
-        step(kFirstFunctionKeyIndex + 4 + key);
     }
-    step(kKnobIndex);
-    step(kKnobBIndex);
-    endTransfer();
+    storeAndConfirm(order, true);
+}
+
+void DeviceLink::tellNotConfirmed(const std::string& what, const Bytes& stored, const Bytes& held)
+{
+    std::string where;
+    int shown = 0, count = 0;
+    for (std::size_t i = 0; i < std::max(stored.size(), held.size()); ++i) {
+        const int a = i < stored.size() ? stored[i] : -1;
+        const int b = i < held.size() ? held[i] : -1;
+        if (a == b)
+            continue;
+        ++count;
+        if (shown++ < 8) {
+            const auto hex = [](int v) { return v < 0 ? std::string("--") : hexTrace({static_cast<std::uint8_t>(v)}).substr(0, 2); };
+            where += "\nbyte " + std::to_string(i) + ": stored " + hex(a) + ", Vantor holds " + hex(b);
+        }
+    }
+    if (shown > 8)
+        where += "\n...";
+    const std::string text = what + " was stored three times, but Vantor holds it otherwise (" +
+        std::to_string(count) + (count == 1 ? " byte" : " bytes") +
+        "). The change stays waiting and is stored again when Vantor is read again." + where;
+    if (text == notConfirmedTold_)
+        return;
+    notConfirmedTold_ = text;
+    host_->message(text, kCaption);
+}
+
+// Stores each record, then asks the panel for each again with the normal
+// request and pacing: only an answer equal, byte for byte, to what was
+// stored confirms the change. A record that reads back otherwise is stored
+// again, at most kStoreRetries times; no answer within the reply time-out
+// means the panel stopped answering.
+bool DeviceLink::storeAndConfirm(const std::vector<int>& order, bool withProgress)
+{
+    if (order.empty() || !mayStore()) {
+        if (withProgress && mayStore() && order.empty()) {
+            // Nothing to store: the bar still runs, as it always did.
+            beginTransfer("Saving Definitions");
+            progress(100);
+            endTransfer();
+        }
+        return lineUp();
+    }
+    if (withProgress)
+        beginTransfer("Saving Definitions");
+    else
+        busy(true);
+    storing_ = true;
+    const int steps = static_cast<int>(order.size()) * 2;
+    int step = 0;
+    std::vector<int> todo = order;
+    std::map<int, Bytes> differing; // the panel's copy of what read back otherwise
+    bool answered = true;
+    for (int round = 0; round <= link::kStoreRetries && !todo.empty() && answered; ++round) {
+        std::map<int, Bytes> sent;
+        for (int index : todo) {
+            if (!lineUp()) {
+                answered = false;
+                break;
+            }
+            const KeyDefinition copy = panelCopy(table_[index]);
+            const Bytes bytes(copy.bytes.begin(), copy.bytes.end());
+            outputDebugString(hexTrace(bytes));
+            if (!port_.sendBytes(bytes)) {
+                answered = false;
+                break;
+            }
+            sent[index] = bytes;
+            if (withProgress && round == 0)
+                progress(percent(++step, steps));
+        }
+        if (!answered)
+            break;
+        // The read-back: its replies are a transfer of their own, never
+        // keystrokes or button messages.
+        rx_.clear();
+        Awaited awaited(kDefinitionCount);
+        std::uint32_t reference = tickCount();
+        std::map<int, Bytes> held;
+        const FrameTaken onFrame = [&](int index, const Bytes& frame) {
+            held[index] = frame;
+            reference = tickCount();
+        };
+        for (int index : todo) {
+            if (!lineUp())
+                break;
+            const KeyDefinition& rec = table_[index];
+            port_.sendBytes(link::definitionRequest(rec.position(), rec.bank()));
+            awaited.asked[static_cast<std::size_t>(index)] = true;
+            awaited.lastRequest = tickCount();
+            sleepMs(link::kRequestWaitMs);
+            if (awaitDefinition(awaited, index, reference, onFrame) == Wait::TimedOut)
+                break;
+            if (withProgress && round == 0)
+                progress(percent(++step, steps));
+        }
+        if (lineUp())
+            awaitTrailing(awaited, [&] { takeDefinitionFrames(awaited, lineQuiet(awaited), onFrame); });
+        std::vector<int> again;
+        for (int index : todo) {
+            auto it = held.find(index);
+            if (it == held.end()) {
+                // No answer: the change stays waiting, not confirmed.
+                table_.unconfirmed[static_cast<std::size_t>(index)] = true;
+                answered = false;
+                continue;
+            }
+            if (it->second == sent[index]) {
+                // The panel holds exactly what was stored for this record.
+                table_.confirm(index, table_[index]);
+                differing.erase(index);
+            } else {
+                trace("record " + std::to_string(index) + " reads back otherwise");
+                differing[index] = it->second;
+                again.push_back(index);
+            }
+        }
+        todo = again;
+        if (!answered && lineUp())
+            goSilent();
+    }
+    for (int index : todo) {
+        table_.unconfirmed[static_cast<std::size_t>(index)] = true;
+        if (differing.count(index)) {
+            const KeyDefinition copy = panelCopy(table_[index]);
+            tellNotConfirmed(controlName(index), Bytes(copy.bytes.begin(), copy.bytes.end()), differing[index]);
+        }
+    }
+    if (!answered || !lineUp())
+        table_.noteMadeFor();
+    storing_ = false;
+    if (withProgress) {
+        progress(100);
+        endTransfer();
+    } else {
+        busy(false);
+        host_->linkStatusChanged();
+        tellLoss();
+    }
+    tellSilence();
+    return answered && lineUp();
 }
 
 void DeviceLink::sendIcon(int index, const std::vector<std::uint8_t>& nibbles)
@@ -837,9 +1258,98 @@ void DeviceLink::sendIcon(int index, const std::vector<std::uint8_t>& nibbles)
     port_.sendBytes(link::iconData(index, nibbles));
 }
 
+// RAM icons the same way: stored, then read back with the RAM set's icon
+// request; only an equal bitmap confirms one.
+bool DeviceLink::storeAndConfirmRam(const std::vector<int>& icons, bool withProgress)
+{
+    if (icons.empty() || !mayStore())
+        return lineUp();
+    if (withProgress)
+        beginTransfer("Saving Ram Icons");
+    else
+        busy(true);
+    storing_ = true;
+    const int steps = static_cast<int>(icons.size()) * 2;
+    int step = 0;
+    std::vector<int> todo = icons;
+    bool answered = true;
+    for (int round = 0; round <= link::kStoreRetries && !todo.empty() && answered; ++round) {
+        for (int i : todo) {
+            if (!lineUp()) {
+                answered = false;
+                break;
+            }
+            sendIcon(i, nibbleEncode(icons_.ramIcons[static_cast<std::size_t>(i)]));
+            if (withProgress && round == 0)
+                progress(percent(++step, steps));
+        }
+        if (!answered)
+            break;
+        rx_.clear();
+        Awaited awaited(kRamIconCount);
+        IconStore read(static_cast<std::size_t>(kRamIconCount));
+        std::uint32_t reference = tickCount();
+        auto stored = [&](int) { reference = tickCount(); };
+        for (int i : todo) {
+            if (!lineUp())
+                break;
+            reference = tickCount();
+            port_.sendBytes(link::iconRequest(iconSetWireCode(IconSet::RamIcons), i));
+            awaited.asked[static_cast<std::size_t>(i)] = true;
+            awaited.lastRequest = tickCount();
+            sleepMs(link::kRequestWaitMs);
+            const int before = itemsRead_;
+            const Wait w = awaitIcon(awaited, i, read, reference, stored);
+            itemsRead_ = before;
+            if (w == Wait::TimedOut)
+                break;
+            if (withProgress && round == 0)
+                progress(percent(++step, steps));
+        }
+        if (lineUp()) {
+            const int before = itemsRead_;
+            awaitTrailing(awaited, [&] { takeIconFrames(awaited, read, stored); });
+            itemsRead_ = before;
+        }
+        std::vector<int> again;
+        for (int i : todo) {
+            const auto k = static_cast<std::size_t>(i);
+            if (!awaited.got[k]) {
+                icons_.ramUnconfirmed[k] = true;
+                answered = false;
+            } else if (read[k] == icons_.ramIcons[k]) {
+                icons_.confirmRam(i, read[k]);
+            } else {
+                again.push_back(i);
+            }
+        }
+        todo = again;
+        if (!answered && lineUp())
+            goSilent();
+    }
+    for (int i : todo) {
+        icons_.ramUnconfirmed[static_cast<std::size_t>(i)] = true;
+        tellNotConfirmed("RAM icon " + std::to_string(i + 1), nibbleEncode(icons_.ramIcons[static_cast<std::size_t>(i)]),
+                         nibbleEncode(icons_.ramHeld[static_cast<std::size_t>(i)]));
+    }
+    if (!answered || !lineUp())
+        table_.noteMadeFor();
+    storing_ = false;
+    if (withProgress) {
+        progress(100);
+        endTransfer();
+    } else {
+        busy(false);
+        tellLoss();
+    }
+    tellSilence();
+    host_->linkStatusChanged();
+    return answered && lineUp();
+}
+
 void DeviceLink::storeRamIcon()
 {
-    if (!port_.isOpen()) {
+    if (!port_.isOpen() && port_.panelPort == 0 && !watching_) {
         host_->message("Vantor is not connected to computer", kCaption);
         return;
     }
@@ -852,25 +1362,32 @@ void DeviceLink::storeRamIcon()
         return;
     const IconBitmap bitmap = packIcon(editGrid());
     icons_.ramIcons[static_cast<std::size_t>(n - 1)] = bitmap;
+    icons_.ramPending[static_cast<std::size_t>(n - 1)] = true;
     host_->redrawIconLibrary();
-    sendIcon(n - 1, nibbleEncode(bitmap));
+    if (!mayStore()) {
+        table_.noteMadeFor();
+        host_->linkStatusChanged();
+        return;
+    }
+    storeAndConfirmRam({n - 1}, false);
 }
 
 void DeviceLink::storeRamIcons()
 {
-    if (!port_.isOpen())
+    // Every RAM icon a file brought is a change until the panel holds it; all
+    // of them are stored (an empty one is not).
+    std::vector<int> all;
+    for (int i = 0; i < kRamIconCount; ++i)
+        if (!nibbleEncode(icons_.ramIcons[static_cast<std::size_t>(i)]).empty()) {
+            icons_.ramPending[static_cast<std::size_t>(i)] = true;
+            all.push_back(i);
+        }
+    if (!mayStore()) {
+        table_.noteMadeFor();
+        host_->linkStatusChanged();
         return;
-    beginTransfer("Saving Ram Icons");
-    for (int i = 0; i < kRamIconCount; ++i) {
-        if (!port_.isOpen())
-            break;
-        progress(percent(i, 63));
-        const auto data = nibbleEncode(icons_.ramIcons[static_cast<std::size_t>(i)]);
-        if (data.empty())
-            continue;
-        sendIcon(i, data);
     }
-    endTransfer();
+    storeAndConfirmRam(all, true);
     host_->focusEditor();
 }
 

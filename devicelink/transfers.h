@@ -42,6 +42,8 @@ inline constexpr std::uint32_t kReprobeMs = 5000;
 // After the last request of a load, replies still on their way are waited
 // for until the line has been quiet this long (within kReplyTimeoutMs).
 inline constexpr std::uint32_t kTrailingQuietMs = 300;
+// A stored item that reads back otherwise is stored again at most this often.
+inline constexpr int kStoreRetries = 2;
 
 Bytes probe();
 Bytes definitionRequest(int position, int bank);
@@ -60,6 +62,7 @@ enum class LinkState {
     Connected,    // the panel's port is open
     Transfer,     // a load or a store with its progress window runs
     Lost,         // the panel's port went away; its COM port is watched
+    Silent,       // the port is open but the panel stopped answering; it is probed
 };
 
 // The device link's operations on a port, a definition table and icon stores,
@@ -100,8 +103,23 @@ public:
     // In words: "Vantor on COM1 (/dev/ttyUSB0)", "Loading Definitions 45 %
     // - Vantor on COM1 (...)", "Not connected", ...
     std::string statusText() const;
-    // Records whose change has not reached the panel yet.
+    // Changes the panel does not hold yet (records and RAM icons), of which
+    // stored but not confirmed by the panel.
     int pendingChanges() const;
+    int unconfirmedChanges() const;
+    // A load or a store with its progress window runs.
+    bool transferRunning() const { return busyDepth_ > 0; }
+    // The running load ends at its next step and nothing more is sent
+    // (the program quits); a later connect starts afresh.
+    void abandon() { abandon_ = true; }
+
+    // Files menu: the waiting changes into the connected panel now, whatever
+    // panel they were made for; or back to what the panel holds.
+    void storeWaitingChanges();
+    void discardWaitingChanges();
+    // The line is the panel's again (emulation mode ended): it is probed, and
+    // when changes wait, read and the changes stored.
+    void lineBackToPanel();
     // The COM number watched for a lost panel (0 when none is).
     int watchedCom() const { return watching_ ? lostCom_ : 0; }
     bool watchingForNewDevices() const { return watchNewDevices_; }
@@ -111,7 +129,9 @@ public:
     void loadLargeAsciiIcons();
     void loadDefinitions();
     // Stores record 0..89 when its sendPending flag is set (other indexes do
-    // nothing); a record the line does not take stays marked for sending.
+    // nothing) and reads it back; only a read-back equal to what was stored
+    // confirms it. A record the line does not take, or the panel does not
+    // confirm, stays waiting.
     void storeDefinitionIndex(int index);
     void storeDefinitions();
     // The icon editor's drawing into RAM icon currentIconNumber.
@@ -141,12 +161,39 @@ private:
     };
 
     void loadIconSet(std::uint8_t set, int count, std::vector<std::vector<std::uint8_t>>& store, const char* caption);
+    // Each frame taken goes through `onFrame(slot, frame bytes)`.
+    using FrameTaken = std::function<void(int, const Bytes&)>;
     // The icon cache: a few icons of a cached set asked of the panel and
     // compared with the cache; when all match, the set is taken from the cache.
     enum class CacheCheck { NotUsed, Taken, LineLost };
     CacheCheck takeFromCache(IconSet set, IconStore& store);
     void keepInCache(IconSet set, const IconStore& store);
     bool timedOut(std::uint32_t reference);
+    // The port is open and the panel answers: loads and stores may use it.
+    bool lineUp() const { return port_.isOpen() && !silent_ && !abandon_; }
+    // Changes may go into the panel now (not in emulation mode, not while it
+    // is silent or away).
+    bool mayStore();
+    // The panel did not answer within the reply time-out: the port stays
+    // open and is probed until the panel answers again.
+    void goSilent();
+    void probeSilentPanel();
+    void tellSilence();
+    static int comNumberOf(const std::string& device, int preferred);
+    // Stores the records `order` names and reads them back; those that read
+    // back otherwise are stored again (kStoreRetries). False when the panel
+    // did not answer or the line went away.
+    bool storeAndConfirm(const std::vector<int>& order, bool withProgress);
+    // The same for RAM icons.
+    bool storeAndConfirmRam(const std::vector<int>& icons, bool withProgress);
+    // After a load: the waiting changes go into the panel when it holds what
+    // they were made against, otherwise the user is asked.
+    void settleWaitingChanges();
+    // The waiting changes' records (panel order) and RAM icons.
+    std::vector<int> waitingRecords(bool withKept) const;
+    std::vector<int> waitingRamIcons() const;
+    // Tells once which bytes the panel holds otherwise than stored.
+    void tellNotConfirmed(const std::string& what, const Bytes& stored, const Bytes& held);
 
     // ---- replies, each taken only for the item it names
     // What one load asked for and what came: items by slot (icon number or
@@ -167,7 +214,10 @@ private:
     template <typename Stored>
     void takeIconFrames(Awaited& awaited, std::vector<std::vector<std::uint8_t>>& store, Stored stored);
     // The same for definition dumps, by their position and bank.
-    template <typename Stored> void takeDefinitionFrames(Awaited& awaited, bool settled, Stored stored);
+    void takeDefinitionFrames(Awaited& awaited, bool settled, const FrameTaken& onFrame);
+    // Each icon frame goes to onFrame by the slot its number names, when asked
+    // for and not come yet.
+    void takeIconFramesRaw(Awaited& awaited, const FrameTaken& onFrame);
     enum class Wait { Came, NoReply, TimedOut };
     // After an icon request: its reply (or, meanwhile, late ones of earlier
     // icons) is read while a frame is on its way, until its own frame came,
@@ -178,13 +228,16 @@ private:
                    Stored stored);
     // After a definition request: up to kDefinitionReads reads for the frame
     // of record d (late frames of earlier records are taken meanwhile).
-    template <typename Stored> Wait awaitDefinition(Awaited& awaited, int d, std::uint32_t& reference, Stored stored);
+    Wait awaitDefinition(Awaited& awaited, int d, std::uint32_t& reference, const FrameTaken& onFrame);
     // After the last request: replies still on their way, until none is
     // outstanding or the line was quiet for kTrailingQuietMs.
     template <typename Take> void awaitTrailing(Awaited& awaited, Take take);
 
     // storeDefinitions for the records `which` names.
     void storeInPanelOrder(const std::function<bool(int)>& which);
+    // The records in the panel's order: the LCD keys bank by bank, then F1,
+    // F1 + Shift, F2, F2 + Shift ..., then the knob and knob B.
+    static std::vector<int> panelOrder();
     void beginTransfer(const std::string& caption);
     void progress(int percent);
     void endTransfer();
@@ -222,9 +275,17 @@ private:
     bool stoppedAnswering_ = false; // a load ran into its reply time-out
     int missedItems_ = 0;           // items the last load could not read
     bool lossToTell_ = false;
-    // The lost panel's port, watched until it answers again.
+    bool silent_ = false;          // the panel stopped answering on the open port
+    bool silenceToTell_ = false;   // the user hears of it once
+    bool abandon_ = false;         // the program quits: the running load ends
+    bool storing_ = false;         // a store and its read-back run
+    bool iconFramesWhole_ = true;  // every icon frame of the running read was whole
+    std::string notConfirmedTold_; // what the user was told of a store the panel did not confirm
+    // The lost panel's port, watched until it answers again: the device it
+    // was found on (the stable name the COM map gave it), wherever it shows.
     bool watching_ = false;
     int lostCom_ = 0;
+    std::string panelDevice_;
     // After a start-up (or rescan) without a panel: serial devices that were
     // there then; one that appears later is probed once.
     bool watchNewDevices_ = false;

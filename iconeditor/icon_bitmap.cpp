@@ -104,6 +104,27 @@ void IconStores::clear()
     romIcons.assign(kRomIconCount, {});
     ramIcons.assign(kRamIconCount, {});
     largeAsciiIcons.assign(kLargeAsciiCount, {});
+    ramHeld.assign(kRamIconCount, {});
+    ramPending.assign(kRamIconCount, false);
+    ramUnconfirmed.assign(kRamIconCount, false);
+}
+
+int IconStores::ramWaitingCount() const
+{
+    int n = 0;
+    for (int i = 0; i < kRamIconCount; ++i)
+        n += ramWaiting(i) ? 1 : 0;
+    return n;
+}
+
+void IconStores::confirmRam(int index, const IconBitmap& held)
+{
+    const auto i = static_cast<std::size_t>(index);
+    ramHeld[i] = held;
+    if (ramIcons[i] == held) {
+        ramPending[i] = false;
+        ramUnconfirmed[i] = false;
+    }
 }
 
 IconStores& iconStores()

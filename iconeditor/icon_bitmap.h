@@ -71,9 +71,24 @@ struct IconStores {
     IconStore ramIcons = IconStore(kRamIconCount);
     IconStore largeAsciiIcons = IconStore(kLargeAsciiCount);
 
+    // The RAM icons as the panel holds them (read from it, or stored and
+    // read back), and the ones changed here that the panel does not hold yet.
+    IconStore ramHeld = IconStore(kRamIconCount);
+    std::vector<bool> ramPending = std::vector<bool>(kRamIconCount);
+    // Stored, but the panel did not read it back as stored.
+    std::vector<bool> ramUnconfirmed = std::vector<bool>(kRamIconCount);
+    bool ramWaiting(int index) const
+    {
+        const auto i = static_cast<std::size_t>(index);
+        return ramPending[i] && ramIcons[i] != ramHeld[i];
+    }
+    int ramWaitingCount() const;
+    // RAM icon `index` is held by the panel as `held`.
+    void confirmRam(int index, const IconBitmap& held);
+
     IconStore& store(IconSet set);
     const IconStore& store(IconSet set) const;
-    // Every entry empty again.
+    // Every entry empty again, nothing waiting.
     void clear();
 };
 

@@ -42,6 +42,7 @@ public:
     void injectKeystrokes(const std::vector<std::uint8_t>& bytes) override { handlers::injectKeystrokes(bytes); }
     void panelLoaded() override { snapshots::snapshotPanel(); }
     void linkStatusChanged() override { statusstrip::refresh(); }
+    void waitingChangesResolved() override { refreshEditor(); }
     bool mayProbe() override { return shellFlags().emulationMode != 1; }
 };
 
@@ -79,6 +80,11 @@ void pollPanel() { vantor::pollPanel(); }
 void storeDefinition(int index) { vantor::storeDefinitionIndex(index); }
 void storeDefinitions() { vantor::storeDefinitions(); }
 void applyFactoryLineSettings() { vantor::applyFactoryLineSettings(); }
+void lineBackToPanel() { deviceLink().lineBackToPanel(); }
+void storeWaitingChanges() { deviceLink().storeWaitingChanges(); }
+void discardWaitingChanges() { deviceLink().discardWaitingChanges(); }
+bool transferRunning() { return deviceLink().transferRunning(); }
+void abandonTransfer() { deviceLink().abandon(); }
 
 void installDeviceLink()
 {

@@ -18,6 +18,16 @@ void storeDefinition(int index);
 void storeDefinitions();
 // Puts the open panel port back to 38400 baud, odd parity (nothing without a port).
 void applyFactoryLineSettings();
+// Emulation mode ended: the panel is probed and, when changes wait, read and
+// those changes stored.
+void lineBackToPanel();
+// Files menu: the waiting changes into the connected panel, or dropped.
+void storeWaitingChanges();
+void discardWaitingChanges();
+// A load or store runs (its progress window lets events through).
+bool transferRunning();
+// The program quits: a running load ends at its next step, nothing more is stored.
+void abandonTransfer();
 // Installs the search and progress windows' routines in the form table and the
 // device link's host (its windows over the main form, its events mapped to the
 // main form's controls); once, before the main form is made.

@@ -169,21 +169,47 @@ void saveKeysAs()
     writeKeyFile();
 }
 
+namespace {
+// A file the program keeps for itself (a snapshot of the panel) is never
+// written as the user's key file.
+bool inSnapshotFolder(const std::string& path)
+{
+    const std::filesystem::path folder = snapshots::snapshotFolder();
+    if (folder.empty() || path.empty())
+        return false;
+    std::error_code ec;
+    return std::filesystem::equivalent(std::filesystem::path(path).parent_path(), folder, ec);
+}
+} // namespace
+
 bool confirmQuitWithPendingChanges()
 {
     const int pending = deviceLink().pendingChanges();
-    if (pending == 0 || serialPort().panelPort != 0)
+    if (pending == 0)
         return true;
-    const std::string text = std::to_string(pending) + (pending == 1 ? " change is" : " changes are") +
-        " waiting to be stored in Vantor, which is not connected. Save " + std::string(pending == 1 ? "it" : "them") +
-        " to a key definition file before "
-        "quitting?\n\nYes: save, then quit. No: quit without saving. Cancel: stay.";
+    const LinkState state = deviceLink().state();
+    const std::string where = state == LinkState::Silent   ? ", which does not answer"
+        : serialPort().panelPort == 0 || state == LinkState::Lost ? ", which is not connected"
+                                                                  : "";
+    std::string file = files::currentKeyFile();
+    if (inSnapshotFolder(file))
+        file.clear();
+    const std::string count = std::to_string(pending) + (pending == 1 ? " change" : " changes");
+    const std::string text = file.empty()
+        ? count + (pending == 1 ? " is" : " are") + " waiting to be stored in Vantor" + where + ". Save " +
+            (pending == 1 ? "it" : "them") +
+            " to a key definition file before "
+            "quitting?\n\nYes: save, then quit. No: quit without saving. Cancel: stay."
+        : count + (pending == 1 ? " is" : " are") + " waiting to be stored in Vantor" + where + ". Save the " +
+            std::to_string(pending) + " waiting " + (pending == 1 ? "change" : "changes") + " to " +
+            file.substr(file.find_last_of('/') + 1) + "?\n\nYes: save into " + file +
+            ", then quit. No: quit without saving. Cancel: stay.";
     const int answer = GN_MSGBOX(kForm, text, "Halvern Devices", "YESNOCANCEL");
     if (answer == 7)
         return true;
     if (answer != 6)
         return false;
-    if (files::currentKeyFile().empty()) {
+    if (file.empty()) {
         const std::string chosen =
             GN_SAVEFILE(kForm, "Save Key Definitions", files::dialogFolder(), "", kFilter, "kdl", "NZP");
         if (chosen.empty())

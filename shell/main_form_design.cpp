@@ -35,6 +35,8 @@ void makeMenus()
     GN_ADDMENUITEM(files, mainid::menuSaveRamIcons, 0, "Save Ram Icons", "");
     GN_ADDMENUITEM(files, mainid::menuSaveRamIconsAs, 0, "Save Ram Icons As", "");
     GN_ADDMENUITEM(files, mainid::menuFilesSeparator2, 0, "-", "");
+    GN_ADDMENUITEM(files, mainid::menuStoreWaiting, 0, "Store &Waiting Changes", "");
+    GN_ADDMENUITEM(files, mainid::menuDiscardWaiting, 0, "&Discard Waiting Changes", "");
     GN_ADDMENUITEM(files, mainid::menuExit, 0, "E&xit", "");
 
     const std::intptr_t setup = GN_DEFSUBMENU(mainid::menuRescan, "&Rescan For Vantor", "");

@@ -69,6 +69,9 @@ void emulationModeCommand()
     } else {
         shellcalls::applyFactoryLineSettings();
         vantorMessage("Connect Computer to Vantor", "Halvern Devices");
+        handlers::applyModeToWindow();
+        // The line is the panel's again: the changes made meanwhile waited.
+        shellcalls::lineBackToPanel();
     }
     handlers::applyModeToWindow();
 }
@@ -113,6 +116,8 @@ void MenuCommand(int id, int code)
     case mainid::menuRevertRamIcons: handlers::revertRamIcons(); break;
     case mainid::menuSaveRamIcons: handlers::saveRamIcons(); break;
     case mainid::menuSaveRamIconsAs: handlers::saveRamIconsAs(); break;
+    case mainid::menuStoreWaiting: shellcalls::storeWaitingChanges(); break;
+    case mainid::menuDiscardWaiting: shellcalls::discardWaitingChanges(); break;
     case mainid::menuExit: exitProgram(); break;
     case mainid::menuUndo:
     case mainid::menuRedo:

@@ -1,6 +1,7 @@
 #include "shell/panel_snapshots.h"
 
 #include "definitions/kdl_file.h"
+#include "definitions/private_file.h"
 #include "iconeditor/ricon_file.h"
 
 #include <QLoggingCategory>
@@ -59,7 +60,7 @@ std::vector<std::string> stems(const fs::path& folder, bool pairsOnly)
 bool fileEquals(const fs::path& path, const std::vector<std::uint8_t>& bytes)
 {
     std::vector<std::uint8_t> held;
-    return readWholeFile(path, held) == FileError::None && held == bytes;
+    return readPrivateFile(path, held, bytes.size()) && held == bytes;
 }
 
 } // namespace
@@ -102,10 +103,11 @@ bool writeSnapshot(const KeyDefinitionTable& table, const IconStore& ramIcons, s
     }
     const fs::path stem = folder / (kPrefix + stampOf(when));
     // The RAM icons first: a pair is complete only once its .kdl is there too.
-    const FileWriteResult r1 = writeFileReplacing(fs::path(stem).concat(".RIcon"), ricon);
-    const FileWriteResult r2 = r1.ok() ? writeFileReplacing(fs::path(stem).concat(".kdl"), kdl) : r1;
-    if (!r1.ok() || !r2.ok()) {
-        qCDebug(lcSnapshots) << "cannot write snapshot" << stem.c_str() << (r1.ok() ? r2 : r1).message.c_str();
+    // Written 0600, never through a link or into another user's file.
+    std::string why;
+    if (!writePrivateFile(fs::path(stem).concat(".RIcon"), ricon, &why) ||
+        !writePrivateFile(fs::path(stem).concat(".kdl"), kdl, &why)) {
+        qCDebug(lcSnapshots) << "cannot write snapshot" << stem.c_str() << why.c_str();
         return false;
     }
     const std::vector<std::string> all = stems(folder, false);

@@ -187,14 +187,21 @@ void onCloseRequest(int& cancel)
         cancel = 1;
         return;
     }
+    // A load still running (a reconnect) stores nothing more: the question
+    // first, then the load ends at its next step and the window closes.
+    const bool loading = shellcalls::transferRunning();
+    if (!loading && shellFlags().definitionsChanged == 1) {
+        traceRoute("storeAll", 0, 0);
+        shellcalls::storeDefinitions();
+    }
+    // What the panel still does not hold (away, silent, kept for another
+    // panel, not confirmed) is offered to a key definition file.
     if (!handlers::confirmQuitWithPendingChanges()) {
         cancel = 1;
         return;
     }
-    if (shellFlags().definitionsChanged == 1) {
-        traceRoute("storeAll", 0, 0);
-        shellcalls::storeDefinitions();
-    }
+    if (loading)
+        shellcalls::abandonTransfer();
     GN_UNLOADFORM("debug");
 }
 

@@ -50,9 +50,13 @@ void make()
 std::string text()
 {
     std::string t = deviceLink().statusText();
-    const int pending = deviceLink().pendingChanges();
-    if (pending > 0)
-        t += "; " + std::to_string(pending) + (pending == 1 ? " change" : " changes") + " waiting to be stored";
+    const int unconfirmed = deviceLink().unconfirmedChanges();
+    const int waiting = deviceLink().pendingChanges() - unconfirmed;
+    if (waiting > 0)
+        t += "; " + std::to_string(waiting) + (waiting == 1 ? " change" : " changes") + " waiting to be stored";
+    if (unconfirmed > 0)
+        t += "; " + std::to_string(unconfirmed) + (unconfirmed == 1 ? " change" : " changes") +
+            " not yet confirmed by Vantor";
     // Parts apart by "; " ("|" would start a new line in a label).
     return t + "; " + modeText();
 }

@@ -387,6 +387,15 @@ void GN_ENDOWNERDRAW(std::intptr_t item = 0);
 // Message box; buttons "OK", "OKCANCEL", "YESNO", "YESNOCANCEL". Returns 1 OK, 2 Cancel, 6 Yes, 7 No.
 // A "{i}" in the text is removed (information icon).
 int GN_MSGBOX(const std::string& form, const std::string& text, const std::string& caption, const std::string& buttons);
+// A question with buttons of the program's own words; returns the index of the
+// button chosen, `defaultButton` (also Enter and Escape) where nobody answers.
+// A message hook answers 100 + k to choose button k.
+int GN_CHOOSE(const std::string& text, const std::string& caption, const std::vector<std::string>& buttons,
+              int defaultButton);
+// A message that does not hold the program up: the box stays until the user
+// closes it or GN_CLOSENOTICE; a newer notice replaces it.
+void GN_NOTICE(const std::string& text, const std::string& caption);
+void GN_CLOSENOTICE();
 // Open dialog; filter "Name|*.ext"; returns the path, "" if cancelled.
 std::string GN_OPENFILE(const std::string& form, const std::string& title, const std::string& folder,
                         const std::string& filter, const std::string& props);

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -304,4 +305,69 @@ void GN_DPRINT(const std::string& text)
     debugText() += '\n';
     if (debugEdit())
         debugEdit()->appendPlainText(qs(text));
+}
+
+namespace {
+QPointer<QMessageBox>& noticeBox()
+{
+    static QPointer<QMessageBox> box;
+    return box;
+}
+} // namespace
+
+int GN_CHOOSE(const std::string& text, const std::string& caption, const std::vector<std::string>& buttons,
+              int defaultButton)
+{
+    const int count = static_cast<int>(buttons.size());
+    if (messageHook()) {
+        // A hook answers 100 + k for button k; anything else is the default.
+        const int answer = messageHook()(caption, text) - 100;
+        return answer >= 0 && answer < count ? answer : defaultButton;
+    }
+    if (messagesToStderr() || !qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        std::fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());
+        std::fflush(stderr);
+        return defaultButton;
+    }
+    QMessageBox box(QMessageBox::Question, qs(caption), qs(text), QMessageBox::NoButton, QApplication::activeWindow());
+    box.setWindowModality(Qt::ApplicationModal);
+    std::vector<QPushButton*> made;
+    for (const auto& b : buttons)
+        made.push_back(box.addButton(qs(b), QMessageBox::ActionRole));
+    if (defaultButton >= 0 && defaultButton < count) {
+        box.setDefaultButton(made[static_cast<std::size_t>(defaultButton)]);
+        box.setEscapeButton(made[static_cast<std::size_t>(defaultButton)]);
+    }
+    box.exec();
+    for (int k = 0; k < count; ++k)
+        if (box.clickedButton() == made[static_cast<std::size_t>(k)])
+            return k;
+    return defaultButton;
+}
+
+void GN_NOTICE(const std::string& text, const std::string& caption)
+{
+    if (messageHook()) {
+        messageHook()(caption, text);
+        return;
+    }
+    if (messagesToStderr() || !qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        std::fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());
+        std::fflush(stderr);
+        return;
+    }
+    if (noticeBox())
+        noticeBox()->close();
+    auto* box = new QMessageBox(QMessageBox::Information, qs(caption), qs(text), QMessageBox::Ok,
+                                QApplication::activeWindow());
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    noticeBox() = box;
+    box->show();
+}
+
+void GN_CLOSENOTICE()
+{
+    if (noticeBox())
+        noticeBox()->close();
 }

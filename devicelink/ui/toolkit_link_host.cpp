@@ -53,6 +53,22 @@ void ToolkitLinkHost::message(const std::string& text, const std::string& captio
     vantorMessage(text, caption);
 }
 
+void ToolkitLinkHost::notice(const std::string& text, const std::string& caption)
+{
+    GN_NOTICE(text, caption);
+}
+
+void ToolkitLinkHost::closeNotice()
+{
+    GN_CLOSENOTICE();
+}
+
+int ToolkitLinkHost::choose(const std::string& text, const std::string& caption,
+                            const std::vector<std::string>& buttons, int defaultButton)
+{
+    return GN_CHOOSE(text, caption, buttons, defaultButton);
+}
+
 void ToolkitLinkHost::debugPrint(const std::string& line)
 {
     GN_DPRINT(line);

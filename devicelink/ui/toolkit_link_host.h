@@ -23,6 +23,10 @@ public:
     void closeProgress() override;
     void busyCursor(bool busy) override;
     void message(const std::string& text, const std::string& caption) override;
+    void notice(const std::string& text, const std::string& caption) override;
+    void closeNotice() override;
+    int choose(const std::string& text, const std::string& caption, const std::vector<std::string>& buttons,
+               int defaultButton) override;
     void debugPrint(const std::string& line) override;
     void startPollWorker() override;
     void stopPollWorker() override;

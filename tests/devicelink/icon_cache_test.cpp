@@ -145,7 +145,9 @@ TEST(IconCacheConnect, FirstConnectReadsAllSecondChecksThreeOfEachCachedSet)
     panel.clearReceived();
     CachedLink second(cache);
     second.link.connectPanel();
-    EXPECT_EQ(panel.received(), connectRequests({0, 20, 39}, {0, 48, 95}));
+    // The three fixed checks of each set, and the first of the checks in
+    // turn: ROM icon 0 (one a connect), large characters 0, 1, 2 (three).
+    EXPECT_EQ(panel.received(), connectRequests({0, 20, 39}, {0, 48, 95, 1, 2}));
     EXPECT_EQ(second.icons.romIcons, panelIcons(panel, IconSet::RomIcons));
     EXPECT_EQ(second.icons.ramIcons, panelIcons(panel, IconSet::RamIcons));
     EXPECT_EQ(second.icons.largeAsciiIcons, panelIcons(panel, IconSet::LargeAscii));
@@ -161,11 +163,58 @@ TEST(IconCacheConnect, FirstConnectReadsAllSecondChecksThreeOfEachCachedSet)
         (std::vector<std::string>{"stop-poll", "search", "close-search", "progress:Loading ROM Icons", "close-progress",
                                   "progress:Loading RAM Icons", "close-progress", "progress:Loading Large ASCII Icons",
                                   "close-progress", "progress:Loading Definitions", "close-progress", "start-poll"}));
-    const std::vector<int> romBar{0, 51, 100, 100};
+    const std::vector<int> romBar{0, 33, 67, 100};
     EXPECT_EQ(std::vector<int>(second.ui.progress.begin(), second.ui.progress.begin() + 4), romBar);
     const auto largeBar = second.ui.progress.begin() + 4 + kRamIconCount;
-    EXPECT_EQ(std::vector<int>(largeBar, largeBar + 4), (std::vector<int>{0, 51, 100, 100}));
+    EXPECT_EQ(std::vector<int>(largeBar, largeBar + 6), (std::vector<int>{0, 20, 40, 60, 80, 100}));
     EXPECT_EQ(fileBytes(iconCacheFile(cache, IconSet::RomIcons)), romFile);
+}
+
+TEST(IconCacheConnect, AnIconCorruptedInTheCacheIsFoundByTheChecksInTurn)
+{
+    PortEnvironment env;
+    auto& panel = env.sim(1);
+    const auto cache = env.dir() / "cache";
+    // A cache whose ROM icon 1 was hurt on the line when it was read (a
+    // whole file with a right CRC): the three fixed checks never see it.
+    IconStore rom = panelIcons(panel, IconSet::RomIcons);
+    rom[1][5] ^= 0x10;
+    ASSERT_TRUE(writeIconCache(cache, IconSet::RomIcons, rom));
+    ASSERT_TRUE(writeIconCache(cache, IconSet::LargeAscii, panelIcons(panel, IconSet::LargeAscii)));
+    auto connectOnce = [&] {
+        CachedLink l(cache);
+        l.port.openPort(1, true);
+        l.port.panelPort = 1;
+        panel.clearReceived();
+        l.link.loadRomIcons();
+        return std::make_pair(panel.received(), l.icons.romIcons);
+    };
+    const auto [first, firstIcons] = connectOnce();
+    EXPECT_EQ(first.size(), 3u) << "checks 0, 20, 39 (0 also the first in turn)";
+    EXPECT_EQ(firstIcons, rom) << "the damage is not seen yet";
+    const auto [second, secondIcons] = connectOnce();
+    // Icon 1, next in turn, differs: the whole set is read and cached anew.
+    std::vector<Bytes> want{link::iconRequest(0x7F, 0), link::iconRequest(0x7F, 20), link::iconRequest(0x7F, 39),
+                            link::iconRequest(0x7F, 1)};
+    for (int i = 0; i < kRomIconCount; ++i)
+        want.push_back(link::iconRequest(0x7F, i));
+    EXPECT_EQ(second, want);
+    EXPECT_EQ(secondIcons, panelIcons(panel, IconSet::RomIcons));
+    IconStore now;
+    ASSERT_TRUE(readIconCache(cache, IconSet::RomIcons, now));
+    EXPECT_EQ(now, panelIcons(panel, IconSet::RomIcons));
+
+    // Cache files are the user's own: 0600, and never read or written
+    // through a link.
+    EXPECT_EQ(std::filesystem::status(iconCacheFile(cache, IconSet::RomIcons)).permissions() &
+                  std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    const auto elsewhere = env.dir() / "elsewhere.cache";
+    std::filesystem::rename(iconCacheFile(cache, IconSet::RomIcons), elsewhere);
+    std::filesystem::create_symlink(elsewhere, iconCacheFile(cache, IconSet::RomIcons));
+    EXPECT_FALSE(readIconCache(cache, IconSet::RomIcons, now));
+    EXPECT_FALSE(writeIconCache(cache, IconSet::RomIcons, now));
+    EXPECT_TRUE(std::filesystem::is_symlink(iconCacheFile(cache, IconSet::RomIcons)));
 }
 
 TEST(IconCacheConnect, OtherRomIconsAreReadWholeAndReplaceTheCache)

@@ -55,6 +55,15 @@ struct RecordingUi : LinkHost {
     std::vector<bool> cursor; // true busy, false arrow
     void busyCursor(bool busy) override { cursor.push_back(busy); }
     void message(const std::string& t, const std::string& c) override { messages.emplace_back(t, c); }
+    void notice(const std::string& t, const std::string& c) override { messages.emplace_back(t, c); }
+    // The questions asked, and the button the user picks (-1: the default).
+    std::vector<std::string> questions;
+    int answer = -1;
+    int choose(const std::string& t, const std::string&, const std::vector<std::string>&, int byDefault) override
+    {
+        questions.push_back(t);
+        return answer < 0 ? byDefault : answer;
+    }
     void debugPrint(const std::string& l) override { debugLines.push_back(l); }
     void startPollWorker() override { events.push_back("start-poll"); }
     void stopPollWorker() override { events.push_back("stop-poll"); }

@@ -158,24 +158,32 @@ TEST(ConnectPanel, FullLoadFillsTableAndStores)
     ram7[119] = 0x0F;
     panel.setIcon(IconSet::RamIcons, 7, ram7);
     Link l;
-    // A change made before the panel was found: the load keeps it and
-    // stores it afterwards.
+    // A change made before any panel was read: the load keeps it, asks
+    // whether it goes into this panel (no panel was known it was made for)
+    // and, told so, stores it and reads it back.
     l.table[12].onLabel()[0] = 'M';
     l.table.sendPending[12] = true;
     const KeyDefinition mine = l.table[12];
+    l.ui.answer = 0; // "Store Them"
     l.link.connectPanel();
     ASSERT_EQ(l.port.panelPort, 2);
     EXPECT_TRUE(l.port.isOpen());
+    ASSERT_EQ(l.ui.questions.size(), 1u);
+    EXPECT_EQ(l.ui.questions[0], "Vantor on COM2 holds other definitions than the panel these changes were made for "
+                                 "(89 of 90 records differ). Store the 1 waiting change into this panel?");
     EXPECT_EQ(l.ui.messages,
               (std::vector<std::pair<std::string, std::string>>{
                   {"1 change made while Vantor was not connected was stored in Vantor.", "Halvern Devices"}}));
     EXPECT_EQ(l.table[12], mine) << "the panel's copy did not overwrite the change";
     EXPECT_FALSE(l.table.sendPending[12]);
-    waitForMessages(panel, 1 + 40 + 64 + 96 + 90 + 1);
+    EXPECT_EQ(l.link.pendingChanges(), 0);
+    waitForMessages(panel, 1 + 40 + 64 + 96 + 90 + 2);
     const KeyDefinition sent = panelCopy(mine);
     const auto stores = panel.receivedStores();
     ASSERT_EQ(stores.size(), 1u);
     EXPECT_EQ(hexTrace(stores[0]), hexTrace(Bytes(sent.bytes.begin(), sent.bytes.end())));
+    // The store is read back: the last message is the request for its record.
+    EXPECT_EQ(panel.received().back(), link::definitionRequest(2, 1));
     for (int i = 0; i < kRomIconCount; ++i)
         EXPECT_EQ(l.icons.romIcons[i], panel.icon(IconSet::RomIcons, i)) << "ROM icon " << i;
     for (int i = 0; i < kRamIconCount; ++i)
@@ -193,8 +201,8 @@ TEST(ConnectPanel, FullLoadFillsTableAndStores)
     ASSERT_EQ(held.checksumKind(), ChecksumKind::Sony);
     ASSERT_GT(held.onLength(), 0);
     EXPECT_EQ(l.table[0].onLength(), held.onLength() - 1);
-    // Requests: one probe, 40 + 64 + 96 icons, 90 definitions.
-    EXPECT_EQ(countRequests(panel), 1u + 40 + 64 + 96 + 90);
+    // Requests: one probe, 40 + 64 + 96 icons, 90 definitions, one read-back.
+    EXPECT_EQ(countRequests(panel), 1u + 40 + 64 + 96 + 90 + 1);
     EXPECT_EQ(
         l.ui.events,
         (std::vector<std::string>{"stop-poll", "search", "close-search", "progress:Loading ROM Icons", "close-progress",
@@ -220,8 +228,9 @@ TEST(Transfers, StallMidTransferClosesThePortSilentlyAndLaterLoadsDoNothing)
     auto& panel = env.sim(1, opt);
     Link l;
     l.link.connectPanel();
-    EXPECT_FALSE(l.port.isOpen());
-    EXPECT_EQ(l.port.panelPort, 0);
+    // The port stays open: the panel is probed until it answers again.
+    EXPECT_TRUE(l.port.isOpen());
+    EXPECT_EQ(l.link.state(), LinkState::Silent);
     // The user hears that the panel stopped answering, once.
     ASSERT_EQ(l.ui.messages.size(), 1u);
     EXPECT_EQ(l.ui.messages[0].first.rfind("Vantor stopped answering while it was being read.", 0), 0u);
@@ -231,7 +240,7 @@ TEST(Transfers, StallMidTransferClosesThePortSilentlyAndLaterLoadsDoNothing)
     for (int i = 0; i < kRamIconCount; ++i)
         EXPECT_TRUE(l.icons.ramIcons[i].empty());
     EXPECT_EQ(countRequests(panel), 1u + 6) << "no request after the time-out";
-    EXPECT_EQ(l.ui.count("start-poll"), 0);
+    EXPECT_GE(l.ui.count("start-poll"), 1) << "the poll worker probes the silent panel";
     EXPECT_EQ(l.ui.count("progress:Loading RAM Icons"), 0);
     EXPECT_EQ(l.table[0], initialDefinition(0));
 }
@@ -245,8 +254,10 @@ TEST(Transfers, SilentDefinitionsTimeOutAfterASecond)
     Link l;
     l.connectTo(1);
     l.link.loadDefinitions();
-    EXPECT_FALSE(l.port.isOpen());
-    EXPECT_EQ(l.port.panelPort, 0);
+    EXPECT_TRUE(l.port.isOpen());
+    EXPECT_EQ(l.link.state(), LinkState::Silent);
+    EXPECT_EQ(l.link.statusText(), "Vantor stopped answering on COM1 (" + l.port.devicePath() +
+                                       "), waiting for it to answer again");
     ASSERT_EQ(l.ui.messages.size(), 1u);
     EXPECT_EQ(l.ui.messages[0].first.rfind("Vantor stopped answering", 0), 0u);
     // About 1000 ms / (50 + 11 x 5 ms) requests, far fewer than 90.
@@ -316,9 +327,12 @@ TEST(Stores, StoreDefinitionSendsThePanelCopyOnceAndTracesIt)
     rec.setChecksumKind(ChecksumKind::Sony);
     l.table.sendPending[12] = true;
     l.link.storeDefinitionIndex(12);
-    EXPECT_FALSE(l.table.sendPending[12]);
-    waitForMessages(panel, 1);
-    ASSERT_EQ(panel.received().size(), 1u);
+    EXPECT_FALSE(l.table.sendPending[12]) << "confirmed by its read-back";
+    EXPECT_EQ(l.table.panelHeld[12], rec);
+    waitForMessages(panel, 2);
+    // The record, then the request that reads it back.
+    ASSERT_EQ(panel.received().size(), 2u);
+    EXPECT_EQ(panel.received()[1], link::definitionRequest(2, 1));
     const KeyDefinition sent = KeyDefinition::fromBytes(panel.received()[0]);
     EXPECT_EQ(panel.received()[0].size(), kDefinitionSize);
     EXPECT_EQ(sent.onLength(), 3);
@@ -331,7 +345,7 @@ TEST(Stores, StoreDefinitionSendsThePanelCopyOnceAndTracesIt)
     // Not pending any more: nothing is sent.
     l.link.storeDefinitionIndex(12);
     sleepMs(30);
-    EXPECT_EQ(panel.received().size(), 1u);
+    EXPECT_EQ(panel.received().size(), 2u);
     EXPECT_EQ(debug.size(), 1u);
     // An index that is no record does nothing.
     l.link.storeDefinitionIndex(90);
@@ -350,26 +364,35 @@ TEST(Stores, StoreDefinitionsGoesInPanelOrderAndRunsTheBar)
     for (int i : {89, 84, 3, 81, 88, 71})
         l.table.sendPending[i] = true;
     l.link.storeDefinitions();
-    waitForMessages(panel, 6);
+    waitForMessages(panel, 12);
+    // LCD keys bank by bank, then F1, F1+Shift, F2, F2+Shift ..., then the
+    // knob; then each read back in the same order.
+    const std::vector<int> expected{3, 71, 84, 81, 88, 89};
     std::vector<int> order;
     for (const auto& m : panel.received())
-        order.push_back(KeyDefinition::fromBytes(m).ownIndex());
-    // LCD keys bank by bank, then F1, F1+Shift, F2, F2+Shift ..., then the knob.
-    EXPECT_EQ(order, (std::vector<int>{3, 71, 84, 81, 88, 89}));
+        if (m.size() == kDefinitionSize)
+            order.push_back(KeyDefinition::fromBytes(m).ownIndex());
+    EXPECT_EQ(order, expected);
+    ASSERT_EQ(panel.received().size(), 12u);
+    for (std::size_t k = 0; k < expected.size(); ++k)
+        EXPECT_EQ(panel.received()[6 + k],
+                  link::definitionRequest(l.table[expected[k]].position(), l.table[expected[k]].bank()));
     for (bool p : l.table.sendPending)
         EXPECT_FALSE(p);
-    ASSERT_EQ(l.ui.progress.size(), 90u);
-    EXPECT_EQ(l.ui.progress.front(), 1);
-    EXPECT_EQ(l.ui.progress[88], 100);
+    // One bar over both halves, stores and read-backs.
+    ASSERT_EQ(l.ui.progress.size(), 13u);
+    EXPECT_TRUE(std::is_sorted(l.ui.progress.begin(), l.ui.progress.end()));
+    EXPECT_EQ(l.ui.progress[5], 50);
+    EXPECT_EQ(l.ui.progress.back(), 100);
     EXPECT_EQ(l.ui.events, (std::vector<std::string>{"progress:Saving Definitions", "close-progress"}));
 
-    // Nothing pending: nothing on the wire, the bar still runs.
+    // Nothing pending: nothing on the wire, the bar still runs to its end.
     panel.clearReceived();
     l.ui.progress.clear();
     l.link.storeDefinitions();
     sleepMs(30);
     EXPECT_TRUE(panel.received().empty());
-    EXPECT_EQ(l.ui.progress.size(), 90u);
+    EXPECT_EQ(l.ui.progress, std::vector<int>{100});
     // Without a panel nothing at all.
     l.port.panelPort = 0;
     l.ui.events.clear();
@@ -388,9 +411,13 @@ TEST(Stores, StoreRamIconsSkipsEmptyEntries)
     l.icons.ramIcons[5] = b;
     l.icons.ramIcons[9] = IconBitmap(100, 0xFF); // short: skipped
     l.link.storeRamIcons();
-    waitForMessages(panel, 4);
+    waitForMessages(panel, 6);
     const auto got = panel.received();
-    ASSERT_EQ(got.size(), 4u);
+    // Both stored, then both read back with the RAM set's icon request.
+    ASSERT_EQ(got.size(), 6u);
+    EXPECT_EQ(got[4], link::iconRequest(0x7E, 0));
+    EXPECT_EQ(got[5], link::iconRequest(0x7E, 5));
+    EXPECT_EQ(l.link.pendingChanges(), 0);
     EXPECT_EQ(got[0], (Bytes{0xF0, 0x15, 0x2C, 0x04, 0x00, 0x05, 0x00}));
     EXPECT_EQ(got[1], link::iconData(0, nibbleEncode(a)));
     EXPECT_EQ(got[2], (Bytes{0xF0, 0x15, 0x2C, 0x04, 0x00, 0x05, 0x05}));
@@ -399,7 +426,7 @@ TEST(Stores, StoreRamIconsSkipsEmptyEntries)
     EXPECT_EQ(got[3][10], 0x0F); // low nibble of 0F first
     EXPECT_EQ(got[3][11], 0x00);
     EXPECT_EQ(panel.icon(IconSet::RamIcons, 5), b);
-    EXPECT_EQ(l.ui.progress.size(), 64u);
+    EXPECT_EQ(l.ui.progress.size(), 5u);
     EXPECT_EQ(l.hookCalls, std::vector<std::string>{"focus"});
 }
 
@@ -435,11 +462,13 @@ TEST(Stores, StoreRamIconChecksPortLibraryAndNumber)
     EXPECT_EQ(expected[4], 0x08);
     EXPECT_EQ(expected[5], 0x01);
     EXPECT_EQ(l.hookCalls, std::vector<std::string>{"library"});
-    waitForMessages(panel, 2);
+    waitForMessages(panel, 3);
     const auto got = panel.received();
-    ASSERT_EQ(got.size(), 2u);
+    ASSERT_EQ(got.size(), 3u);
     EXPECT_EQ(got[0], link::iconSlotSelect(2));
     EXPECT_EQ(got[1], link::iconData(2, nibbleEncode(expected)));
+    EXPECT_EQ(got[2], link::iconRequest(0x7E, 2));
+    EXPECT_EQ(l.icons.ramHeld[2], expected) << "confirmed";
     EXPECT_EQ(panel.icon(IconSet::RamIcons, 2), expected);
     editGrid().clear();
 }
@@ -605,7 +634,7 @@ TEST(Replies, BadAnswersEndTheLoadInTimeSaySoAndOnlyRequestsGoOnTheLine)
         const auto start = tickCount();
         l.link.loadDefinitions();
         EXPECT_LT(elapsedMs(start), 6000u);
-        EXPECT_FALSE(l.port.isOpen()) << "the reply time-out closes the port";
+        EXPECT_EQ(l.link.state(), LinkState::Silent) << "the reply time-out: the panel is silent";
         ASSERT_EQ(l.ui.messages.size(), 1u);
         EXPECT_EQ(l.ui.messages[0].first.rfind("Vantor stopped answering", 0), 0u);
         for (int d = 0; d < kDefinitionCount; ++d) {

@@ -76,7 +76,7 @@ protected:
 
 TEST_F(IconCacheFormTest, CachedStartShowsTheIconsOfAFullReadAndReadEverythingAgainRenewsTheCache)
 {
-    EXPECT_EQ(connectMessages, connectRequests({0, 20, 39}, {0, 48, 95}));
+    EXPECT_EQ(connectMessages, connectRequests({0, 20, 39}, {0, 48, 95, 1, 2}));
     EXPECT_EQ(romIcons()[kStaleIcon], kStale) << "taken from the cache";
     const QImage romBank = windowWithBank(2), largeBank = windowWithBank(3);
     ASSERT_FALSE(romBank.isNull());

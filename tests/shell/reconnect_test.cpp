@@ -10,6 +10,8 @@
 #include "shell/control_ids.h"
 #include "toolkit/event_codes.h"
 
+#include "shell/app_state.h"
+
 #include <QApplication>
 #include <QWidget>
 
@@ -244,6 +246,91 @@ TEST_F(RECONNECT_SUITE, KeyFileStoredJustBeforeARescanReachesThePanelWhole)
         EXPECT_EQ(sim->definition(d), panelCopy(file[d])) << "record " << d;
     EXPECT_EQ(serialPort().panelPort.load(), 1);
     EXPECT_EQ(definitionTable()[89], file[89]);
+}
+
+// What waits goes only into the panel it was made for: panel A pulled, an
+// edit, panel B plugged into the same adapter (one record differs): B is
+// read, the question asked, nothing stored into B. B pulled, A back: the
+// edit is stored into A without a question.
+TEST_F(RECONNECT_SUITE, WaitingChangesGoOnlyIntoThePanelTheyWereMadeFor)
+{
+    unplug();
+    click(faceOnFirst + 5);
+    retype(onLine1, "MINE");
+    const KeyDefinition mine = definitionTable()[1];
+
+    panelsim::SimOptions options;
+    options.fast = true;
+    options.linkPath = (dir / "com1").string();
+    panelsim::PanelSim other(options);
+    KeyDefinition changed = other.definition(40);
+    changed.setLabelText(true, "OTHER");
+    other.setDefinition(40, changed);
+    ASSERT_TRUE(other.start());
+    const std::string question = "Vantor on COM1 holds other definitions than the panel these changes were made for "
+                                 "(1 of 90 records differ). Store the 1 waiting change into this panel?";
+    ASSERT_TRUE(runUntil([&] { return said(question) == 1; })) << "panel B was not read";
+    settle();
+    EXPECT_TRUE(other.receivedStores().empty()) << "nothing stored into another panel";
+    EXPECT_EQ(definitionTable()[1], mine);
+    EXPECT_EQ(text(onLine1), "MINE") << "the kept change stays in the editor";
+    EXPECT_EQ(strip(), connected().substr(0, connected().size() - 13) + "; 1 change waiting to be stored; Normal mode");
+
+    // An edit of another button goes into B, which is connected now; the
+    // kept one does not.
+    click(faceOnFirst + 10);
+    retype(onLine1, "B");
+    settle();
+    ASSERT_EQ(other.receivedStores().size(), 1u);
+    EXPECT_EQ(other.receivedStores()[0], raw(panelCopy(definitionTable()[2])));
+
+    other.unplug();
+    ASSERT_TRUE(runUntil([&] { return said(kLost) == 2; }));
+    other.stop();
+    sim->clearReceived();
+    ASSERT_TRUE(sim->replug());
+    // Button 3's edit went into B only; A is read as it is.
+    ASSERT_TRUE(runUntil([&] { return said("1 change made while Vantor was not connected was stored in Vantor.") == 1; }));
+    EXPECT_EQ(said(question), 1) << "no question for the panel the change was made for";
+    EXPECT_EQ(dumps(), std::vector<Bytes>{raw(panelCopy(mine))});
+    EXPECT_EQ(sim->definition(1), panelCopy(mine));
+    EXPECT_EQ(deviceLink().pendingChanges(), 0);
+}
+
+// A silent panel behind a plugged adapter: the edit is not confirmed, the
+// strip says so; once the panel answers again it is read and the edit stored.
+// In emulation mode nothing but messages goes on the line; the edits wait and
+// are stored when the mode ends.
+TEST_F(RECONNECT_SUITE, SilentPanelAndEmulationModeKeepEditsUntilThePanelTakesThem)
+{
+    sim->setFault(panelsim::Fault::Silent);
+    click(faceOnFirst + 5);
+    sim->clearReceived();
+    retype(onLine1, "QUIET");
+    const KeyDefinition quiet = definitionTable()[1];
+    ASSERT_TRUE(runUntil([&] { return deviceLink().state() == LinkState::Silent; }));
+    EXPECT_EQ(strip(), "Vantor stopped answering on COM1 (" + (dir / "com1").string() +
+                           "), waiting for it to answer again; 1 change not yet confirmed by Vantor; Normal mode");
+    EXPECT_TRUE(serialPort().isOpen()) << "the port stays open";
+    sim->setFault(panelsim::Fault::None);
+    ASSERT_TRUE(runUntil([&] { return deviceLink().state() == LinkState::Connected && deviceLink().pendingChanges() == 0; }));
+    EXPECT_EQ(sim->definition(1), panelCopy(quiet));
+    EXPECT_EQ(strip(), connected());
+
+    // Emulation mode: the line belongs to the equipment.
+    shellFlags().emulationMode = 1;
+    sim->clearReceived();
+    click(faceOnFirst + 10);
+    retype(onLine1, "EMU");
+    settle();
+    const KeyDefinition emu = definitionTable()[2];
+    for (const Bytes& m : sim->received())
+        EXPECT_NE(m.size(), kDefinitionSize) << "no record goes to the equipment";
+    EXPECT_EQ(deviceLink().pendingChanges(), 1);
+    triggerMenuItem(menuEmulationMode); // leaves the mode: probe, read, store
+    ASSERT_TRUE(runUntil([&] { return deviceLink().pendingChanges() == 0; }));
+    EXPECT_EQ(sim->definition(2), panelCopy(emu));
+    EXPECT_EQ(dumps(), std::vector<Bytes>{raw(panelCopy(emu))});
 }
 
 } // namespace

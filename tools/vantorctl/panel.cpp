@@ -117,7 +117,7 @@ void Panel::checkLine(const char* what)
 {
     if (host_.lost)
         throw Failure(kExitLine, device_ + ": the line was hung up while " + what);
-    if (!port_.isOpen())
+    if (!port_.isOpen() || link_->state() == LinkState::Silent)
         throw Failure(kExitLine, device_ + ": the panel stopped answering (time-out) while " + what);
 }
 
