@@ -168,7 +168,8 @@ void startWorker()
             return typePairs(*typing().output, pairs, stopping);
         },
         [](const keyboard::Result& result) {
-            QMetaObject::invokeMethod(qApp, [result] { typed(result); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                qApp, [result] { typed(result); }, Qt::QueuedConnection);
         });
 }
 
@@ -208,8 +209,7 @@ void injectKeystrokes(const std::vector<std::uint8_t>& bytes)
         t.droppedReported = t.worker->droppedMacros();
         if (shellFlags().debugMode == 1)
             outputDebugString("Keyboard mode: typing is " + std::to_string(keyboard::TypingWorker::kCapacity) +
-                              " keys behind, a macro was dropped (" + std::to_string(t.droppedReported) +
-                              " so far)\n");
+                              " keys behind, a macro was dropped (" + std::to_string(t.droppedReported) + " so far)\n");
     }
 }
 

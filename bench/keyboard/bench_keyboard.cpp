@@ -84,8 +84,8 @@ double longestBlockMs(Target& target, bool typing)
     QTimer ticks;
     QObject::connect(&ticks, &QTimer::timeout, [&] {
         const std::size_t n = std::min(perTick, all.size() - sent);
-        vantor::handlers::injectKeystrokes(Bytes(all.begin() + static_cast<long>(sent),
-                                                 all.begin() + static_cast<long>(sent + n)));
+        vantor::handlers::injectKeystrokes(
+            Bytes(all.begin() + static_cast<long>(sent), all.begin() + static_cast<long>(sent + n)));
         sent += n;
         if (sent == all.size())
             ticks.stop();

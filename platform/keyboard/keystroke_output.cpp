@@ -49,8 +49,8 @@ KeystrokeOutput::KeystrokeOutput(const std::string& setting, const DesktopFacts&
         const std::string token = getPrivateProfileString("Setup", "PortalRestoreToken", "", path);
         if (!token.empty())
             keepSettingsPrivate(path); // written by an earlier version, perhaps readable by others
-        typist_ = makePortalTypist(facts.portalVersion, token,
-                                   [path](const std::string& t) { savePortalToken(path, t); });
+        typist_ =
+            makePortalTypist(facts.portalVersion, token, [path](const std::string& t) { savePortalToken(path, t); });
         break;
     }
     default: break;

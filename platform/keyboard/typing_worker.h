@@ -24,7 +24,8 @@ public:
     static constexpr std::size_t kCapacity = 4096;
     // Types some pairs; runs on the worker thread. `stopping` turns true when
     // the worker is asked to end: a long run stops at the next pair.
-    using TypeFunction = std::function<Result(const std::vector<std::uint8_t>& pairs, const std::atomic<bool>& stopping)>;
+    using TypeFunction =
+        std::function<Result(const std::vector<std::uint8_t>& pairs, const std::atomic<bool>& stopping)>;
     // Called on the worker thread with the result of each read's pairs.
     using DoneFunction = std::function<void(const Result&)>;
 

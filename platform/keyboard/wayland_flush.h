@@ -21,7 +21,8 @@ inline bool flushWayland(wl_display* display, std::chrono::milliseconds patience
             return true;
         if (errno != EAGAIN)
             return false;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
         if (left.count() <= 0)
             return false;
         pollfd p{wl_display_get_fd(display), POLLOUT, 0};
