@@ -1,8 +1,10 @@
 // Keyboard mode on the real main form, on an Xvfb display that the test starts
 // itself: what the panel simulator sends goes through the poll tick and is typed
-// into a small X client (typing_target), key event by key event; never into the
-// program's own window; and a display that cannot take key events gives one
-// message, types nothing and says so on the status strip.
+// into a small X client (typing_target), key event by key event; macros that
+// the port hands over in pieces type exactly their keys; never into the
+// program's own window; an X server that ends while a macro is typed stops
+// typing and the program runs on; and a display that cannot take key events
+// gives one message, types nothing and says so on the status strip.
 #include "tests/devicelink/test_support.h"
 #include "tests/shell/shell_test_support.h"
 #include "tests/support/child_process.h"
