@@ -2,24 +2,30 @@
 // itself. Runs the program (its own start-up, forms and routing) on Qt's
 // offscreen platform against a panel simulator of its own, and once the panel is
 // read writes into DIR: both pages of the main window, each dialog, the progress
-// and search windows. Run at build time, so the manual never shows an old look.
+// and search windows, the Line Monitor. Run at build time, so the manual never
+// shows an old look. The status strip names the device a user would have
+// (/dev/ttyUSB0), not the simulator's link in the build folder.
 #include "devicelink/ui/progress_windows.h"
 #include "shell/control_ids.h"
 #include "shell/form_table.h"
+#include "shell/line_monitor_window.h"
 #include "shell/main_form.h"
 #include "shell/main_form_layout.h"
 #include "toolkit/event_codes.h"
 #include "toolkit/gantry.h"
 #include "tools/panelsim/panel_sim.h"
 
+#include <QPixmap>
 #include <QTimer>
 #include <QWidget>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -27,6 +33,8 @@ using namespace vantor;
 namespace fs = std::filesystem;
 
 std::string folder;
+std::string linkPath;
+panelsim::PanelSim* simulator = nullptr;
 bool taken = false;
 int failures = 0;
 
@@ -36,9 +44,21 @@ void settle()
         GN_DOEVENTS(255);
 }
 
+// The status strip as a user sees it: the panel on /dev/ttyUSB0.
+void userDeviceInStatusStrip()
+{
+    const std::string main = kMainFormName;
+    std::string text = GN_GETTEXT(main, mainid::statusStrip);
+    for (std::size_t at; !linkPath.empty() && (at = text.find(linkPath)) != std::string::npos;)
+        text.replace(at, linkPath.size(), "/dev/ttyUSB0");
+    GN_SETTEXT(main, mainid::statusStrip, text);
+}
+
 void grab(const std::string& form, const std::string& name)
 {
     settle();
+    if (form == kMainFormName)
+        userDeviceInStatusStrip();
     if (GN_GRABFORM(form, folder + "/" + name) != 1) {
         std::fprintf(stderr, "vantor-manual-pictures: no picture of %s\n", form.c_str());
         ++failures;
@@ -108,6 +128,32 @@ void takePictures()
     grab("FINDVANTOR", "search-window.png");
     GN_UNLOADFORM("FINDVANTOR");
     click(mainid::faceOnFirst + 2 * mainid::idStep);
+
+    // The Line Monitor: the selected button stored (Ctrl+S), then what the
+    // panel sends when buttons are pressed: a control's own message, a cue with
+    // its timecode, a command whose checksum is wrong, a VDCP command.
+    linemonitor::openLineMonitor();
+    click(mainid::storeSelected);
+    simulator->press(1, 1);
+    simulator->sendRaw({0x24, 0x31, 0x00, 0x30, 0x59, 0x09, 0xE7});
+    simulator->sendRaw({0x20, 0x10, 0x31});
+    simulator->sendRaw({0x02, 0x02, 0x10, 0x01, 0xEF});
+    for (int i = 0; i < 20; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        settle();
+    }
+    linemonitor::processPending();
+    settle();
+    QWidget* monitor = linemonitor::lineMonitorWidget();
+    if (monitor)
+        monitor->resize(1180, 240);
+    settle();
+    if (!monitor || !monitor->grab().save(QString::fromStdString(folder + "/line-monitor.png"))) {
+        std::fprintf(stderr, "vantor-manual-pictures: no picture of the Line Monitor\n");
+        ++failures;
+    }
+    linemonitor::closeLineMonitor();
+    settle();
 }
 
 // The program's own routing; once the panel is read (the program's screenshot
@@ -119,6 +165,8 @@ void route(const std::string& form, int id, int code, std::intptr_t value, int& 
         taken = true;
         takePictures();
     }
+    if (id == mainid::screenshot && code == gn::kPosted)
+        userDeviceInStatusStrip();
     RouteEvent(form, id, code, value, cancel);
 }
 
@@ -146,7 +194,9 @@ int main(int argc, char** argv)
     options.fast = true;
     options.linkPath = (work / "panel").string();
     fs::remove(options.linkPath);
+    linkPath = options.linkPath;
     panelsim::PanelSim sim(options);
+    simulator = &sim;
     std::string error;
     if (!sim.start(&error)) {
         std::fprintf(stderr, "vantor-manual-pictures: %s\n", error.c_str());
