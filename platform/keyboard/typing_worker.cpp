@@ -25,7 +25,9 @@ bool TypingWorker::push(std::vector<std::uint8_t> pairs, bool startsMacro)
         const std::lock_guard lock(mutex_);
         if (droppingMacro_ && !startsMacro)
             return false;
-        if (pairs_ + n > kCapacity) {
+        // The rest of a macro whose start was queued may go past the capacity
+        // by a little, so that it is typed whole.
+        if (pairs_ + n > kCapacity + (startsMacro ? 0 : kMacroRoom)) {
             droppingMacro_ = true;
             ++dropped_;
             return false;

@@ -22,6 +22,9 @@ class TypingWorker {
 public:
     // At most this many pairs wait or are being typed (a long on message holds 31).
     static constexpr std::size_t kCapacity = 4096;
+    // How far the later reads of a macro whose start was queued may go past
+    // it (two long on messages of 31 keys and more).
+    static constexpr std::size_t kMacroRoom = 64;
     // Types some pairs; runs on the worker thread. `stopping` turns true when
     // the worker is asked to end: a long run stops at the next pair.
     using TypeFunction =
@@ -37,7 +40,9 @@ public:
 
     // Queues the pairs of one read; `startsMacro` when a pause came before
     // them. What does not fit is dropped a whole macro at a time: the pairs of
-    // a macro whose start was dropped are dropped too. False when dropped.
+    // a macro whose start was dropped are dropped too, and those of a macro
+    // whose start was queued are queued up to kMacroRoom past the capacity.
+    // False when dropped.
     bool push(std::vector<std::uint8_t> pairs, bool startsMacro);
     // Macros dropped because the queue was full.
     int droppedMacros() const;
