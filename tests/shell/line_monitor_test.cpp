@@ -27,18 +27,6 @@
 namespace vantor::test {
 namespace {
 
-QApplication& app()
-{
-    static int argc = 1;
-    static char name[] = "line_monitor_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication* instance = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        return new QApplication(argc, argv);
-    }();
-    return *instance;
-}
-
 // The rows without their time column.
 std::string untimed(const std::string& text)
 {
@@ -70,7 +58,6 @@ template <class W> W* child(const char* text)
 
 TEST(LineMonitorWindow, NamesTheLineFiltersCopiesSavesAndLetsGo)
 {
-    app();
     TempFolder tmp("line-monitor");
     ::setenv("VANTOR_SETTINGS_FILE", (tmp / "Vantor.ini").c_str(), 1);
     panelsim::SimOptions o;
