@@ -7,6 +7,7 @@
 #include "definitions/key_definition.h"
 #include "definitions/message_text.h"
 #include "devicelink/serial_port.h"
+#include "shell/app_state.h"
 #include "tests/support/temp_files.h"
 #include "toolkit/gantry.h"
 #include "tools/panelsim/panel_sim.h"
@@ -149,6 +150,15 @@ TEST(LineMonitorWindow, NamesTheLineFiltersCopiesSavesAndLetsGo)
     linemonitor::setRowLimit(100000);
     child<QPushButton>("C&lear")->click();
     EXPECT_EQ(linemonitor::shownRowsText(), "");
+
+    // In keyboard mode the panel's bytes are keys.
+    shellFlags().keyboardMode = 1;
+    sim.sendRaw({0x04, 0x63, 0x01, 0x61, 0x00, 0xE9});
+    readAndShow(6);
+    shellFlags().keyboardMode = 0;
+    EXPECT_EQ(untimed(linemonitor::shownRowsText()),
+              "from panel      04 63 01 61 00 E9  keys Ctrl+C, Shift+A, \xC3\xA9\n");
+    child<QPushButton>("C&lear")->click();
 
     // Closed, the port has no tap: what goes over the line is seen by nobody.
     // The window opens again at the size it was closed with.
