@@ -126,6 +126,8 @@ int monitor(const std::vector<std::string>& args, const GlobalOptions& options)
             std::cout << (json ? rowJson(row) : rowText(row)) << '\n';
         if (!rows.empty())
             std::cout.flush();
+        if (!std::cout) // a closed pipe or a full disk ends the watch
+            stopSignal = 1;
     };
     port.setLineTap([&](TapDirection d, const Bytes& bytes, std::int64_t micros) {
         print(monitor.take(d == TapDirection::Sent, bytes, micros));
@@ -152,8 +154,10 @@ int monitor(const std::vector<std::string>& args, const GlobalOptions& options)
         if (!port.isOpen())
             throw Failure(kExitLine, device + ": the line was hung up");
     }
-    print(monitor.idle(steadyMicros() + LineFramer::kGapMicros + 1));
+    print(monitor.idle(steadyMicros() + LineFramer::kFrameGapMicros + 1));
     port.setLineTap({});
+    if (!std::cout)
+        throw Failure(kExitFile, "standard output: cannot be written");
     return kExitDone;
 }
 
