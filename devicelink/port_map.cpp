@@ -119,7 +119,9 @@ std::vector<std::string> discoverSerialDevices(const std::string& root)
 
 std::array<ComPortEntry, kLastComPort + 1> resolveComPorts(const std::string& settingsPath)
 {
-    return resolveComPorts(settingsPath, discoverSerialDevices());
+    // VANTOR_DEVICE_ROOT: a made-up /dev and /sys for tests.
+    const char* root = std::getenv("VANTOR_DEVICE_ROOT");
+    return resolveComPorts(settingsPath, discoverSerialDevices(root ? root : ""));
 }
 
 std::array<ComPortEntry, kLastComPort + 1> resolveComPorts(const std::string& settingsPath,

@@ -27,7 +27,8 @@ struct ComPortEntry {
 // type: sysfs "type", else TIOCGSERIAL), then USB adapters
 // (ttyUSB*) and then ACM devices (ttyACM*), each by number; USB and ACM devices
 // are named by their stable /dev/serial/by-id link when there is one.
-// `root` prefixes every path looked at (tests give a made-up tree).
+// `root` prefixes every path looked at (tests give a made-up tree; the
+// program takes it from VANTOR_DEVICE_ROOT, unset on a user's machine).
 std::vector<std::string> discoverSerialDevices(const std::string& root = "");
 
 // The whole map, entries 1..32 (entry 0 unused). `settingsPath` is the

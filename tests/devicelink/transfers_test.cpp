@@ -688,6 +688,48 @@ TEST(Watch, ALostPanelsPortIsWatchedAloneAndTheNewDeviceBehindItsNameIsRead)
     EXPECT_TRUE(other.received().empty()) << "nothing is sent to any other port";
 }
 
+// Numbered automatically, COM1 is the first USB adapter: with the panel's
+// adapter pulled, COM1 is the other one. The watch follows the panel's device,
+// not its number: the other adapter is never opened, and the panel is found
+// again when its device is back.
+TEST(Watch, TheWatchFollowsThePanelsAdapterNotItsComNumber)
+{
+    PortEnvironment env;
+    const auto root = env.dir() / "root";
+    std::filesystem::create_directories(root / "dev");
+    setenv("VANTOR_DEVICE_ROOT", root.c_str(), 1);
+    unsetenv("VANTOR_COM_AUTO");
+    forgetComPortMap();
+    auto panelOpt = PortEnvironment::fastOptions();
+    panelOpt.linkPath = (root / "dev" / "ttyUSB0").string();
+    panelsim::PanelSim panel(panelOpt);
+    ASSERT_TRUE(panel.start());
+    auto otherOpt = PortEnvironment::fastOptions();
+    otherOpt.linkPath = (root / "dev" / "ttyUSB1").string();
+    otherOpt.fault = Fault::Silent; // a modem, or a second panel: it must not be touched
+    panelsim::PanelSim other(otherOpt);
+    ASSERT_TRUE(other.start());
+    {
+        Link l;
+        l.link.connectPanel();
+        ASSERT_EQ(l.port.panelPort, 1);
+        EXPECT_EQ(l.port.devicePath(), panelOpt.linkPath);
+        other.clearReceived();
+        panel.unplug();
+        ASSERT_TRUE(tickUntil(l, [&] { return !l.port.isOpen(); }, 1000));
+        forgetComPortMap();
+        EXPECT_EQ(comDevicePath(1), otherOpt.linkPath) << "COM1 is the other adapter now";
+        tickUntil(l, [] { return false; }, 1500);
+        EXPECT_TRUE(other.received().empty()) << "the other adapter is never written to";
+        ASSERT_TRUE(panel.replug());
+        ASSERT_TRUE(tickUntil(l, [&] { return l.port.panelPort == 1 && l.link.state() == LinkState::Connected; }, 3000));
+        EXPECT_EQ(l.port.devicePath(), panelOpt.linkPath);
+        EXPECT_TRUE(other.received().empty());
+    }
+    unsetenv("VANTOR_DEVICE_ROOT");
+    forgetComPortMap();
+}
+
 TEST(Watch, AfterAStartWithoutPanelEachNewDeviceIsProbedOnce)
 {
     PortEnvironment env;

@@ -231,10 +231,12 @@ TEST_F(IconToolsTest, LibraryShowsEachSetAndSavesTheDrawingIntoARamSlot)
     click(saveToRamIcon);
     const IconBitmap drawn = packIcon(editGrid());
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (sim->received().size() < 2 && std::chrono::steady_clock::now() < giveUp)
+    while (sim->received().size() < 3 && std::chrono::steady_clock::now() < giveUp)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    ASSERT_EQ(sim->received().size(), 2u);
+    // The slot, the icon, and the request that reads it back.
+    ASSERT_EQ(sim->received().size(), 3u);
     EXPECT_EQ(sim->received()[0], link::iconSlotSelect(2));
+    EXPECT_EQ(sim->received()[2], link::iconRequest(0x7E, 2));
     EXPECT_EQ(sim->icon(IconSet::RamIcons, 2), drawn);
     EXPECT_EQ(ramIcons()[2], drawn);
     EXPECT_EQ(messages.size(), 1u);
