@@ -11,6 +11,7 @@
 #include "shell/device_calls.h"
 #include "shell/handlers.h"
 #include "shell/panel_snapshots.h"
+#include "shell/settings.h"
 #include "toolkit/gantry.h"
 
 namespace vantor::files {
@@ -24,8 +25,14 @@ std::string& lastFolder()
 const std::string& dialogFolder()
 {
     if (lastFolder().empty())
-        lastFolder() = GN_APPPATH();
+        lastFolder() = settings::startFolder();
     return lastFolder();
+}
+
+void fileChosen(const std::string& path)
+{
+    lastFolder() = GN_GETPATHTEXT(path);
+    settings::saveFolder(lastFolder());
 }
 
 bool chooseFileToLoad(const std::string& title, const std::string& filter, std::string& current)
@@ -35,7 +42,7 @@ bool chooseFileToLoad(const std::string& title, const std::string& filter, std::
     if (chosen.empty())
         return false;
     current = chosen;
-    lastFolder() = GN_GETPATHTEXT(chosen);
+    fileChosen(chosen);
     return true;
 }
 
@@ -106,6 +113,7 @@ void readKeyFile(const char* stepName)
     // The whole file is one step of the history.
     editor::EditScope step(stepName + path.substr(path.find_last_of('/') + 1));
     readKdlBytes(bytes, definitionTable());
+    settings::rememberRecentFile(path);
     const int selected = shellFlags().selectedButton;
     showDefinition(selected);
     applyEditorRules(selected);
@@ -119,6 +127,8 @@ bool writeKeyFile()
     const FileWriteResult r = writeKdlFile(path, definitionTable());
     if (!r.ok())
         files::reportFileProblem("Cannot save", path, r.message);
+    else
+        settings::rememberRecentFile(path);
     return r.ok();
 }
 
@@ -137,7 +147,7 @@ void openFile(const std::string& path)
     std::error_code ec;
     const std::filesystem::path full = std::filesystem::absolute(path, ec);
     const std::string chosen = ec ? path : full.string();
-    files::lastFolder() = GN_GETPATHTEXT(chosen);
+    files::fileChosen(chosen);
     if (withRIconExtension(chosen) == chosen) {
         files::currentRamIconFile() = chosen;
         revertRamIcons();
@@ -164,7 +174,7 @@ void saveKeysAs()
         GN_SAVEFILE(kForm, "Save Key Definitions", files::dialogFolder(), "", kFilter, "kdl", "NZP");
     if (chosen.empty())
         return;
-    files::lastFolder() = GN_GETPATHTEXT(chosen);
+    files::fileChosen(chosen);
     files::currentKeyFile() = withKdlExtension(chosen);
     writeKeyFile();
 }

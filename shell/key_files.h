@@ -11,8 +11,12 @@ namespace vantor::files {
 // The folder part of the last path chosen in either kind of file dialog;
 // the program's folder when nothing was chosen yet.
 std::string& lastFolder();
-// Sets lastFolder() to the program's folder when it is empty and returns it.
+// Sets lastFolder() to where dialogs start when it is empty (the folder kept
+// in the settings file, else the documents folder) and returns it.
 const std::string& dialogFolder();
+// A file was chosen in a dialog or named on the command line: its folder
+// becomes the last folder, kept in the settings file.
+void fileChosen(const std::string& path);
 // The current key definition file and RAM icon file ("" = none).
 std::string& currentKeyFile();
 std::string& currentRamIconFile();

@@ -5,6 +5,7 @@
 #include "shell/main_form_layout.h"
 #include "shell/status_strip.h"
 #include "shell/main_form_names.h"
+#include "shell/settings.h"
 
 #include "toolkit/gantry.h"
 
@@ -34,6 +35,12 @@ void makeMenus()
     GN_ADDMENUITEM(files, mainid::menuRevertRamIcons, 0, "Revert Ram Icons", "");
     GN_ADDMENUITEM(files, mainid::menuSaveRamIcons, 0, "Save Ram Icons", "");
     GN_ADDMENUITEM(files, mainid::menuSaveRamIconsAs, 0, "Save Ram Icons As", "");
+    GN_ADDMENUITEM(files, mainid::menuRecent, 0, "Re&cent", "D");
+    const std::intptr_t recent = GN_DEFSUBMENU(mainid::menuRecentFiles[0], "1", "");
+    for (int i = 1; i < settings::kRecentCount; ++i)
+        GN_ADDMENUITEM(recent, mainid::menuRecentFiles[i], 0, std::to_string(i + 1), "");
+    GN_SAVEMENU(form, 4, recent);
+    GN_SETSUBMENU(files, mainid::menuRecent, recent);
     GN_ADDMENUITEM(files, mainid::menuFilesSeparator2, 0, "-", "");
     GN_ADDMENUITEM(files, mainid::menuStoreWaiting, 0, "Store &Waiting Changes", "");
     GN_ADDMENUITEM(files, mainid::menuDiscardWaiting, 0, "&Discard Waiting Changes", "");

@@ -3,15 +3,20 @@
 #include "shell/device_calls.h"
 #include "shell/edit_menu.h"
 #include "shell/handlers.h"
+#include "shell/key_files.h"
 #include "shell/line_monitor_window.h"
 #include "shell/main_form.h"
 #include "shell/main_form_layout.h"
+#include "shell/settings.h"
 #include "shell/status_strip.h"
 
 #include "toolkit/event_codes.h"
 #include "toolkit/gantry.h"
 
 #include <sys/stat.h>
+
+#include <filesystem>
+#include <vector>
 
 namespace vantor {
 
@@ -103,6 +108,26 @@ void ShowHelpContents()
         GN_HHELP("vantor", "vantor.chm", "", ""); // the toolkit reports the missing file
 }
 
+namespace {
+
+// Files > Recent: the file of that place in the list, loaded as Load Keys or
+// Load Ram Icons would; one that is gone is said.
+void openRecentFile(int id)
+{
+    const std::vector<std::string> files = settings::recentFiles();
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (mainid::menuRecentFiles[i] != id)
+            continue;
+        std::error_code ec;
+        if (!std::filesystem::exists(files[i], ec))
+            files::reportFileProblem("Cannot load", files[i], "no such file");
+        else
+            handlers::openFile(files[i]);
+    }
+}
+
+} // namespace
+
 void MenuCommand(int id, int code)
 {
     if (code != gn::kClick)
@@ -130,6 +155,14 @@ void MenuCommand(int id, int code)
     case mainid::menuReadEverything: readEverythingAgain(); break;
     case mainid::menuLineMonitor: linemonitor::openLineMonitor(); break;
     case mainid::menuContents: ShowHelpContents(); break;
+    case mainid::menuRecentFiles[0]:
+    case mainid::menuRecentFiles[1]:
+    case mainid::menuRecentFiles[2]:
+    case mainid::menuRecentFiles[3]:
+    case mainid::menuRecentFiles[4]:
+    case mainid::menuRecentFiles[5]:
+    case mainid::menuRecentFiles[6]:
+    case mainid::menuRecentFiles[7]: openRecentFile(id); break;
     case mainid::menuAbout: GN_MSGBOX("Vantor", "Orbel-Lumio/Vantor/Stratiq Macro Editor{i}", "About", "OK"); break;
     default: break; // 9000, 9100, 9200 open their menus; separators do nothing
     }

@@ -6,6 +6,7 @@
 #include "shell/control_ids.h"
 #include "shell/handlers.h"
 #include "shell/key_files.h"
+#include "shell/settings.h"
 #include "toolkit/gantry.h"
 
 namespace vantor::handlers {
@@ -21,6 +22,7 @@ void readRamIconFile()
     if (!files::readWholeFileOrSay(path, kIconBytes * kRamIconCount, "a RAM icon", bytes))
         return;
     readRIconBytes(bytes, ramIcons());
+    settings::rememberRecentFile(path);
     if (GN_GETCHECK("VANTOR", mainid::libraryRam) != 0)
         redrawIconLibrary();
     vantor::storeRamIcons();
@@ -32,6 +34,8 @@ void writeRamIconFile()
     const FileWriteResult r = writeRIconFile(path, ramIcons());
     if (!r.ok())
         files::reportFileProblem("Cannot save", path, r.message);
+    else
+        settings::rememberRecentFile(path);
 }
 
 } // namespace
@@ -61,7 +65,7 @@ void saveRamIconsAs()
         GN_SAVEFILE(kForm, "Save Ram Icons", files::dialogFolder(), "", "Ram Icons|*.RIcon", "RIcon", "NZP");
     if (chosen.empty())
         return;
-    files::lastFolder() = GN_GETPATHTEXT(chosen);
+    files::fileChosen(chosen);
     files::currentRamIconFile() = withRIconExtension(chosen);
     writeRamIconFile();
 }

@@ -9,6 +9,7 @@
 #include "shell/handlers.h"
 #include "shell/main_form.h"
 #include "shell/main_form_layout.h"
+#include "shell/settings.h"
 #include "shell/single_instance.h"
 #include "shell/status_strip.h"
 
@@ -122,6 +123,7 @@ void onControlsMade()
     GN_SETCHECK(form, mainid::displayText, 1);
     GN_SETCHECK(form, mainid::libraryRom, 1);
     GN_DEFACCEL(form, mainAcceleratorList());
+    settings::refreshRecentMenu();
     PlaceLcdLineFields();
     handlers::applyEditorRules(shellFlags().selectedButton);
     GN_HIDEC(form, mainid::romIconOn, mainid::ramIconOffCaption);
@@ -136,6 +138,8 @@ void onShown()
 {
     startupTrace("shown");
     const std::string form = kMainFormName;
+    // Where the window was closed last time (it opens centred the first time).
+    settings::restoreWindowPlace();
     handlers::readSettings();
     handlers::applyModeToWindow();
     GN_SETTEXT(form, mainid::currentIcon, "1");

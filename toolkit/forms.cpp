@@ -106,8 +106,13 @@ void placeWindow(Form& f, double col, double row)
 {
     if (!f.window || !f.client)
         return;
-    const int menuH = f.menuBar ? f.menuBar->sizeHint().height() : 0;
-    f.window->move(px(col, 8), px(row, 16) - menuH);
+    // The client area lands on (col, row), whatever lies above and beside it
+    // inside the window (the menu bar, margins): GN_GETSIZE reads it back.
+    const QPoint target(px(col, 8), px(row, 16));
+    const QPoint inside = f.client->mapTo(f.window, QPoint(0, 0));
+    f.window->move(target - inside);
+    // A window frame the platform draws is known only once the window moved.
+    f.window->move(f.window->pos() + target - f.client->mapToGlobal(QPoint(0, 0)));
 }
 
 void centreWindow(Form& f)

@@ -306,7 +306,7 @@ void GN_SETSUBMENU(std::intptr_t menu, int itemId, std::intptr_t submenu);
 void GN_SAVEMENU(const std::string& form, int index, std::intptr_t menu);
 // Menu filed under an index (0 = the bar), 0 if none.
 std::intptr_t GN_GETMENU(const std::string& form, int index);
-// Changes an item's caption ("" keeps it) and state: "X" ticked, "D" disabled, "" normal.
+// Changes an item's caption ("" keeps it) and state: "X" ticked, "D" disabled, "H" hidden, "" normal.
 void GN_SETMENUITEM(std::intptr_t menu, int id, const std::string& caption, const std::string& state);
 
 // ---------------------------------------------------------------------------

@@ -278,6 +278,7 @@ void GN_SETMENUITEM(std::intptr_t menu, int id, const std::string& caption, cons
     }
     const bool ticked = st.find('X') != std::string::npos;
     const bool disabled = st.find('D') != std::string::npos;
+    item->action->setVisible(st.find('H') == std::string::npos);
     // Only an item that is ever ticked gets a check box; commands stay plain.
     if (ticked)
         item->action->setCheckable(true);

@@ -8,6 +8,7 @@
 #include "shell/control_ids.h"
 #include "shell/key_files.h"
 #include "shell/panel_snapshots.h"
+#include "shell/settings.h"
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -230,6 +231,61 @@ TEST_F(KeyFilesTest, FailuresAreReportedAndKeepTheOldFile)
     EXPECT_NE(messages[1].text.find((dir / "keep.RIcon").string()), std::string::npos);
     EXPECT_EQ(readAll(dir / "keep.kdl"), oldKeys);
     EXPECT_EQ(readAll(dir / "keep.RIcon"), oldIcons);
+}
+
+// Where dialogs start, run after run, and Files > Recent.
+TEST_F(KeyFilesTest, DialogsStartInTheLastFolderAndRecentListsTheLastEight)
+{
+    // No folder yet: the user's documents folder.
+    fs::create_directories(dir / "Dokumente");
+    fs::create_directories(dir / "config");
+    const std::string dirs = "XDG_DOCUMENTS_DIR=\"" + (dir / "Dokumente").string() + "\"\n";
+    writeRaw(dir / "config/user-dirs.dirs", Bytes(dirs.begin(), dirs.end()));
+    const QByteArray config = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", (dir / "config").c_str());
+    pick(mainid::menuLoadKeys, "");
+    qputenv("XDG_CONFIG_HOME", config);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].folder, (dir / "Dokumente").string() + "/");
+
+    // Nine files saved: the last folder is kept for the next run; the
+    // Recent menu lists the newest eight.
+    fs::create_directories(dir / "a");
+    for (int i = 1; i <= 9; ++i)
+        pick(i % 2 ? mainid::menuSaveKeysAs : mainid::menuSaveRamIconsAs, dir / "a" / ("f" + std::to_string(i)));
+    files::resetFileState();
+    pick(mainid::menuLoadKeys, "");
+    EXPECT_EQ(requests.back().folder, (dir / "a").string() + "/");
+    const std::string a = "  (" + (dir / "a").string() + ")";
+    EXPECT_EQ(menuItemCaption(mainid::menuRecentFiles[0]), "&1 f9.kdl" + a);
+    EXPECT_EQ(menuItemCaption(mainid::menuRecentFiles[1]), "&2 f8.RIcon" + a);
+    EXPECT_EQ(menuItemCaption(mainid::menuRecentFiles[7]), "&8 f2.RIcon" + a);
+    EXPECT_TRUE(menuItemEnabled(mainid::menuRecent));
+
+    // A recent file is loaded without a dialog and comes first.
+    const std::size_t asked = requests.size();
+    definitionTable()[7].bytes[20] = 0x5A;
+    triggerMenuItem(mainid::menuRecentFiles[2]);
+    EXPECT_EQ(requests.size(), asked);
+    EXPECT_EQ(files::currentKeyFile(), (dir / "a/f7.kdl").string());
+    EXPECT_NE(definitionTable()[7].bytes[20], 0x5A);
+    EXPECT_EQ(menuItemCaption(mainid::menuRecentFiles[0]), "&1 f7.kdl" + a);
+    EXPECT_TRUE(messages.empty());
+
+    // A settings file that cannot be written is said once, with path and reason.
+    writeRaw(dir / "plain", Bytes{1});
+    const QByteArray settings = qgetenv("VANTOR_SETTINGS_FILE");
+    qputenv("VANTOR_SETTINGS_FILE", (dir / "plain/Vantor.ini").c_str());
+    pick(mainid::menuSaveKeysAs, dir / "a/g1");
+    pick(mainid::menuSaveKeysAs, dir / "a/g2");
+    qputenv("VANTOR_SETTINGS_FILE", settings);
+    settings::resetSettingsProblem();
+    const std::vector<Message> said{{"Halvern Devices",
+                                     "Cannot write the settings file " + (dir / "plain/Vantor.ini").string() +
+                                         ": Not a directory. Settings made now are kept until Vantor "
+                                         "ends."}};
+    EXPECT_EQ(messages, said);
+    EXPECT_TRUE(fs::exists(dir / "a/g2.kdl"));
 }
 
 TEST(PanelSnapshots, WrittenOncePerContentAndPrunedToFifty)

@@ -787,6 +787,22 @@ TEST_F(MainFormTest, HelpOpensTheManualBesideTheProgram)
     EXPECT_TRUE(messages.empty());
 }
 
+// The window opens where it was closed last time.
+TEST_F(MainFormTest, WindowOpensWhereItWasClosed)
+{
+    GN_RESIZEFORM(form, 20, 10, -1, -1);
+    GN_DOEVENTS(255);
+    toolkitFormWidget(form)->close();
+    GN_DOEVENTS(255);
+    ASSERT_EQ(GN_HANDLE(form), 0);
+    MakeMainForm();
+    GN_DOEVENTS(255);
+    double col = 0, row = 0, w = 0, h = 0;
+    ASSERT_EQ(GN_GETSIZE(form, col, row, w, h), 1);
+    EXPECT_EQ(col, 20);
+    EXPECT_EQ(row, 10);
+}
+
 // Separators are lines without a "-"; commands (Undo named after a step
 // included) show no empty check box, Keyboard Mode shows its tick.
 TEST_F(MainFormTest, MenusShowNoStrayDashOrEmptyCheckBox)

@@ -57,6 +57,10 @@ class MainFormTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // A settings file of the test's own unless the test chose one.
+        ownSettings = qEnvironmentVariableIsEmpty("VANTOR_SETTINGS_FILE");
+        if (ownSettings)
+            qputenv("VANTOR_SETTINGS_FILE", (settingsDir.path() + "/Vantor.ini").toLocal8Bit());
         app();
         qputenv("XDG_RUNTIME_DIR", runtimeDir().path().toLocal8Bit());
         initResources();
@@ -83,6 +87,8 @@ protected:
         GN_DOEVENTS(255);
         setMessageHook(nullptr);
         setScreenDepthOverride(0);
+        if (ownSettings)
+            qunsetenv("VANTOR_SETTINGS_FILE");
     }
 
     virtual std::string commandLine() const { return "NOVT"; }
@@ -110,6 +116,8 @@ protected:
     }
 
     const std::string form = "VANTOR";
+    QTemporaryDir settingsDir;
+    bool ownSettings = false;
     std::vector<Message> messages;
     std::vector<Routed> routed;
 };
