@@ -72,7 +72,8 @@ bool writeSetting(const std::string& section, const std::string& key, const std:
     const int error = errno;
     if (!problemSaid()) {
         problemSaid() = true;
-        vantorMessage("Cannot write the settings file " + path + (error != 0 ? ": " + std::string(std::strerror(error)) : "") +
+        vantorMessage("Cannot write the settings file " + path +
+                          (error != 0 ? ": " + std::string(std::strerror(error)) : "") +
                           ". Settings made now are kept until Vantor ends.",
                       "Halvern Devices");
     }
@@ -105,7 +106,8 @@ std::vector<std::string> recentFiles()
 {
     std::vector<std::string> files;
     for (int i = 1; i <= kRecentCount; ++i) {
-        const std::string f = getPrivateProfileString("Recent", "File" + std::to_string(i), "", settingsFilePath(), 4096);
+        const std::string f =
+            getPrivateProfileString("Recent", "File" + std::to_string(i), "", settingsFilePath(), 4096);
         if (!f.empty())
             files.push_back(f);
     }

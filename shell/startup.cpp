@@ -240,8 +240,13 @@ std::string mainAcceleratorList()
         {"F1", menuContents},
     };
     std::string list;
-    for (const auto& [key, id] : keys)
+    for (const auto& [key, id] : keys) {
         list += (list.empty() ? "" : "|") + std::string(key) + ", " + std::to_string(id);
+        // Up and Down choose the library's icon only while the library has the
+        // keyboard; elsewhere they stay the field's or list's own.
+        if (id == iconUpKey || id == iconDownKey)
+            list += ", " + std::to_string(libraryScroll) + "-" + std::to_string(libraryCanvas);
+    }
     return list;
 }
 

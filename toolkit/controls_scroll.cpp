@@ -2,6 +2,8 @@
 #include "toolkit/controls_internal.h"
 #include "toolkit/event_codes.h"
 
+#include <QKeyEvent>
+#include <QPen>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionSlider>
@@ -36,6 +38,11 @@ protected:
         for (int i = 0; i < rows; ++i) {
             const int row = up_ ? rows - 1 - i : i; // widest row at the base
             p.fillRect(cx + i, cy + row, 2 * (rows - i) - 1, 1, ink);
+        }
+        // The control's focus mark: a dotted frame inside each arrow.
+        if (parentWidget() && parentWidget()->hasFocus()) {
+            p.setPen(QPen(QColor(0, 0, 0), 1, Qt::DotLine));
+            p.drawRect(r.adjusted(2, 2, -3, -3));
         }
     }
 
@@ -109,8 +116,50 @@ public:
         }
         connect(up, &QToolButton::clicked, this, [this] { step(1); });
         connect(down, &QToolButton::clicked, this, [this] { step(-1); });
+        // The control takes the keyboard as a whole, not its two arrows.
+        up->setFocusPolicy(Qt::NoFocus);
+        down->setFocusPolicy(Qt::NoFocus);
     }
     int min = 0, max = 100, value = 0;
+    // Up and Down step; digits type the value (a second digit right after the
+    // first makes a two-digit number when it is in range).
+    void keyPressEvent(QKeyEvent* e) override
+    {
+        const int key = e->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down) {
+            typed_ = -1;
+            step(key == Qt::Key_Up ? 1 : -1);
+            return;
+        }
+        if (key >= Qt::Key_0 && key <= Qt::Key_9 && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            const int digit = key - Qt::Key_0;
+            const int hi = std::max(min, max), lo = std::min(min, max);
+            int v = typed_ >= 0 && typed_ * 10 + digit <= hi ? typed_ * 10 + digit : digit;
+            typed_ = v;
+            v = std::clamp(v, lo, hi);
+            if (v != value) {
+                value = v;
+                raiseEvent(ref_.formKey, ref_.id, gn::kChange, value);
+            }
+            return;
+        }
+        typed_ = -1;
+        Bound::keyPressEvent(e);
+    }
+    // The arrows draw the focus mark: repaint them when it comes and goes.
+    void focusOutEvent(QFocusEvent* e) override
+    {
+        typed_ = -1;
+        for (QWidget* arrow : findChildren<QWidget*>())
+            arrow->update();
+        Bound::focusOutEvent(e);
+    }
+    void focusInEvent(QFocusEvent* e) override
+    {
+        for (QWidget* arrow : findChildren<QWidget*>())
+            arrow->update();
+        Bound::focusInEvent(e);
+    }
     void step(int d)
     {
         const int v = std::clamp(value + d, std::min(min, max), std::max(min, max));
@@ -119,6 +168,9 @@ public:
         value = v;
         raiseEvent(ref_.formKey, ref_.id, gn::kChange, value);
     }
+
+private:
+    int typed_ = -1;
 };
 
 } // namespace

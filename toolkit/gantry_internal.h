@@ -80,6 +80,8 @@ struct Form {
         int key;
         int mods;
         int id;
+        // Acts only while a control of ids first..last has the key (0, 0: anywhere).
+        int first = 0, last = 0;
     };
     std::vector<Accel> accels;
     int fg = 0;

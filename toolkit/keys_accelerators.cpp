@@ -188,6 +188,11 @@ protected:
             if (letter && !(amods & Qt::ShiftModifier))
                 m &= ~static_cast<int>(Qt::ShiftModifier);
             if (a.key == key && amods == m) {
+                if (a.last != 0) {
+                    const int holder = controlIdOf(w, f);
+                    if (holder < a.first || holder > a.last)
+                        continue;
+                }
                 raiseEvent(formKey, a.id, gn::kClick, 0);
                 return true;
             }
@@ -240,14 +245,24 @@ void GN_DEFACCEL(const std::string& form, const std::string& list)
             bar = list.size();
         const std::string entry = list.substr(start, bar - start);
         start = bar + 1;
-        const size_t comma = entry.rfind(',');
+        // "key, id" or "key, id, first-last" (only while one of those controls has the key).
+        const size_t comma = entry.find(',');
         if (comma == std::string::npos)
             continue;
+        const size_t second = entry.find(',', comma + 1);
         const std::string name = trim(entry.substr(0, comma));
-        const std::string idText = trim(entry.substr(comma + 1));
+        const std::string idText =
+            trim(entry.substr(comma + 1, second == std::string::npos ? second : second - comma - 1));
         int key = 0, mods = 0;
         if (name.empty() || idText.empty() || !parseKey(name, key, mods))
             continue;
-        f->accels.push_back({key, mods, std::atoi(idText.c_str())});
+        Form::Accel accel{key, mods, std::atoi(idText.c_str())};
+        if (second != std::string::npos) {
+            const std::string scope = trim(entry.substr(second + 1));
+            const size_t dash = scope.find('-');
+            accel.first = std::atoi(scope.substr(0, dash).c_str());
+            accel.last = dash == std::string::npos ? accel.first : std::atoi(scope.substr(dash + 1).c_str());
+        }
+        f->accels.push_back(accel);
     }
 }

@@ -465,16 +465,38 @@ TEST_F(MainFormTest, UpAndDownStepTheCurrentIconNumber)
     EXPECT_EQ(GN_GETTEXT(form, 600), "8");
 }
 
+// Up and Down step the library's icon only while the library has the
+// keyboard; in a label field they leave it alone; the Radio Group spinner
+// takes Up, Down and digits.
 TEST_F(MainFormTest, ArrowKeysOfTheKeyboardStepTheIconNumber)
 {
     QWidget* window = toolkitFormWidget(form);
     ASSERT_NE(window, nullptr);
     window->activateWindow();
-    QTest::keyClick(window, Qt::Key_Up);
-    GN_DOEVENTS(255);
-    EXPECT_EQ(GN_GETTEXT(form, 600), "1");
+    QTest::keyClick(toolkitControlWidget(form, 165), Qt::Key_Down);
     QTest::keyClick(window, Qt::Key_Down);
     GN_DOEVENTS(255);
+    EXPECT_EQ(GN_GETTEXT(form, 600), "1");
+    QWidget* library = toolkitControlWidget(form, 605);
+    QTest::keyClick(library, Qt::Key_Up);
+    GN_DOEVENTS(255);
+    EXPECT_EQ(GN_GETTEXT(form, 600), "1");
+    QTest::keyClick(library, Qt::Key_Down);
+    QTest::keyClick(library, Qt::Key_Down);
+    QTest::keyClick(toolkitControlWidget(form, 590), Qt::Key_Up);
+    GN_DOEVENTS(255);
+    EXPECT_EQ(GN_GETTEXT(form, 600), "2");
+
+    QWidget* spinner = toolkitControlWidget(form, 235);
+    QTest::keyClick(spinner, Qt::Key_Up);
+    EXPECT_EQ(GN_GETUPDOWN(form, 235), 1);
+    QTest::keyClick(spinner, Qt::Key_7);
+    EXPECT_EQ(GN_GETUPDOWN(form, 235), 7);
+    QTest::keyClick(spinner, Qt::Key_1);
+    QTest::keyClick(spinner, Qt::Key_0);
+    EXPECT_EQ(GN_GETUPDOWN(form, 235), 10);
+    QTest::keyClick(spinner, Qt::Key_Down);
+    EXPECT_EQ(GN_GETUPDOWN(form, 235), 9);
     EXPECT_EQ(GN_GETTEXT(form, 600), "2");
     // Ctrl+Up on the "Button Assignment" tab does nothing.
     routed.clear();
