@@ -592,6 +592,14 @@ void DeviceLink::goSilent()
     host_->startPollWorker();
 }
 
+void DeviceLink::waitForLine(std::uint32_t since, std::size_t bytes)
+{
+    const auto wireMs = static_cast<std::uint32_t>(bytes * link::kLineBitsPerByte * 1000 / link::kPanelBaud);
+    const std::uint32_t spent = elapsedMs(since);
+    if (wireMs > spent)
+        sleepMs(wireMs - spent);
+}
+
 bool DeviceLink::mayStore()
 {
     return lineUp() && port_.panelPort != 0 && host_->mayProbe();
@@ -1163,6 +1171,7 @@ bool DeviceLink::storeAndConfirm(const std::vector<int>& order, bool withProgres
     bool answered = true;
     for (int round = 0; round <= link::kStoreRetries && !todo.empty() && answered; ++round) {
         std::map<int, Bytes> sent;
+        const std::uint32_t writing = tickCount();
         for (int index : todo) {
             if (!lineUp()) {
                 answered = false;
@@ -1181,6 +1190,9 @@ bool DeviceLink::storeAndConfirm(const std::vector<int>& order, bool withProgres
         }
         if (!answered)
             break;
+        // The panel answers once it has the records: a batch may still be on
+        // the wire (the port's queue) when the last write returns.
+        waitForLine(writing, sent.size() * kDefinitionSize);
         // The read-back: its replies are a transfer of their own, never
         // keystrokes or button messages.
         rx_.clear();
@@ -1204,8 +1216,15 @@ bool DeviceLink::storeAndConfirm(const std::vector<int>& order, bool withProgres
             if (withProgress && round == 0)
                 progress(percent(++step, steps));
         }
-        if (lineUp())
+        if (lineUp()) {
             awaitTrailing(awaited, [&] { takeDefinitionFrames(awaited, lineQuiet(awaited), onFrame); });
+            // A reply still missing has the whole reply time-out to come.
+            while (lineUp() && awaited.outstanding() && elapsedMs(awaited.lastRequest) <= link::kReplyTimeoutMs) {
+                sleepMs(link::kIconPollMs);
+                pumpReplies(awaited);
+                takeDefinitionFrames(awaited, lineQuiet(awaited), onFrame);
+            }
+        }
         std::vector<int> again;
         for (int index : todo) {
             auto it = held.find(index);
@@ -1274,6 +1293,7 @@ bool DeviceLink::storeAndConfirmRam(const std::vector<int>& icons, bool withProg
     std::vector<int> todo = icons;
     bool answered = true;
     for (int round = 0; round <= link::kStoreRetries && !todo.empty() && answered; ++round) {
+        const std::uint32_t writing = tickCount();
         for (int i : todo) {
             if (!lineUp()) {
                 answered = false;
@@ -1285,6 +1305,7 @@ bool DeviceLink::storeAndConfirmRam(const std::vector<int>& icons, bool withProg
         }
         if (!answered)
             break;
+        waitForLine(writing, todo.size() * (link::iconSlotSelect(0).size() + 10 + kIconNibbleBytes + 1));
         rx_.clear();
         Awaited awaited(kRamIconCount);
         IconStore read(static_cast<std::size_t>(kRamIconCount));
@@ -1309,6 +1330,11 @@ bool DeviceLink::storeAndConfirmRam(const std::vector<int>& icons, bool withProg
         if (lineUp()) {
             const int before = itemsRead_;
             awaitTrailing(awaited, [&] { takeIconFrames(awaited, read, stored); });
+            while (lineUp() && awaited.outstanding() && elapsedMs(awaited.lastRequest) <= link::kReplyTimeoutMs) {
+                sleepMs(link::kIconPollMs);
+                pumpReplies(awaited);
+                takeIconFrames(awaited, read, stored);
+            }
             itemsRead_ = before;
         }
         std::vector<int> again;

@@ -44,6 +44,9 @@ inline constexpr std::uint32_t kReprobeMs = 5000;
 inline constexpr std::uint32_t kTrailingQuietMs = 300;
 // A stored item that reads back otherwise is stored again at most this often.
 inline constexpr int kStoreRetries = 2;
+// The panel's line: 38400 baud, 11 bits a byte (start, 8 data, parity, stop).
+inline constexpr std::size_t kPanelBaud = 38400;
+inline constexpr std::size_t kLineBitsPerByte = 11;
 
 Bytes probe();
 Bytes definitionRequest(int position, int bank);
@@ -178,6 +181,9 @@ private:
     // open and is probed until the panel answers again.
     void goSilent();
     void probeSilentPanel();
+    // Waits until `bytes` written since `since` can have reached the panel at
+    // its line speed.
+    void waitForLine(std::uint32_t since, std::size_t bytes);
     void tellSilence();
     static int comNumberOf(const std::string& device, int preferred);
     // Stores the records `order` names and reads them back; those that read
