@@ -54,6 +54,8 @@ void makeEditMenu(std::intptr_t bar)
     GN_ADDMENUITEM(editMenu, menuCopyButton, 0, "&Copy Button\tCtrl+Shift+C", "");
     GN_ADDMENUITEM(editMenu, menuPasteButton, 0, "&Paste Button\tCtrl+Shift+V", "D");
     GN_ADDMENUITEM(editMenu, menuCopyBank, 0, "Copy &Bank To…", "");
+    GN_ADDMENUITEM(editMenu, menuIconToOnFace, 0, "Library Icon to O&n Face\tCtrl+Shift+N", "");
+    GN_ADDMENUITEM(editMenu, menuIconToOffFace, 0, "Library Icon to O&ff Face\tCtrl+Shift+F", "");
     editHistory().setListener(&refreshEditMenu);
 }
 

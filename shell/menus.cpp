@@ -10,6 +10,7 @@
 #include "shell/settings.h"
 #include "shell/status_strip.h"
 
+#include "definitions/editor/editor.h"
 #include "toolkit/event_codes.h"
 #include "toolkit/gantry.h"
 
@@ -126,6 +127,20 @@ void openRecentFile(int id)
     }
 }
 
+// The library's current icon on the On (or Off) face of the selected LCD
+// button, as dropping it there does; nothing for the function keys and knob.
+void iconToSelectedFace(bool on)
+{
+    const int selected = shellFlags().selectedButton;
+    int column = -1;
+    for (const int first : {mainid::faceOnFirst, mainid::frameUpperFirst, mainid::faceOffFirst,
+                            mainid::frameLowerFirst})
+        if (selected >= first && selected < first + 50)
+            column = (selected - first) / 5;
+    if (column >= 0)
+        editor::dropIconOnFace((on ? mainid::faceOnFirst : mainid::faceOffFirst) + 5 * column);
+}
+
 } // namespace
 
 void MenuCommand(int id, int code)
@@ -155,6 +170,8 @@ void MenuCommand(int id, int code)
     case mainid::menuReadEverything: readEverythingAgain(); break;
     case mainid::menuLineMonitor: linemonitor::openLineMonitor(); break;
     case mainid::menuContents: ShowHelpContents(); break;
+    case mainid::menuIconToOnFace: iconToSelectedFace(true); break;
+    case mainid::menuIconToOffFace: iconToSelectedFace(false); break;
     case mainid::menuRecentFiles[0]:
     case mainid::menuRecentFiles[1]:
     case mainid::menuRecentFiles[2]:

@@ -237,7 +237,7 @@ std::string mainAcceleratorList()
         {"^+Z", redoKey}, {"^Z", undoKey}, {"^Y", redoKey}, {"^+C", menuCopyButton}, {"^+V", menuPasteButton},
         {"^S", storeSelected}, {"^M", menuLineMonitor}, {"Up", iconUpKey}, {"Down", iconDownKey},
         {"^Up", moveUpKey}, {"^Down", moveDownKey}, {"^Left", moveLeftKey}, {"^Right", moveRightKey},
-        {"F1", menuContents},
+        {"F1", menuContents}, {"^+N", menuIconToOnFace}, {"^+F", menuIconToOffFace},
     };
     std::string list;
     for (const auto& [key, id] : keys) {

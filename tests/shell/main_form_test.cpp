@@ -3,6 +3,7 @@
 #include "shell_test_support.h"
 
 #include "shell/handlers.h"
+#include "toolkit/event_codes.h"
 #include "shell/line_monitor_window.h"
 
 #include <QAction>
@@ -498,6 +499,19 @@ TEST_F(MainFormTest, ArrowKeysOfTheKeyboardStepTheIconNumber)
     QTest::keyClick(spinner, Qt::Key_Down);
     EXPECT_EQ(GN_GETUPDOWN(form, 235), 9);
     EXPECT_EQ(GN_GETTEXT(form, 600), "2");
+
+    // The library's icon onto the selected button's faces by key: ROM icon 2
+    // on the On face, then RAM icon 2 on the Off face.
+    QTest::keyClick(window, Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
+    GN_DOEVENTS(255);
+    EXPECT_EQ(definitionTable()[0].displayType(), DisplayType::RomIcon);
+    EXPECT_EQ(definitionTable()[0].labelCode(true), 1);
+    GN_SENDMESSAGE(form, 580, gn::kClick, 0);
+    GN_SETTEXT(form, 600, "2");
+    QTest::keyClick(window, Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+    GN_DOEVENTS(255);
+    EXPECT_EQ(definitionTable()[0].displayType(), DisplayType::RamIcon);
+    EXPECT_EQ(definitionTable()[0].labelCode(false), 1);
     // Ctrl+Up on the "Button Assignment" tab does nothing.
     routed.clear();
     QTest::keyClick(window, Qt::Key_Up, Qt::ControlModifier);
