@@ -9,6 +9,7 @@
 // every 50 ms); the resident memory at the start, when the row limit was
 // reached and at the end:
 //   flood_s=S rows=K rss_start_kb=A rss_full_kb=B rss_end_kb=C
+//   rss_kb_each_30s=R1,R2,...
 #include "definitions/key_definition.h"
 #include "devicelink/transfers.h"
 #include "shell/line_monitor_window.h"
@@ -120,6 +121,8 @@ int main(int argc, char** argv)
         linemonitor::openLineMonitor();
         const long startKb = rssKb();
         long fullKb = 0;
+        std::string series;
+        int lastHalfMinute = 0;
         const auto start = std::chrono::steady_clock::now();
         const auto elapsed = [&] { return std::chrono::steady_clock::now() - start; };
         // 160 bytes every 50 ms: nine tenths of what the line carries.
@@ -136,10 +139,15 @@ int main(int argc, char** argv)
             QCoreApplication::processEvents();
             if (fullKb == 0 && shownRows() >= 100000)
                 fullKb = rssKb();
+            if (const int h = static_cast<int>(elapsed() / std::chrono::seconds(30)); h > lastHalfMinute) {
+                lastHalfMinute = h;
+                series += (series.empty() ? "" : ",") + std::to_string(rssKb());
+            }
         }
         linemonitor::processPending();
         std::printf("flood_s=%d rows=%zu rss_start_kb=%ld rss_full_kb=%ld rss_end_kb=%ld\n", floodSeconds, shownRows(),
                     startKb, fullKb, rssKb());
+        std::printf("rss_kb_each_30s=%s\n", series.c_str());
         linemonitor::closeLineMonitor();
         port.closePort();
     }
