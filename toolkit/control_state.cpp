@@ -1,7 +1,9 @@
 // Control state: layers, stacking, visibility, enabling, control sizes and focus.
+#include "toolkit/controls_internal.h"
 #include "toolkit/gantry_internal.h"
 
 #include <algorithm>
+#include <set>
 
 namespace gantry {
 
@@ -191,4 +193,10 @@ void GN_SETTABORDER(const std::string& form, const std::vector<int>& ids)
             QWidget::setTabOrder(previous, c->widget);
         previous = c->widget;
     }
+    // Of the pads side by side the first in this order is their Tab stop.
+    std::set<QWidget*> parents;
+    for (int id : ids)
+        if (Control* c = findControl(form, id); c && c->widget && !parents.count(c->widget->parentWidget()))
+            if (padTabStop(c->widget))
+                parents.insert(c->widget->parentWidget());
 }

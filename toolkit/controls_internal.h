@@ -100,6 +100,9 @@ bool secondaryPress(Control& c);
 // Keyboard use of the pressable pictures and canvases ("T"): arrows move between
 // them, Space and Enter press (keys_accelerators.cpp). True when the key was used.
 bool padKey(QWidget* w, int key, int mods);
+// A pad (a picture or canvas taking the keyboard) becomes the one Tab stop of
+// the pads beside it; false for any other widget.
+bool padTabStop(QWidget* w);
 // Value of an up-down control (controls_scroll.cpp).
 int upDownValue(QWidget* w);
 // Mouse codes, subclass messages and tooltips of a control (controls_events.cpp).

@@ -94,6 +94,22 @@ bool isPad(const Control& c)
 
 } // namespace
 
+bool padTabStop(QWidget* w)
+{
+    Form* f = formOfWidget(w);
+    if (!f)
+        return false;
+    auto it = f->controls.find(controlIdOf(w, f));
+    if (it == f->controls.end() || it->second->widget != w || !isPad(*it->second))
+        return false;
+    // The pads side by side are one Tab stop: the one that had the focus last.
+    // The others still take it from a click and from the arrow keys.
+    for (auto& [id, o] : f->controls)
+        if (o->widget && isPad(*o) && o->widget->parentWidget() == w->parentWidget())
+            o->widget->setFocusPolicy(o->widget == w ? Qt::StrongFocus : Qt::ClickFocus);
+    return true;
+}
+
 bool padKey(QWidget* w, int key, int mods)
 {
     Form* f = formOfWidget(w);
@@ -154,6 +170,10 @@ protected:
     {
         if (ev->type() == QEvent::KeyRelease) {
             lastPress_ = nullptr;
+            return false;
+        }
+        if (ev->type() == QEvent::FocusIn && obj->isWidgetType()) {
+            padTabStop(static_cast<QWidget*>(obj));
             return false;
         }
         if (ev->type() != QEvent::KeyPress || !obj->isWidgetType())

@@ -7,6 +7,7 @@
 #include "shell/line_monitor_window.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -821,6 +822,28 @@ TEST_F(MainFormTest, HelpOpensTheManualBesideTheProgram)
     EXPECT_EQ(opened[2], folder + "vantor.html");
     setHelpHook(nullptr);
     EXPECT_TRUE(messages.empty());
+}
+
+// The panel picture is one Tab stop: the face or key that had the focus last;
+// the arrow keys move inside it.
+TEST_F(MainFormTest, PanelPictureIsOneTabStop)
+{
+    QWidget* window = toolkitFormWidget(form);
+    window->activateWindow();
+    QApplication::setActiveWindow(window);
+    auto tab = [](Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, mods);
+        return QApplication::focusWidget();
+    };
+    toolkitControlWidget(form, 590)->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(tab(), toolkitControlWidget(form, 610));
+    EXPECT_EQ(tab(), toolkitControlWidget(form, 835)); // round to the page tabs
+    toolkitControlWidget(form, 610)->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+    EXPECT_EQ(QApplication::focusWidget(), toolkitControlWidget(form, 615));
+    // Shift+Tab leaves the picture for the library's last Tab stop.
+    EXPECT_EQ(tab(Qt::ShiftModifier), toolkitControlWidget(form, 600));
+    EXPECT_EQ(tab(), toolkitControlWidget(form, 615));
 }
 
 // The window opens where it was closed last time.
