@@ -68,7 +68,7 @@ void commandPickerEvents(int id, int code, std::intptr_t value, int&)
     switch (code) {
     case gn::kControlsMade:
         if (id == 0)
-            GN_DEFACCEL(kPickerForm, "ESC, 2");
+            GN_DEFACCEL(kPickerForm, "ESC, 2|Return, " + std::to_string(pickid::ok));
         break;
     case gn::kShown:
         if (id == 0) {

@@ -79,7 +79,8 @@ void showViews()
 
 void opening()
 {
-    GN_DEFACCEL(kMessageForm, kDialogAccelerators);
+    // Enter presses "&Ok".
+    GN_DEFACCEL(kMessageForm, kDialogAccelerators + "|Return, " + std::to_string(msgid::ok));
     // The checksum the selected definition carries is the one pressed.
     if (const std::optional<int> index = selectedIndex())
         setDialogChecksumKind(static_cast<int>(definitionTable()[*index].checksumKind()));

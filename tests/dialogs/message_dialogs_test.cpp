@@ -165,8 +165,8 @@ TEST_F(DialogsTest, MessageFormTakesBytesKeyByKeyInEveryMode)
         click(msg, kVdcp);
         EXPECT_EQ(GN_GETCHECK(msg, kVdcp) + 2 * GN_GETCHECK(msg, kSony), 1);
         click(msg, kHex);
-        type("7"); // waiting at "&Ok": one more byte
-        click(msg, kOk);
+        type("7"); // waiting at "&Ok": one more byte; Enter presses it
+        press(Qt::Key_Return);
     }));
     EXPECT_EQ(text(form, onMessageLabel), "19 1E 00 12 03 48 07 ");
     EXPECT_EQ(shellFlags().definitionsChanged, 1);
@@ -308,7 +308,7 @@ TEST_F(DialogsTest, PickedPlayGoesOutAsItsOwnThreeBytes)
     }));
     ASSERT_TRUE(inPicker(offMessageButton, [&] {
         pick(2);
-        click(picker, 105);
+        press(Qt::Key_Return); // Enter presses "&Ok"
     }));
     EXPECT_EQ(text(form, onMessageLabel) + "|" + text(form, offMessageLabel), "20 01 21 |20 00 20 ");
     // No checksum of their own: the bytes already end in theirs.
