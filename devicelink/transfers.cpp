@@ -804,6 +804,16 @@ DeviceLink::Wait DeviceLink::awaitIcon(Awaited& awaited, int slot, IconStore& st
     return awaited.got[mine] ? Wait::Came : Wait::NoReply;
 }
 
+// A read-back's reply still missing has the whole reply time-out to come.
+template <typename Take> void DeviceLink::awaitMissing(Awaited& awaited, Take take)
+{
+    while (lineUp() && awaited.outstanding() && elapsedMs(awaited.lastRequest) <= link::kReplyTimeoutMs) {
+        sleepMs(link::kIconPollMs);
+        pumpReplies(awaited);
+        take();
+    }
+}
+
 template <typename Take> void DeviceLink::awaitTrailing(Awaited& awaited, Take take)
 {
     while (lineUp() && awaited.outstanding()) {
@@ -1159,11 +1169,7 @@ bool DeviceLink::storeAndConfirm(const std::vector<int>& order, bool withProgres
         }
         return lineUp();
     }
-    if (withProgress)
-        beginTransfer("Saving Definitions");
-    else
-        busy(true);
-    storing_ = true;
+    beginStore("Saving Definitions", withProgress);
     const int steps = static_cast<int>(order.size()) * 2;
     int step = 0;
     std::vector<int> todo = order;
@@ -1218,12 +1224,7 @@ bool DeviceLink::storeAndConfirm(const std::vector<int>& order, bool withProgres
         }
         if (lineUp()) {
             awaitTrailing(awaited, [&] { takeDefinitionFrames(awaited, lineQuiet(awaited), onFrame); });
-            // A reply still missing has the whole reply time-out to come.
-            while (lineUp() && awaited.outstanding() && elapsedMs(awaited.lastRequest) <= link::kReplyTimeoutMs) {
-                sleepMs(link::kIconPollMs);
-                pumpReplies(awaited);
-                takeDefinitionFrames(awaited, lineQuiet(awaited), onFrame);
-            }
+            awaitMissing(awaited, [&] { takeDefinitionFrames(awaited, lineQuiet(awaited), onFrame); });
         }
         std::vector<int> again;
         for (int index : todo) {
@@ -1255,6 +1256,20 @@ bool DeviceLink::storeAndConfirm(const std::vector<int>& order, bool withProgres
             tellNotConfirmed(controlName(index), Bytes(copy.bytes.begin(), copy.bytes.end()), differing[index]);
         }
     }
+    return endStore(answered, withProgress);
+}
+
+void DeviceLink::beginStore(const char* caption, bool withProgress)
+{
+    if (withProgress)
+        beginTransfer(caption);
+    else
+        busy(true);
+    storing_ = true;
+}
+
+bool DeviceLink::endStore(bool answered, bool withProgress)
+{
     if (!answered || !lineUp())
         table_.noteMadeFor();
     storing_ = false;
@@ -1263,10 +1278,10 @@ bool DeviceLink::storeAndConfirm(const std::vector<int>& order, bool withProgres
         endTransfer();
     } else {
         busy(false);
-        host_->linkStatusChanged();
         tellLoss();
     }
     tellSilence();
+    host_->linkStatusChanged();
     return answered && lineUp();
 }
 
@@ -1283,11 +1298,7 @@ bool DeviceLink::storeAndConfirmRam(const std::vector<int>& icons, bool withProg
 {
     if (icons.empty() || !mayStore())
         return lineUp();
-    if (withProgress)
-        beginTransfer("Saving Ram Icons");
-    else
-        busy(true);
-    storing_ = true;
+    beginStore("Saving Ram Icons", withProgress);
     const int steps = static_cast<int>(icons.size()) * 2;
     int step = 0;
     std::vector<int> todo = icons;
@@ -1330,11 +1341,7 @@ bool DeviceLink::storeAndConfirmRam(const std::vector<int>& icons, bool withProg
         if (lineUp()) {
             const int before = itemsRead_;
             awaitTrailing(awaited, [&] { takeIconFrames(awaited, read, stored); });
-            while (lineUp() && awaited.outstanding() && elapsedMs(awaited.lastRequest) <= link::kReplyTimeoutMs) {
-                sleepMs(link::kIconPollMs);
-                pumpReplies(awaited);
-                takeIconFrames(awaited, read, stored);
-            }
+            awaitMissing(awaited, [&] { takeIconFrames(awaited, read, stored); });
             itemsRead_ = before;
         }
         std::vector<int> again;
@@ -1358,19 +1365,7 @@ bool DeviceLink::storeAndConfirmRam(const std::vector<int>& icons, bool withProg
         tellNotConfirmed("RAM icon " + std::to_string(i + 1), nibbleEncode(icons_.ramIcons[static_cast<std::size_t>(i)]),
                          nibbleEncode(icons_.ramHeld[static_cast<std::size_t>(i)]));
     }
-    if (!answered || !lineUp())
-        table_.noteMadeFor();
-    storing_ = false;
-    if (withProgress) {
-        progress(100);
-        endTransfer();
-    } else {
-        busy(false);
-        tellLoss();
-    }
-    tellSilence();
-    host_->linkStatusChanged();
-    return answered && lineUp();
+    return endStore(answered, withProgress);
 }
 
 void DeviceLink::storeRamIcon()

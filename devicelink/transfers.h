@@ -192,6 +192,10 @@ private:
     bool storeAndConfirm(const std::vector<int>& order, bool withProgress);
     // The same for RAM icons.
     bool storeAndConfirmRam(const std::vector<int>& icons, bool withProgress);
+    // The progress window (or the busy cursor) of a store, and its end: what
+    // did not get through waits, and the user hears of a silent panel.
+    void beginStore(const char* caption, bool withProgress);
+    bool endStore(bool answered, bool withProgress);
     // After a load: the waiting changes go into the panel when it holds what
     // they were made against, otherwise the user is asked.
     void settleWaitingChanges();
@@ -238,6 +242,8 @@ private:
     // After the last request: replies still on their way, until none is
     // outstanding or the line was quiet for kTrailingQuietMs.
     template <typename Take> void awaitTrailing(Awaited& awaited, Take take);
+    // A reply still missing after that: until the reply time-out.
+    template <typename Take> void awaitMissing(Awaited& awaited, Take take);
 
     // storeDefinitions for the records `which` names.
     void storeInPanelOrder(const std::function<bool(int)>& which);
