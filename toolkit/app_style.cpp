@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QIconEngine>
 #include <QPainter>
+#include <QPalette>
 #include <QPointer>
 #include <QProxyStyle>
 
@@ -65,6 +66,36 @@ public:
 };
 
 } // namespace
+
+QPalette lightPalette()
+{
+    // The program's own colours (the panel picture, the editor, the classic
+    // controls) are light: the windows keep that one look under a dark desktop
+    // theme too, text black on light faces.
+    QPalette pal;
+    const QColor face(0xF0, 0xF0, 0xF0), black(0, 0, 0), white(0xFF, 0xFF, 0xFF), grey(0xA0, 0xA0, 0xA0);
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        const bool off = group == QPalette::Disabled;
+        pal.setColor(group, QPalette::Window, face);
+        pal.setColor(group, QPalette::Button, face);
+        pal.setColor(group, QPalette::Base, off ? face : white);
+        pal.setColor(group, QPalette::AlternateBase, face);
+        pal.setColor(group, QPalette::WindowText, off ? grey : black);
+        pal.setColor(group, QPalette::ButtonText, off ? grey : black);
+        pal.setColor(group, QPalette::Text, off ? grey : black);
+        pal.setColor(group, QPalette::PlaceholderText, grey);
+        pal.setColor(group, QPalette::Highlight, QColor(0x00, 0x00, 0x80));
+        pal.setColor(group, QPalette::HighlightedText, white);
+        pal.setColor(group, QPalette::Light, white);
+        pal.setColor(group, QPalette::Midlight, QColor(0xE3, 0xE3, 0xE3));
+        pal.setColor(group, QPalette::Mid, grey);
+        pal.setColor(group, QPalette::Dark, QColor(0x80, 0x80, 0x80));
+        pal.setColor(group, QPalette::Shadow, QColor(0x40, 0x40, 0x40));
+        pal.setColor(group, QPalette::ToolTipBase, QColor(0xFF, 0xFF, 0xE1));
+        pal.setColor(group, QPalette::ToolTipText, black);
+    }
+    return pal;
+}
 
 void installProgramStyle()
 {

@@ -200,6 +200,7 @@ std::shared_ptr<Form> makeFormWindow(const std::string& name, const std::string&
         flags |= Qt::Tool | Qt::X11BypassWindowManagerHint;
     auto* win = new FormWindow(parentForm ? parentForm->window.data() : nullptr, flags, f->key);
     win->setWindowTitle(qs(title));
+    win->setPalette(lightPalette());
     auto* layout = new QVBoxLayout(win);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

@@ -139,6 +139,8 @@ QString captionText(const std::string& s); // "|" -> newline, for display
 // File names cross between Qt and the file system as the file system's own bytes
 // (QFile::encodeName / decodeName), never by the byte-string rule of texts.
 QString pathName(const std::string& path);
+// The one light look of the program's windows and menus, whatever the desktop's theme.
+QPalette lightPalette();
 std::string pathBytes(const QString& path);
 
 std::shared_ptr<Form> findForm(const std::string& name);

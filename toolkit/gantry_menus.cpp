@@ -113,6 +113,7 @@ std::intptr_t newMenu(bool bar)
     if (!bar) {
         m->popup = new QMenu();
         m->popup->setFont(font(4));
+        m->popup->setPalette(lightPalette());
     }
     if (!state().designStack.empty())
         m->madeIn = state().designStack.back()->key;
@@ -131,12 +132,9 @@ void attachMainMenu(Form& f, std::intptr_t bar)
     f.menus[0] = bar;
     m->owner = f.key;
     auto* mb = new QMenuBar(f.window);
-    // Menus in the dialog font, black and crisp like every other text.
+    // Menus in the dialog font, black and crisp on the light face like every other text.
     mb->setFont(font(4));
-    QPalette pal = mb->palette();
-    for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
-        pal.setColor(QPalette::Active, role, QColor(0, 0, 0)), pal.setColor(QPalette::Inactive, role, QColor(0, 0, 0));
-    mb->setPalette(pal);
+    mb->setPalette(lightPalette());
     for (auto& it : m->items)
         if (it.action)
             mb->addAction(it.action);

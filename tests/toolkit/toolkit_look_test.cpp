@@ -3,6 +3,7 @@
 // 8 x 16 pixels per cell, the Webdings symbols and the window picture with its menu bar.
 #include "tests/toolkit/toolkit_support.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QImage>
 #include <QMenuBar>
@@ -11,6 +12,8 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <cmath>
+#include <map>
 
 #include <cstdio>
 
@@ -497,6 +500,70 @@ TEST_F(Look, TheWindowPictureHoldsTheMenuBarAboveTheClientArea)
     EXPECT_EQ(countColour(barPicture, QRect(0, 0, 60, barHeight - 2), 0x000000) +
                   countColour(barPicture, QRect(0, 0, 60, barHeight - 2), back),
               60 * (barHeight - 2));
+}
+
+// The contrast ratio of two colours (relative luminance, 1 to 21).
+double contrast(QRgb a, QRgb b)
+{
+    auto luminance = [](QRgb c) {
+        auto channel = [](int v) {
+            const double s = v / 255.0;
+            return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(qRed(c)) + 0.7152 * channel(qGreen(c)) + 0.0722 * channel(qBlue(c));
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The colour most pixels of a picture have, and the one of the others farthest
+// from it in contrast: the background and the ink of a text on it.
+std::pair<QRgb, QRgb> backgroundAndInk(const QImage& img)
+{
+    std::map<QRgb, int> count;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            ++count[img.pixel(x, y) & 0xFFFFFFu];
+    const QRgb back = std::max_element(count.begin(), count.end(), [](auto& a, auto& b) {
+                          return a.second < b.second;
+                      })->first;
+    QRgb ink = back;
+    for (const auto& [c, n] : count)
+        if (n >= 10 && contrast(c, back) > contrast(ink, back))
+            ink = c;
+    return {back, ink};
+}
+
+// Under a dark desktop theme the windows keep their one light look: the menu
+// bar's and a field's text at 4.5:1 or more, measured from their pixels.
+TEST_F(Look, UnderADarkThemeMenuBarAndFieldsKeepReadableText)
+{
+    const QPalette desktop = QApplication::palette();
+    QPalette dark;
+    for (auto role : {QPalette::Window, QPalette::Button, QPalette::Base})
+        dark.setColor(role, QColor(0x35, 0x35, 0x35));
+    for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+        dark.setColor(role, QColor(0xEE, 0xEE, 0xEE));
+    QApplication::setPalette(dark);
+    GN_DEFMAINMENU(9000, "&Files", "");
+    GN_COLOR(-1, -1);
+    makeForm(
+        "VANTOR",
+        [] {
+            GN_ADDMENUITEM(GN_GETMENU("VANTOR", 0), 9100, 0, "&Setup", "");
+            GN_TEXTFIELD(165, 1, 1, 12, 1.25, "Studio", "T");
+        },
+        20, 4);
+    auto* bar = toolkitFormWidget("VANTOR")->findChild<QMenuBar*>();
+    ASSERT_NE(bar, nullptr);
+    const auto [barBack, barInk] = backgroundAndInk(bar->grab().toImage().convertToFormat(QImage::Format_RGB32));
+    const auto [fieldBack, fieldInk] = backgroundAndInk(controlPicture("VANTOR", 165).copy(2, 2, 92, 16));
+    QApplication::setPalette(desktop);
+    EXPECT_GE(contrast(barBack, barInk), 4.5) << std::hex << barBack << " " << barInk;
+    EXPECT_GE(contrast(fieldBack, fieldInk), 4.5) << std::hex << fieldBack << " " << fieldInk;
+    // One look: the bar as light as the field.
+    EXPECT_GT(qGray(barBack), 200);
+    EXPECT_GT(qGray(fieldBack), 200);
 }
 
 } // namespace
