@@ -3,6 +3,7 @@
 #include "shell_test_support.h"
 
 #include "shell/handlers.h"
+#include "shell/main_form_names.h"
 #include "toolkit/event_codes.h"
 #include "shell/line_monitor_window.h"
 
@@ -844,6 +845,35 @@ TEST_F(MainFormTest, PanelPictureIsOneTabStop)
     // Shift+Tab leaves the picture for the library's last Tab stop.
     EXPECT_EQ(tab(Qt::ShiftModifier), toolkitControlWidget(form, 600));
     EXPECT_EQ(tab(), toolkitControlWidget(form, 615));
+}
+
+// Every Tab stop shown on either page looks different while it has the
+// keyboard: the focus mark, owner-drawn buttons, page tabs and pads included.
+TEST_F(MainFormTest, EveryTabStopShowsAFocusMark)
+{
+    QWidget* window = toolkitFormWidget(form);
+    window->activateWindow();
+    QApplication::setActiveWindow(window);
+    std::vector<int> unmarked;
+    int seen = 0;
+    for (int page : {1, 2}) {
+        clickTab(form, page);
+        for (int id : mainFormTabOrder()) {
+            QWidget* w = toolkitControlWidget(form, id);
+            if (!w || !w->isVisible() || !w->isEnabled() || w->focusPolicy() == Qt::NoFocus)
+                continue;
+            window->setFocus();
+            GN_DOEVENTS(255);
+            const QImage before = w->grab().toImage();
+            w->setFocus(Qt::TabFocusReason);
+            GN_DOEVENTS(255);
+            ++seen;
+            if (w->grab().toImage() == before)
+                unmarked.push_back(id);
+        }
+    }
+    EXPECT_GT(seen, 40);
+    EXPECT_EQ(unmarked, std::vector<int>{});
 }
 
 // The window opens where it was closed last time.
