@@ -96,10 +96,16 @@ protected:
         const QPoint at = c->border ? QPoint(2, 2) : QPoint(0, 0);
         if (c->border)
             drawSunkenBorder(p, rect());
-        if (c->image.isNull())
+        if (c->image.isNull()) {
             p.fillRect(QRect(at, c->canvasSize), QColor::fromRgb(c->canvasBlank));
-        else
+        } else if (devicePixelRatioF() > 1.0) {
+            // On a scaled screen the pixels at the screen's own size, text drawn there.
+            if (c->sharp.isNull() || c->sharp.devicePixelRatio() != devicePixelRatioF())
+                sharpenCanvas(*c);
+            p.drawImage(at, c->sharp);
+        } else {
             p.drawImage(at, c->image);
+        }
         if (hasFocus() && focusPolicy() == Qt::StrongFocus)
             drawFocusMark(p, rect());
     }
@@ -125,6 +131,7 @@ protected:
         }
         c->image = img;
         c->canvasSize = want;
+        sharpenCanvas(*c);
     }
     void mousePressEvent(QMouseEvent* e) override { e->accept(); }
     void mouseReleaseEvent(QMouseEvent* e) override { e->accept(); }
@@ -139,8 +146,40 @@ QImage& canvasPixels(Control& c)
     if (c.image.isNull() && !c.canvasSize.isEmpty()) {
         c.image = QImage(c.canvasSize, QImage::Format_RGB32);
         c.image.fill(QColor::fromRgb(c.canvasBlank));
+        sharpenCanvas(c);
     }
     return c.image;
+}
+
+void sharpenCanvas(Control& c)
+{
+    const qreal ratio = c.widget ? c.widget->devicePixelRatioF() : 1.0;
+    if (ratio <= 1.0 || c.image.isNull()) {
+        c.sharp = QImage();
+        return;
+    }
+    const QSize size(qRound(c.image.width() * ratio), qRound(c.image.height() * ratio));
+    c.sharp = c.image.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    c.sharp.setDevicePixelRatio(ratio);
+}
+
+void enlargeChanges(QImage& sharp, const QImage& pixels, const QImage& before)
+{
+    if (sharp.isNull() || before.size() != pixels.size())
+        return;
+    QPainter p(&sharp);
+    for (int y = 0; y < pixels.height(); ++y) {
+        const QRgb* now = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
+        const QRgb* was = reinterpret_cast<const QRgb*>(before.constScanLine(y));
+        for (int x = 0; x < pixels.width(); ++x)
+            if (now[x] != was[x])
+                p.fillRect(QRect(x, y, 1, 1), QColor::fromRgb(now[x]));
+    }
+}
+
+void sharpenChanges(Control& c, const QImage& before)
+{
+    enlargeChanges(c.sharp, c.image, before);
 }
 
 QWidget* makePictureWidget(Form& f, Control& c, const std::string& caption)

@@ -201,6 +201,8 @@ struct OwnerItem {
     QSize size;
     QImage image;    // made when first drawn on (ownerPixels)
     QImage spare;    // the caller's surface, reused when it has the size
+    QImage sharp;    // on a scaled screen: `image` at the screen's pixels, text drawn there
+    qreal ratio = 1; // the device pixel ratio of the control's screen
     QRgb blank = 0;  // the colour of every pixel while `image` is not made
     bool pressed = false, disabled = false, focused = false, drawn = false;
     int index = -1, drawAll = 1;
@@ -224,6 +226,12 @@ QImage& ownerPixels(OwnerItem& item)
             item.image = QImage(item.size, QImage::Format_RGB32);
         item.spare = QImage();
         item.image.fill(QColor::fromRgb(item.blank));
+        if (item.ratio > 1.0) {
+            item.sharp = QImage(qRound(item.size.width() * item.ratio), qRound(item.size.height() * item.ratio),
+                                QImage::Format_RGB32);
+            item.sharp.fill(QColor::fromRgb(item.blank));
+            item.sharp.setDevicePixelRatio(item.ratio);
+        }
     }
     return item.image;
 }
@@ -434,6 +442,9 @@ bool ownerDrawInto(QImage& surface, const std::string& formKey, int id, int code
             back = colour(c->second->bg, back);
     }
     item.blank = back;
+    if (auto f = findForm(formKey))
+        if (auto c = f->controls.find(id); c != f->controls.end() && c->second->widget)
+            item.ratio = c->second->widget->devicePixelRatioF();
     if (!oneColour)
         ownerPixels(item);
     liveItems().insert(&item);
@@ -449,7 +460,8 @@ bool ownerDrawInto(QImage& surface, const std::string& formKey, int id, int code
             surface = std::move(item.spare);
         return item.drawn;
     }
-    surface = std::move(item.image);
+    // On a scaled screen the surface is the one at the screen's pixels.
+    surface = item.sharp.isNull() ? std::move(item.image) : std::move(item.sharp);
     return item.drawn;
 }
 
@@ -549,14 +561,27 @@ int GN_STARTDRAW(const std::string& form, int id, int, int, const std::string&)
 
 void GN_CDRAW(int figure, int x1, int y1, int x2, int y2, int a, int b)
 {
-    if (Control* c = drawingCanvas())
+    Control* c = drawingCanvas();
+    if (!c)
+        return;
+    if (c->sharp.isNull()) {
         drawFigure(c->image, figure, x1, y1, x2, y2, a, b);
+        return;
+    }
+    const QImage before = c->image.copy();
+    drawFigure(c->image, figure, x1, y1, x2, y2, a, b);
+    sharpenChanges(*c, before);
 }
 
 void GN_CPRINT(int x, int y, const std::string& text)
 {
-    if (Control* c = drawingCanvas())
-        printText(c->image, x, y, text);
+    Control* c = drawingCanvas();
+    if (!c)
+        return;
+    printText(c->image, x, y, text);
+    // On a scaled screen the text is drawn again at the screen's own pixels.
+    if (!c->sharp.isNull())
+        printText(c->sharp, x, y, text);
 }
 
 void GN_SETPRINTFORMAT(int mode, int w, int h, int flags, int)
@@ -572,7 +597,13 @@ void GN_CDRAWGRADIENT(int x, int y, int w, int h, int style)
     auto& st = state();
     const QRgb fg = colour(st.fg, 0xFF000000);
     const QRgb bg = colour(st.bg, 0xFFFFFFFF);
+    const QImage before = c->sharp.isNull() ? QImage() : c->image.copy();
     DeviceContext dc(c->image);
+    struct Sharpen {
+        Control& c;
+        const QImage& before;
+        ~Sharpen() { sharpenChanges(c, before); }
+    } sharpen{*c, before};
     if (style == 0) {
         for (int i = 0; i < w; ++i) {
             const double t = w > 1 ? i / double(w - 1) : 0.0;
@@ -601,6 +632,13 @@ void GN_COPYCANVAS(const std::string& form, int fromId, int toId, int x, int y)
     {
         QPainter p(&canvasPixels(*to));
         p.drawImage(x, y, canvasPixels(*from));
+    }
+    if (!to->sharp.isNull()) {
+        QPainter p(&to->sharp);
+        if (!from->sharp.isNull() && from->sharp.devicePixelRatio() == to->sharp.devicePixelRatio())
+            p.drawImage(QPoint(x, y), from->sharp);
+        else
+            p.drawImage(QRect(x, y, from->image.width(), from->image.height()), from->image);
     }
     syncDib(*to);
     to->widget->update();
@@ -688,14 +726,24 @@ void GN_DCDRAW(std::intptr_t surface, int figure, int x1, int y1, int x2, int y2
         it->blank = colour(st.bg, 0xFFFFFFFF);
         return;
     }
-    drawFigure(ownerPixels(*it), figure, x1, y1, x2, y2, a, b);
+    QImage& pixels = ownerPixels(*it);
+    if (it->sharp.isNull()) {
+        drawFigure(pixels, figure, x1, y1, x2, y2, a, b);
+        return;
+    }
+    const QImage before = pixels.copy();
+    drawFigure(pixels, figure, x1, y1, x2, y2, a, b);
+    enlargeChanges(it->sharp, pixels, before);
 }
 
 void GN_DCPRINT(std::intptr_t surface, int x, int y, const std::string& text)
 {
     auto* it = reinterpret_cast<OwnerItem*>(surface);
-    if (liveItems().count(it))
-        printText(ownerPixels(*it), x, y, text);
+    if (!liveItems().count(it))
+        return;
+    printText(ownerPixels(*it), x, y, text);
+    if (!it->sharp.isNull())
+        printText(it->sharp, x, y, text);
 }
 
 void GN_ENDOWNERDRAW(std::intptr_t)

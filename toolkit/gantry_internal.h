@@ -60,6 +60,7 @@ struct Control {
     bool checked = false;           // owner-drawn and picture buttons
     long seq = 0;                   // creation order, renewed when a picture is shown or moved
     QImage image;                   // canvases: the 32-bit pixels (see canvasPixels); owner buttons: last face
+    QImage sharp;                   // canvases on a scaled screen: what shows, at the screen's pixels
     QSize canvasSize;               // canvases: the size of their pixels, made or not
     QRgb canvasBlank = 0;           // canvases: the colour of each pixel until the pixels are made
     std::vector<std::uint32_t> dib; // canvases: 0x00RRGGBB copy of `image`, renewed when drawn
@@ -185,6 +186,15 @@ void stopWorker(const std::pair<std::string, int>& key);
 // A canvas's pixels. Until something draws on them or reads them a canvas has none
 // and shows its blank colour; this makes them, all in that colour.
 QImage& canvasPixels(Control& c);
+// Canvases on a screen of device pixel ratio above 1 show `sharp`: the pixels
+// enlarged, with text drawn at the screen's own pixels. Renews it whole.
+void sharpenCanvas(Control& c);
+// After a drawing call changed `c.image` from `before`: the changed pixels
+// enlarged into `sharp` (nothing when the canvas has none).
+void sharpenChanges(Control& c, const QImage& before);
+// The pixels of `pixels` that differ from `before`, enlarged into `sharp` (an
+// image of a device pixel ratio above 1).
+void enlargeChanges(QImage& sharp, const QImage& pixels, const QImage& before);
 
 // Owner-draw item handed over with codes 300 and 320 (gantry_draw.cpp).
 struct OwnerItem;
