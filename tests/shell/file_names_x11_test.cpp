@@ -7,7 +7,6 @@
 #include "definitions/kdl_file.h"
 #include "shell/control_ids.h"
 #include "shell/key_files.h"
-#include "tests/support/xvfb.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -21,8 +20,24 @@
 namespace vantor::test {
 namespace {
 
+// Runs in the program of the reconnect test on the X server (its main makes
+// the application on an Xvfb of its own).
 class FileNamesOnX11Test : public ConnectedFormTest {
 protected:
+    void SetUp() override
+    {
+        // Qt's own file dialog, typed into by the test.
+        messagesSetting = qgetenv("VANTOR_MESSAGES");
+        qunsetenv("VANTOR_MESSAGES");
+        ConnectedFormTest::SetUp();
+    }
+    void TearDown() override
+    {
+        ConnectedFormTest::TearDown();
+        if (!messagesSetting.isEmpty())
+            qputenv("VANTOR_MESSAGES", messagesSetting);
+    }
+    QByteArray messagesSetting;
     // Picks the menu item and, in the file dialog it opens, types `name` into
     // the file name field and presses Enter. False when no dialog came.
     bool typeIntoDialog(int menuId, const QString& name)
@@ -112,32 +127,3 @@ TEST_F(FileNamesOnX11Test, SaveAndLoadUnderNamesWithUmlautsByteForByte)
 
 } // namespace
 } // namespace vantor::test
-
-int main(int argc, char** argv)
-{
-    ::testing::InitGoogleTest(&argc, argv);
-    if (GTEST_FLAG_GET(list_tests))
-        return RUN_ALL_TESTS();
-    vantor::test::Xvfb xvfb({}, "1280x800x24");
-    if (xvfb.name().empty()) {
-        std::fprintf(stderr, "%s did not start: the test needs an X server\n", XVFB_PROGRAM);
-        return 1;
-    }
-    ::unsetenv("WAYLAND_DISPLAY");
-    ::setenv("DISPLAY", xvfb.name().c_str(), 1);
-    // Qt's own file dialog, answered by the test; no desktop's dialog instead.
-    ::unsetenv("VANTOR_MESSAGES");
-    ::unsetenv("XDG_CURRENT_DESKTOP");
-    ::unsetenv("QT_QPA_PLATFORMTHEME");
-    static char name[] = "shell_file_names_x11_test", option[] = "-platform", xcb[] = "xcb";
-    char* qtArgs[] = {name, option, xcb, nullptr};
-    int qtArgc = 3;
-    static QApplication* application = new QApplication(qtArgc, qtArgs);
-    if (QGuiApplication::platformName() != "xcb") {
-        std::fprintf(stderr, "the windows are not on the X server but on %s\n",
-                     QGuiApplication::platformName().toUtf8().constData());
-        return 1;
-    }
-    (void)application;
-    return RUN_ALL_TESTS();
-}
