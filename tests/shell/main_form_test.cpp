@@ -890,6 +890,12 @@ TEST_F(MainFormTest, WindowOpensWhereItWasClosed)
     ASSERT_EQ(GN_GETSIZE(form, col, row, w, h), 1);
     EXPECT_EQ(col, 20);
     EXPECT_EQ(row, 10);
+    // Made again while it runs (a second start): back from the task bar, in front.
+    toolkitFormWidget(form)->showMinimized();
+    GN_DOEVENTS(255);
+    ASSERT_TRUE(toolkitFormWidget(form)->isMinimized());
+    EXPECT_EQ(GN_FORM(form, "", "", 0, 0, 0, 0, ""), 0);
+    EXPECT_FALSE(toolkitFormWidget(form)->isMinimized());
 }
 
 // Separators are lines without a "-"; commands (Undo named after a step
