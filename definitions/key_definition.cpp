@@ -264,8 +264,6 @@ void KeyDefinitionTable::confirm(int index, const KeyDefinition& held)
         unconfirmed[i] = false;
         kept[i] = false;
     }
-    if (waitingChanges() == 0)
-        madeFor.reset();
 }
 
 void KeyDefinitionTable::discard(int index)
@@ -275,19 +273,17 @@ void KeyDefinitionTable::discard(int index)
     sendPending[i] = false;
     unconfirmed[i] = false;
     kept[i] = false;
-    if (waitingChanges() == 0)
-        madeFor.reset();
 }
 
-void KeyDefinitionTable::noteMadeFor()
+void KeyDefinitionTable::noteMadeFor(bool changesWait)
 {
-    if (waitingChanges() == 0)
+    if (!changesWait)
         madeFor.reset();
     else if (!madeFor)
         madeFor = panelHeld;
 }
 
-int KeyDefinitionTable::recordsDifferingFromMadeFor() const
+int KeyDefinitionTable::recordsDifferingFromMadeFor(const std::array<bool, kDefinitionCount>& changed) const
 {
     if (!madeFor)
         return 0;
@@ -296,7 +292,7 @@ int KeyDefinitionTable::recordsDifferingFromMadeFor() const
         const auto k = static_cast<std::size_t>(i);
         // A record the user changed may hold the change already (it was on
         // the line when the panel went away): it says nothing of the panel.
-        if (!sendPending[k] && !(panelHeld[k] == (*madeFor)[k]))
+        if (!changed[k] && !(panelHeld[k] == (*madeFor)[k]))
             ++n;
     }
     return n;

@@ -290,12 +290,12 @@ public:
     void discard(int index);
     // Remembers the panel content the waiting changes are made against (the
     // panel's content as last known), unless already remembered; forgets it
-    // when nothing waits.
-    void noteMadeFor();
-    // Of the records without any change, how many the panel holds otherwise
-    // than the content the waiting changes were made for (0 when no change
-    // waits or nothing is remembered).
-    int recordsDifferingFromMadeFor() const;
+    // when nothing waits (`changesWait`: records or RAM icons).
+    void noteMadeFor(bool changesWait);
+    // Of the records that had no change (`changed`: the sendPending flags
+    // before the panel was read), how many the panel holds otherwise than the
+    // content the waiting changes were made for (0 when nothing is remembered).
+    int recordsDifferingFromMadeFor(const std::array<bool, kDefinitionCount>& changed) const;
 };
 
 // The program-wide table, alive for the whole run (initialised on first use).

@@ -122,7 +122,7 @@ void DeviceLink::PortHost::portLost(const std::string& path)
 // The panel's port is watched from now on, and the user is told once.
 void DeviceLink::portWentAway()
 {
-    table_.noteMadeFor();
+    noteMadeFor();
     silent_ = false;
     lostCom_ = port_.lostCom();
     watching_ = lostCom_ != 0 && !options_.skipPanelSearch;
@@ -233,7 +233,8 @@ void DeviceLink::loadPanel()
         return;
     // The changes made so far were made against what the panel held as the
     // program last knew it.
-    table_.noteMadeFor();
+    noteMadeFor();
+    changedAtLoad_ = table_.sendPending;
     inLoadPanel_ = true;
     itemsRead_ = 0;
     stoppedAnswering_ = false;
@@ -306,12 +307,12 @@ void DeviceLink::settleWaitingChanges()
 {
     const int pending = pendingChanges();
     if (pending == 0) {
-        table_.noteMadeFor();
+        noteMadeFor();
         return;
     }
     // The panel is the one the changes were made for when every record that
     // nobody changed here reads as it did then.
-    const int differing = table_.madeFor ? table_.recordsDifferingFromMadeFor() : kDefinitionCount;
+    const int differing = table_.madeFor ? table_.recordsDifferingFromMadeFor(changedAtLoad_) : kDefinitionCount;
     if (differing > 0) {
         const std::string text = "Vantor on COM" + std::to_string(port_.openCom()) +
             " holds other definitions than the panel these changes were made for (" + std::to_string(differing) +
@@ -582,7 +583,7 @@ void DeviceLink::goSilent()
     if (!port_.isOpen())
         return;
     trace("no reply for " + std::to_string(link::kReplyTimeoutMs) + " ms: Vantor stopped answering");
-    table_.noteMadeFor();
+    noteMadeFor();
     // A load says it stopped answering in its own words; a store is told here.
     if (!silent_)
         silenceToTell_ = storing_;
@@ -598,6 +599,11 @@ void DeviceLink::waitForLine(std::uint32_t since, std::size_t bytes)
     const std::uint32_t spent = elapsedMs(since);
     if (wireMs > spent)
         sleepMs(wireMs - spent);
+}
+
+void DeviceLink::noteMadeFor()
+{
+    table_.noteMadeFor(pendingChanges() > 0);
 }
 
 bool DeviceLink::mayStore()
@@ -1099,7 +1105,7 @@ void DeviceLink::storeDefinitionIndex(int index)
         return;
     // A change kept for another panel waits for it (or for the user's word).
     if (!mayStore() || table_.kept[static_cast<std::size_t>(index)]) {
-        table_.noteMadeFor();
+        noteMadeFor();
         host_->linkStatusChanged();
         return;
     }
@@ -1120,7 +1126,7 @@ void DeviceLink::storeInPanelOrder(const std::function<bool(int)>& which)
             !table_.kept[static_cast<std::size_t>(index)])
             order.push_back(index);
     if (!mayStore()) {
-        table_.noteMadeFor();
+        noteMadeFor();
         host_->linkStatusChanged();
         return;
     }
@@ -1270,8 +1276,7 @@ void DeviceLink::beginStore(const char* caption, bool withProgress)
 
 bool DeviceLink::endStore(bool answered, bool withProgress)
 {
-    if (!answered || !lineUp())
-        table_.noteMadeFor();
+    noteMadeFor();
     storing_ = false;
     if (withProgress) {
         progress(100);
@@ -1386,7 +1391,7 @@ void DeviceLink::storeRamIcon()
     icons_.ramPending[static_cast<std::size_t>(n - 1)] = true;
     host_->redrawIconLibrary();
     if (!mayStore()) {
-        table_.noteMadeFor();
+        noteMadeFor();
         host_->linkStatusChanged();
         return;
     }
@@ -1404,7 +1409,7 @@ void DeviceLink::storeRamIcons()
             all.push_back(i);
         }
     if (!mayStore()) {
-        table_.noteMadeFor();
+        noteMadeFor();
         host_->linkStatusChanged();
         return;
     }

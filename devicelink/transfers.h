@@ -10,11 +10,13 @@
 // with at least 100 bytes beginning F0 15 2C 7E.
 #pragma once
 
+#include "definitions/key_definition.h"
 #include "devicelink/link_host.h"
 #include "devicelink/reply_frames.h"
 #include "devicelink/serial_port.h"
 #include "iconeditor/icon_bitmap.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -181,6 +183,8 @@ private:
     // open and is probed until the panel answers again.
     void goSilent();
     void probeSilentPanel();
+    // The panel content the waiting changes are made for (see KeyDefinitionTable).
+    void noteMadeFor();
     // Waits until `bytes` written since `since` can have reached the panel at
     // its line speed.
     void waitForLine(std::uint32_t since, std::size_t bytes);
@@ -291,6 +295,8 @@ private:
     bool silenceToTell_ = false;   // the user hears of it once
     bool abandon_ = false;         // the program quits: the running load ends
     bool storing_ = false;         // a store and its read-back run
+    // The records that had a change when the running load began.
+    std::array<bool, kDefinitionCount> changedAtLoad_{};
     bool iconFramesWhole_ = true;  // every icon frame of the running read was whole
     std::string notConfirmedTold_; // what the user was told of a store the panel did not confirm
     // The lost panel's port, watched until it answers again: the device it

@@ -12,7 +12,10 @@
 
 #include "shell/app_state.h"
 
+#include "iconeditor/ricon_file.h"
+
 #include <QApplication>
+#include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
@@ -331,6 +334,85 @@ TEST_F(RECONNECT_SUITE, SilentPanelAndEmulationModeKeepEditsUntilThePanelTakesTh
     ASSERT_TRUE(runUntil([&] { return deviceLink().pendingChanges() == 0; }));
     EXPECT_EQ(sim->definition(2), panelCopy(emu));
     EXPECT_EQ(dumps(), std::vector<Bytes>{raw(panelCopy(emu))});
+}
+
+// An edit still in the line when the cable is pulled is not taken for
+// stored: it waits and goes in after the replug. A RAM icon file loaded while
+// the panel is away waits too. A load that runs into the reply time-out
+// leaves the panel watched: it is read again once it answers.
+TEST_F(RECONNECT_SUITE, EditsInTheLineFilesLoadedWhileAwayAndATimedOutLoadAllArrive)
+{
+    click(faceOnFirst + 5);
+    sim->holdInput(true); // the panel takes nothing: the record stays in the line
+    retype(onLine1, "LINE");
+    const KeyDefinition inLine = definitionTable()[1];
+    EXPECT_EQ(deviceLink().pendingChanges(), 1) << "written is not stored";
+    unplug();
+    sim->holdInput(false);
+
+    IconStore file(kRamIconCount, IconBitmap(kIconBytes, 0x5A));
+    const std::string path = (dir / "away.RIcon").string();
+    ASSERT_TRUE(writeRIconFile(path, file).ok());
+    setFileDialogHook([&](const GnFileDialogRequest&) { return path; });
+    triggerMenuItem(menuLoadRamIcons);
+    settle();
+    setFileDialogHook(nullptr);
+    EXPECT_EQ(strip(), "Not connected: Vantor was disconnected from COM1, waiting for it to come back; 64 changes "
+                       "waiting to be stored; 1 change not yet confirmed by Vantor; Normal mode");
+
+    sim->clearReceived();
+    ASSERT_TRUE(sim->replug());
+    // Stored and confirmed, or found in the panel by the load: either way
+    // nothing waits and the panel holds it.
+    ASSERT_TRUE(runUntil([&] { return deviceLink().state() == LinkState::Connected && deviceLink().pendingChanges() == 0; }));
+    EXPECT_EQ(sim->definition(1), panelCopy(inLine));
+    for (int i = 0; i < kRamIconCount; ++i)
+        EXPECT_EQ(sim->icon(IconSet::RamIcons, i), file[static_cast<std::size_t>(i)]) << "RAM icon " << i;
+    EXPECT_EQ(strip(), connected());
+
+    // A Rescan whose load stops half-way: the panel is probed until it
+    // answers, then read whole.
+    messages.clear();
+    sim->setFault(panelsim::Fault::StopAfter, 20);
+    triggerMenuItem(menuRescan);
+    settle();
+    EXPECT_EQ(deviceLink().state(), LinkState::Silent);
+    EXPECT_EQ(static_cast<int>(std::count_if(messages.begin(), messages.end(), [](const Message& m) {
+                  return m.text.rfind("Vantor stopped answering while it was being read.", 0) == 0;
+              })),
+              1);
+    sim->setFault(panelsim::Fault::None);
+    ASSERT_TRUE(runUntil([&] { return deviceLink().state() == LinkState::Connected; }));
+    EXPECT_EQ(strip(), connected());
+}
+
+// Quitting while a reconnect reads the panel: the question first, then the
+// load ends at once and nothing is stored into the panel.
+TEST_F(RECONNECT_SUITE, QuitDuringAReconnectLoadAsksFirstAndStoresNothing)
+{
+    unplug();
+    click(faceOnFirst + 5);
+    retype(onLine1, "LATER");
+    sim->clearReceived();
+    answerWith(7); // No: quit without saving
+    QTimer quitter;
+    bool asked = false;
+    QObject::connect(&quitter, &QTimer::timeout, [&] {
+        if (asked || !deviceLink().transferRunning())
+            return;
+        asked = true;
+        triggerMenuItem(menuExit);
+    });
+    quitter.start(20);
+    ASSERT_TRUE(sim->replug());
+    ASSERT_TRUE(runUntil([&] { return asked && !deviceLink().transferRunning(); }));
+    quitter.stop();
+    EXPECT_EQ(GN_HANDLE(form), 0) << "the window closed";
+    EXPECT_EQ(said("1 change is waiting to be stored in Vantor. Save it to a key definition file before quitting?"
+                   "\n\nYes: save, then quit. No: quit without saving. Cancel: stay."),
+              1);
+    EXPECT_TRUE(dumps().empty()) << "nothing stored in the middle of a load";
+    EXPECT_LT(sim->received().size(), 40u) << "the load ended at once";
 }
 
 } // namespace
