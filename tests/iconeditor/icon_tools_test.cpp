@@ -207,7 +207,8 @@ TEST_F(IconToolsTest, LibraryShowsEachSetAndSavesTheDrawingIntoARamSlot)
     EXPECT_EQ(text(currentIcon), "40");
     EXPECT_EQ(GN_GETVSCROLL(form, libraryScroll), 40);
     EXPECT_EQ(pixel(libraryCanvas, 95 + 2, 5 + 2), 0u); // no second icon
-    QTest::keyClick(toolkitFormWidget(form), Qt::Key_Up);
+    // Up with the library's keyboard focus.
+    QTest::keyClick(toolkitControlWidget(form, libraryCanvas), Qt::Key_Up);
     settle();
     EXPECT_EQ(text(currentIcon), "39");
 

@@ -116,6 +116,8 @@ int main(int argc, char** argv)
     static int qtArgc = 1;
     static char name[] = "toolkit_scale_test";
     static char* qtArgv[] = {name, nullptr};
-    static QApplication app(qtArgc, qtArgv);
+    // Kept to the end of the process: the forms' windows go before it.
+    static QApplication* app = new QApplication(qtArgc, qtArgv);
+    (void)app;
     return RUN_ALL_TESTS();
 }
