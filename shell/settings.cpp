@@ -116,14 +116,16 @@ std::vector<std::string> recentFiles()
 
 void rememberRecentFile(const std::string& path)
 {
-    std::vector<std::string> files = recentFiles();
+    const std::vector<std::string> before = recentFiles();
+    std::vector<std::string> files = before;
     files.erase(std::remove(files.begin(), files.end(), path), files.end());
     files.insert(files.begin(), path);
     files.resize(std::min<std::size_t>(files.size(), kRecentCount));
-    for (int i = 0; i < kRecentCount; ++i) {
-        const std::string key = "File" + std::to_string(i + 1);
-        const std::string value = i < static_cast<int>(files.size()) ? files[static_cast<std::size_t>(i)] : "";
-        if (!writeSetting("Recent", key, value))
+    // Only the places whose file changed are written (each write replaces the file).
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (i < before.size() && before[i] == files[i])
+            continue;
+        if (!writeSetting("Recent", "File" + std::to_string(i + 1), files[i]))
             break;
     }
     refreshRecentMenu();
