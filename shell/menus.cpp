@@ -133,8 +133,8 @@ void iconToSelectedFace(bool on)
 {
     const int selected = shellFlags().selectedButton;
     int column = -1;
-    for (const int first : {mainid::faceOnFirst, mainid::frameUpperFirst, mainid::faceOffFirst,
-                            mainid::frameLowerFirst})
+    for (const int first :
+         {mainid::faceOnFirst, mainid::frameUpperFirst, mainid::faceOffFirst, mainid::frameLowerFirst})
         if (selected >= first && selected < first + 50)
             column = (selected - first) / 5;
     if (column >= 0)

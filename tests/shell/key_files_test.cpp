@@ -107,8 +107,8 @@ TEST_F(KeyFilesTest, LoadPlacesRecordsByTheirOwnBankAndPosition)
 {
     // 90 records: index 90 skipped, the later of two same-slot records wins,
     // any extension is accepted.
-    Bytes file = concat({record(5, 7, 0x22), record(2, 3, 0x11), record(9, 0, 0x66), record(0, 5, 0x33),
-                         record(0, 5, 0x44)});
+    Bytes file =
+        concat({record(5, 7, 0x22), record(2, 3, 0x11), record(9, 0, 0x66), record(0, 5, 0x33), record(0, 5, 0x44)});
     for (int i = 5; i < kDefinitionCount; ++i)
         file = concat({file, record(1, 1, 0x09)});
     writeRaw(dir / "mixed.bin", file);

@@ -524,9 +524,8 @@ std::pair<QRgb, QRgb> backgroundAndInk(const QImage& img)
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x)
             ++count[img.pixel(x, y) & 0xFFFFFFu];
-    const QRgb back = std::max_element(count.begin(), count.end(), [](auto& a, auto& b) {
-                          return a.second < b.second;
-                      })->first;
+    const QRgb back =
+        std::max_element(count.begin(), count.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
     QRgb ink = back;
     for (const auto& [c, n] : count)
         if (n >= 10 && contrast(c, back) > contrast(ink, back))

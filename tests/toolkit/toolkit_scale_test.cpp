@@ -34,7 +34,8 @@ int isolatedSquares(const QImage& img, QRgb ink)
 
 TEST_F(Scale, CanvasTextIsDrawnAtTheScreensPixels)
 {
-    makeForm("FACE", [] { GN_CANVAS(610, 1, 1, 12, 2, "", ""); }, 16, 4);
+    makeForm(
+        "FACE", [] { GN_CANVAS(610, 1, 1, 12, 2, "", ""); }, 16, 4);
     QWidget* face = toolkitControlWidget("FACE", 610);
     ASSERT_NE(face, nullptr);
     ASSERT_EQ(face->devicePixelRatioF(), 1.5);
@@ -92,7 +93,8 @@ TEST_F(Scale, OwnerDrawnCaptionsAreDrawnAtTheScreensPixels)
         GN_COLOR(-1, -1);
         GN_ENDOWNERDRAW(value);
     };
-    makeForm("BUTTON", [] { GN_OWNERBUTTON(160, 1, 1, 12, 2, "", ""); }, 16, 4);
+    makeForm(
+        "BUTTON", [] { GN_OWNERBUTTON(160, 1, 1, 12, 2, "", ""); }, 16, 4);
     QWidget* button = toolkitControlWidget("BUTTON", 160);
     ASSERT_NE(button, nullptr);
     const QImage shown = button->grab().toImage().convertToFormat(QImage::Format_RGB32);

@@ -370,8 +370,7 @@ int run(int argc, char** argv)
         else if (a == "--version") {
             std::cout << "vantorctl " VANTOR_VERSION "\n";
             return kExitDone;
-        }
-        else
+        } else
             rest.push_back(a);
     }
     if (!options.device.empty() && options.com != 0)
