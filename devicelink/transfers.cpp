@@ -333,10 +333,21 @@ void DeviceLink::settleWaitingChanges()
         }
         // Stored into this panel: from now on they are made for it.
     }
+    // A panel that answers probes but never confirms these changes would be
+    // read and stored into over and over: after three such rounds the
+    // changes wait for the user (Files > Store Waiting Changes).
+    if (failedSettles_ >= link::kSettleRounds) {
+        if (failedSettles_++ == link::kSettleRounds)
+            host_->message("Vantor does not confirm the " + std::to_string(pending) +
+                               " waiting changes. They stay waiting; choose Files > Store Waiting Changes to try "
+                               "again.",
+                           kCaption);
+        return;
+    }
     table_.kept.fill(false);
     table_.madeFor.reset();
-    storeAndConfirm(waitingRecords(true), true);
-    storeAndConfirmRam(waitingRamIcons(), true);
+    const bool confirmed = storeAndConfirm(waitingRecords(true), true) && storeAndConfirmRam(waitingRamIcons(), true);
+    failedSettles_ = confirmed && pendingChanges() == 0 ? 0 : failedSettles_ + 1;
     if (!lineUp())
         return;
     const int left = pendingChanges();
@@ -354,6 +365,7 @@ void DeviceLink::storeWaitingChanges()
         host_->message("Vantor is not connected to computer", kCaption);
         return;
     }
+    failedSettles_ = 0;
     table_.kept.fill(false);
     table_.madeFor.reset();
     storeAndConfirm(waitingRecords(true), true);

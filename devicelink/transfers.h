@@ -46,6 +46,9 @@ inline constexpr std::uint32_t kReprobeMs = 5000;
 inline constexpr std::uint32_t kTrailingQuietMs = 300;
 // A stored item that reads back otherwise is stored again at most this often.
 inline constexpr int kStoreRetries = 2;
+// Loads in a row after which the waiting changes were stored and not
+// confirmed; then they wait for the user.
+inline constexpr int kSettleRounds = 3;
 // The panel's line: 38400 baud, 11 bits a byte (start, 8 data, parity, stop).
 inline constexpr std::size_t kPanelBaud = 38400;
 inline constexpr std::size_t kLineBitsPerByte = 11;
@@ -295,6 +298,7 @@ private:
     bool silenceToTell_ = false;   // the user hears of it once
     bool abandon_ = false;         // the program quits: the running load ends
     bool storing_ = false;         // a store and its read-back run
+    int failedSettles_ = 0;        // loads after which the waiting changes were not confirmed
     // The records that had a change when the running load began.
     std::array<bool, kDefinitionCount> changedAtLoad_{};
     bool iconFramesWhole_ = true;  // every icon frame of the running read was whole
