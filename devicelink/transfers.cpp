@@ -1319,6 +1319,7 @@ bool DeviceLink::storeAndConfirmRam(const std::vector<int>& icons, bool withProg
     const int steps = static_cast<int>(icons.size()) * 2;
     int step = 0;
     std::vector<int> todo = icons;
+    std::map<int, IconBitmap> heldOtherwise; // the panel's copy of what read back otherwise
     bool answered = true;
     for (int round = 0; round <= link::kStoreRetries && !todo.empty() && answered; ++round) {
         const std::uint32_t writing = tickCount();
@@ -1370,6 +1371,7 @@ bool DeviceLink::storeAndConfirmRam(const std::vector<int>& icons, bool withProg
             } else if (read[k] == icons_.ramIcons[k]) {
                 icons_.confirmRam(i, read[k]);
             } else {
+                heldOtherwise[i] = read[k];
                 again.push_back(i);
             }
         }
@@ -1379,8 +1381,8 @@ bool DeviceLink::storeAndConfirmRam(const std::vector<int>& icons, bool withProg
     }
     for (int i : todo) {
         icons_.ramUnconfirmed[static_cast<std::size_t>(i)] = true;
-        tellNotConfirmed("RAM icon " + std::to_string(i + 1), nibbleEncode(icons_.ramIcons[static_cast<std::size_t>(i)]),
-                         nibbleEncode(icons_.ramHeld[static_cast<std::size_t>(i)]));
+        tellNotConfirmed("RAM icon " + std::to_string(i + 1), icons_.ramIcons[static_cast<std::size_t>(i)],
+                         heldOtherwise[i]);
     }
     return endStore(answered, withProgress);
 }
