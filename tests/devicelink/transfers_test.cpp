@@ -355,6 +355,38 @@ TEST(Stores, StoreDefinitionSendsThePanelCopyOnceAndTracesIt)
     EXPECT_EQ(panel.definition(12), panelCopy(rec));
 }
 
+// A panel that keeps a record otherwise than stored: the record is stored
+// three times in all, each read back; then it stays "not confirmed" and the
+// user is told once which bytes differ.
+TEST(Stores, ARecordThePanelHoldsOtherwiseIsStoredThreeTimesThenToldOnce)
+{
+    PortEnvironment env;
+    auto& panel = env.sim(1);
+    Link l;
+    l.connectTo(1);
+    panel.setFault(Fault::Mangle, 100);
+    l.table[12].setLabelText(true, "ODD");
+    l.table.sendPending[12] = true;
+    l.link.storeDefinitionIndex(12);
+    waitForMessages(panel, 6);
+    const KeyDefinition copy = panelCopy(l.table[12]);
+    const Bytes stored(copy.bytes.begin(), copy.bytes.end());
+    const Bytes request = link::definitionRequest(2, 1);
+    EXPECT_EQ(panel.received(), (std::vector<Bytes>{stored, request, stored, request, stored, request}));
+    EXPECT_TRUE(l.table.sendPending[12]);
+    EXPECT_EQ(l.link.pendingChanges(), 1);
+    EXPECT_EQ(l.link.unconfirmedChanges(), 1);
+    EXPECT_NE(l.link.state(), LinkState::Silent) << "the panel answers; it is not silent";
+    ASSERT_EQ(l.ui.messages.size(), 1u);
+    EXPECT_EQ(l.ui.messages[0].first,
+              "Bank 2 Button 3 was stored three times, but Vantor holds it otherwise (1 byte). The change stays "
+              "waiting and is stored again when Vantor is read again.\nbyte 100: stored " +
+                  hexTrace({stored[100]}).substr(0, 2) + ", Vantor holds 7F");
+    // The same again: not told twice.
+    l.link.storeDefinitionIndex(12);
+    EXPECT_EQ(l.ui.messages.size(), 1u);
+}
+
 TEST(Stores, StoreDefinitionsGoesInPanelOrderAndRunsTheBar)
 {
     PortEnvironment env;

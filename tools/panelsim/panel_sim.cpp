@@ -320,7 +320,10 @@ void PanelSim::handleMessage(const Bytes& msg, double doneUs)
                     answer = iconDataMessage(idx - 32, icons_.largeAsciiIcons[static_cast<std::size_t>(idx - 32)]);
             }
         } else if (msg[3] == 0x7E) {
-            const KeyDefinition d = KeyDefinition::fromBytes(msg);
+            KeyDefinition d = KeyDefinition::fromBytes(msg);
+            if (opt_.fault == Fault::Mangle && opt_.faultCount > 5 &&
+                static_cast<std::size_t>(opt_.faultCount) < kDefinitionSize)
+                d.bytes[static_cast<std::size_t>(opt_.faultCount)] = 0x7F;
             if (d.ownIndex() < kDefinitionCount) {
                 defs_[static_cast<std::size_t>(d.ownIndex())] = d;
                 changed = true;
@@ -384,6 +387,7 @@ void PanelSim::queueAnswer(Bytes bytes, double notBeforeUs, bool isAnswer)
             if (wholeAnswers_ >= opt_.faultCount)
                 return;
             break;
+        case Fault::Mangle: break;
         }
         notBeforeUs = std::max(notBeforeUs, nowUs()) + opt_.replyDelayMs * 1000.0;
         ++wholeAnswers_;
@@ -671,7 +675,7 @@ std::string PanelSim::command(const std::string& line)
         int n = 0;
         in >> name >> n;
         static const std::pair<const char*, Fault> names[] = {
-            {"none", Fault::None},           {"silent", Fault::Silent},          {"short", Fault::Short},
+            {"none", Fault::None},           {"silent", Fault::Silent}, {"mangle", Fault::Mangle},          {"short", Fault::Short},
             {"garbage", Fault::Garbage},     {"stall-after", Fault::StallAfter}, {"hangup-after", Fault::HangupAfter},
             {"stop-after", Fault::StopAfter}};
         for (const auto& [text, f] : names)

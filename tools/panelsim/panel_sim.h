@@ -30,6 +30,7 @@ enum class Fault {
     StallAfter,  // faultCount whole answers, then half of the next, then silence
     HangupAfter, // faultCount whole answers, then the line is hung up
     StopAfter,   // faultCount whole answers, then silence (a panel that stops in the middle of a load)
+    Mangle,      // keeps each stored definition with its byte faultCount set to 7F (a panel that holds it otherwise)
 };
 
 struct SimOptions {
