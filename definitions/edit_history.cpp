@@ -1,6 +1,7 @@
 // The undo and redo history of the definition table.
 #include "definitions/edit_history.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace vantor {
@@ -14,6 +15,57 @@ std::vector<RecordChange> recordChanges(const DefinitionRecords& before, const D
             changes.push_back({i, before[k], after[k]});
     }
     return changes;
+}
+
+std::vector<RecordField> recordFields()
+{
+    std::vector<RecordField> fields{
+        {kd::header, 4}, {kd::position, 1}, {kd::bank, 1}, {kd::onColor, 1}, {kd::offColor, 1}};
+    for (std::size_t line = 0; line < 6; ++line)
+        fields.push_back({kd::onLabel + 6 * line, 6});
+    fields.insert(
+        fields.end(),
+        {{kd::flags, 1}, {kd::radioGroup, 1}, {kd::reserved, 4}, {kd::onLength, kDefinitionSize - kd::onLength}});
+    return fields;
+}
+
+namespace {
+
+bool sameField(const KeyDefinition& a, const KeyDefinition& b, const RecordField& f)
+{
+    return std::equal(a.bytes.begin() + static_cast<std::ptrdiff_t>(f.offset),
+                      a.bytes.begin() + static_cast<std::ptrdiff_t>(f.offset + f.size),
+                      b.bytes.begin() + static_cast<std::ptrdiff_t>(f.offset));
+}
+
+} // namespace
+
+std::vector<RecordField> RecordChange::fields() const
+{
+    std::vector<RecordField> changed;
+    for (const RecordField& f : recordFields())
+        if (!sameField(before, after, f))
+            changed.push_back(f);
+    return changed;
+}
+
+bool RecordChange::holds(const KeyDefinition& now, bool afterSide) const
+{
+    const KeyDefinition& from = afterSide ? after : before;
+    for (const RecordField& f : fields())
+        if (!sameField(now, from, f))
+            return false;
+    return true;
+}
+
+KeyDefinition RecordChange::applied(const KeyDefinition& now, bool afterSide) const
+{
+    KeyDefinition result = now;
+    const KeyDefinition& from = afterSide ? after : before;
+    for (const RecordField& f : fields())
+        std::copy_n(from.bytes.begin() + static_cast<std::ptrdiff_t>(f.offset), f.size,
+                    result.bytes.begin() + static_cast<std::ptrdiff_t>(f.offset));
+    return result;
 }
 
 void EditHistory::record(EditStep step)
@@ -63,12 +115,27 @@ std::optional<EditStep> EditHistory::redo()
     return step;
 }
 
+void EditHistory::dropTaken(bool redo)
+{
+    if (redo && !undo_.empty())
+        undo_.pop_back();
+    else if (!redo && !redo_.empty())
+        redo_.pop_back();
+    changed();
+}
+
 void EditHistory::clear()
 {
     undo_.clear();
     redo_.clear();
     open_ = false;
     changed();
+}
+
+std::function<void(int)>& recordEditHook()
+{
+    static std::function<void(int)> hook;
+    return hook;
 }
 
 EditHistory& editHistory()

@@ -1,7 +1,9 @@
 // The undo and redo history of the definition table: each step holds the
 // records it changed, before and after, and a name for the Edit menu ("Label
-// of Bank 2 Button 4"). Plain data; the editor records the steps and puts
-// their records back into the table and the panel.
+// of Bank 2 Button 4"). Undo and redo put back only the fields a step changed,
+// onto the record as it is now, and only while those fields still hold what
+// the step left there. Plain data; the editor records the steps and puts
+// their fields back into the table and the panel.
 #pragma once
 
 #include "definitions/key_definition.h"
@@ -19,10 +21,27 @@ namespace vantor {
 // All 90 records, as a step's surroundings see them.
 using DefinitionRecords = std::array<KeyDefinition, kDefinitionCount>;
 
+// A record's fields as undo sees them: header, position, bank, the colours,
+// each six-byte line of both labels, flags, radio group, the reserved bytes,
+// and the messages with their lengths as one field (a long on message runs on
+// into the off message).
+struct RecordField {
+    std::size_t offset;
+    std::size_t size;
+};
+std::vector<RecordField> recordFields();
+
 struct RecordChange {
     int index = 0;
     KeyDefinition before;
     KeyDefinition after;
+
+    // The fields in which before and after differ.
+    std::vector<RecordField> fields() const;
+    // True when `now` holds `from`'s bytes in every changed field.
+    bool holds(const KeyDefinition& now, bool after) const;
+    // `now` with the changed fields of `before` (or `after`).
+    KeyDefinition applied(const KeyDefinition& now, bool after) const;
 };
 
 struct EditStep {
@@ -55,6 +74,8 @@ public:
     // The name of the step Undo or Redo would take, "" when there is none.
     std::string undoName() const { return undo_.empty() ? std::string() : undo_.back().name; }
     std::string redoName() const { return redo_.empty() ? std::string() : redo_.back().name; }
+    // The merge key of the top step while it is open (typing goes on into it), else 0.
+    int openMergeKey() const { return open_ && !undo_.empty() ? undo_.back().mergeKey : 0; }
     std::size_t undoCount() const { return undo_.size(); }
     std::size_t redoCount() const { return redo_.size(); }
 
@@ -63,6 +84,9 @@ public:
     std::optional<EditStep> undo();
     // The step to take again (its "after" records); back to the undo steps.
     std::optional<EditStep> redo();
+    // The step just returned by undo() (or redo()) could not be taken: it is
+    // dropped instead of waiting on the other side.
+    void dropTaken(bool redo);
     void clear();
 
     // Called after every change of the steps (a menu shows the names).
@@ -84,5 +108,10 @@ private:
 
 // The program's history of the definition table.
 EditHistory& editHistory();
+
+// Called with a record's index right before an edit changes it after a
+// dialog's event loop (the editor installs it: the step then holds only that
+// record, as it was just before the change).
+std::function<void(int)>& recordEditHook();
 
 } // namespace vantor

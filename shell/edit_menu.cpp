@@ -11,6 +11,10 @@
 #include "definitions/editor/editor.h"
 #include "toolkit/gantry.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+
 #include <string>
 
 namespace vantor::editmenu {
@@ -29,11 +33,36 @@ void setItem(int id, const std::string& caption, bool enabled)
     GN_SETMENUITEM(editMenu, id, caption, enabled ? "" : "D");
 }
 
-// A text field with the focus takes the key first, for the typing in it.
+// A text field with the focus takes the key first for the typing in it, while
+// the step at the top of the history is that field's open typing step.
 bool fieldTakes(bool redo)
 {
     const int focus = GN_GETFOCUS(kMainFormName);
-    return focus != 0 && GN_TEXTUNDO(kMainFormName, focus, redo ? 1 : 0) == 1;
+    const int key = focus != 0 ? editor::typingKeyOf(focus) : 0;
+    return key != 0 && editor::openTypingKey() == key && GN_TEXTUNDO(kMainFormName, focus, redo ? 1 : 0) == 1;
+}
+
+// The text field with the keyboard focus, if it is one.
+QLineEdit* focusedTextField()
+{
+    const int focus = GN_GETFOCUS(kMainFormName);
+    return focus != 0 ? qobject_cast<QLineEdit*>(toolkitControlWidget(kMainFormName, focus)) : nullptr;
+}
+
+// Copy and paste of plain text in a text field; a paste leaves out line breaks.
+void copyText(QLineEdit& field)
+{
+    if (field.hasSelectedText())
+        QApplication::clipboard()->setText(field.selectedText());
+}
+
+void pasteText(QLineEdit& field)
+{
+    QString text = QApplication::clipboard()->text();
+    text.remove(QLatin1Char('\r'));
+    text.remove(QLatin1Char('\n'));
+    if (!text.isEmpty() && !field.isReadOnly())
+        field.insert(text);
 }
 
 std::string named(const std::string& command, const std::string& step)
@@ -95,11 +124,15 @@ void editMenuCommand(int id)
             editor::redoEdit();
         break;
     case menuCopyButton:
-        if (definitions)
+        if (QLineEdit* field = focusedTextField())
+            copyText(*field);
+        else if (definitions)
             editor::copyButton();
         break;
     case menuPasteButton:
-        if (definitions)
+        if (QLineEdit* field = focusedTextField())
+            pasteText(*field);
+        else if (definitions)
             editor::pasteButton();
         break;
     case menuCopyBank:

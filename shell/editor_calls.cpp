@@ -9,6 +9,7 @@
 #include "shell/app_state.h"
 #include "shell/control_ids.h"
 #include "shell/device_calls.h"
+#include "shell/status_strip.h"
 #include "toolkit/event_codes.h"
 
 namespace vantor::handlers {
@@ -38,6 +39,7 @@ public:
     }
     void redrawIconLibrary() override { handlers::redrawIconLibrary(); }
     void storeDefinitions() override { shellcalls::storeDefinitions(); }
+    void note(const std::string& text) override { statusstrip::setNote(text); }
     // "&Clear" of the drawing tools: editGrid emptied and both canvases redrawn.
     void clearIconDrawing() override { handlers::drawingToolEvent(mainid::clearButton, gn::kClick, 0); }
 };

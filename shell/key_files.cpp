@@ -113,6 +113,7 @@ void readKeyFile(const char* stepName)
     // The whole file is one step of the history.
     editor::EditScope step(stepName + path.substr(path.find_last_of('/') + 1));
     readKdlBytes(bytes, definitionTable());
+    editor::noteRecordEdited(-1);
     settings::rememberRecentFile(path);
     const int selected = shellFlags().selectedButton;
     showDefinition(selected);

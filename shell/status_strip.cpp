@@ -28,6 +28,12 @@ std::string modeText()
     return "Normal mode";
 }
 
+std::string& noteText()
+{
+    static std::string t;
+    return t;
+}
+
 std::string& shownText()
 {
     static std::string t;
@@ -58,7 +64,14 @@ std::string text()
         t += "; " + std::to_string(unconfirmed) + (unconfirmed == 1 ? " change" : " changes") +
             " not yet confirmed by Vantor";
     // Parts apart by "; " ("|" would start a new line in a label).
-    return t + "; " + modeText();
+    t += "; " + modeText();
+    return noteText().empty() ? t : t + "; " + noteText();
+}
+
+void setNote(const std::string& note)
+{
+    noteText() = note;
+    refresh();
 }
 
 void refresh()

@@ -13,6 +13,9 @@ inline constexpr double kHeight = 1.25;
 void make();
 // The strip's text as it stands now.
 std::string text();
+// A short note after the rest of the strip's text ("Undo skipped: ..."); ""
+// takes it away. The strip shows it at once.
+void setNote(const std::string& note);
 // Sets the strip's text (and accessible name) when it changed; screen readers
 // hear of the change.
 void refresh();

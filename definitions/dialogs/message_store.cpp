@@ -3,6 +3,7 @@
 #include "definitions/dialogs/dialog_internal.h"
 #include "definitions/dialogs/message_dialogs.h"
 
+#include "definitions/edit_history.h"
 #include "definitions/key_definition.h"
 #include "definitions/message_text.h"
 #include "definitions/windows1252.h"
@@ -162,6 +163,8 @@ void storeMessage(bool isOn, const std::string& text)
         flags.isLoading = 0;
         return;
     }
+    if (recordEditHook())
+        recordEditHook()(*index);
     KeyDefinitionTable& table = definitionTable();
     table.sendPending[static_cast<std::size_t>(*index)] = true;
     KeyDefinition& def = table[*index];

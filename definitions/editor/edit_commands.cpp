@@ -8,6 +8,7 @@
 #include "shell/app_state.h"
 #include "toolkit/gantry.h"
 
+#include <array>
 #include <optional>
 
 namespace vantor::editor {
@@ -19,6 +20,9 @@ namespace {
 int scopeDepth = 0;
 bool applyingStep = false;
 DefinitionRecords recordsBefore{};
+// The records the open scope's edit changed: only these make its step, so a
+// load that runs inside a dialog's event loop never joins it.
+std::array<bool, kDefinitionCount> touched{};
 std::string stepName;
 int stepMergeKey = 0;
 
@@ -30,6 +34,7 @@ std::optional<KeyDefinition>& copiedDefinition()
 
 void markChanged(int index)
 {
+    noteRecordEdited(index);
     definitionTable().sendPending[static_cast<std::size_t>(index)] = true;
     shellFlags().definitionsChanged = 1;
 }
@@ -44,10 +49,13 @@ void showAndStore(const std::vector<RecordChange>& changes)
     bool oneBank = definitionHasLcd(first);
     for (const RecordChange& c : changes)
         oneBank = oneBank && definitionHasLcd(c.index) && c.index / 10 == first / 10;
+    // Selecting here is not a press: nothing is sent to the equipment.
+    quietSelection = true;
     if (changes.size() == 1 || oneBank)
         selectControlOf(first);
     else
         showDefinition(shellFlags().selectedButton);
+    quietSelection = false;
     redrawBankFaces();
     if (changes.size() == 1)
         GN_POSTEVENT(kForm, storeSelected, first);
@@ -62,9 +70,20 @@ void takeStep(bool redo)
     const std::optional<EditStep> step = redo ? editHistory().redo() : editHistory().undo();
     if (!step)
         return;
+    // A step whose fields the panel (or a load) has changed since is dropped:
+    // putting it back would undo what the program did not do.
+    for (const RecordChange& c : step->changes) {
+        if (!c.holds(definitionTable()[c.index], !redo)) {
+            editHistory().dropTaken(redo);
+            editorHost().note(std::string(redo ? "Redo" : "Undo") + " skipped: " + controlName(c.index) +
+                              " changed on the panel");
+            return;
+        }
+    }
+    editorHost().note("");
     applyingStep = true;
     for (const RecordChange& c : step->changes) {
-        definitionTable()[c.index] = redo ? c.after : c.before;
+        definitionTable()[c.index] = c.applied(definitionTable()[c.index], redo);
         markChanged(c.index);
     }
     showAndStore(step->changes);
@@ -79,6 +98,12 @@ EditScope::EditScope(std::string name, int mergeKey) : outermost_(scopeDepth == 
     if (!outermost_)
         return;
     recordsBefore = definitionTable().records;
+    touched.fill(false);
+    if (!recordEditHook())
+        recordEditHook() = [](int index) {
+            rebaseEditStep();
+            noteRecordEdited(index);
+        };
     stepName = std::move(name);
     stepMergeKey = mergeKey;
 }
@@ -88,10 +113,41 @@ EditScope::~EditScope()
     --scopeDepth;
     if (!outermost_)
         return;
-    EditStep step{stepName, recordChanges(recordsBefore, definitionTable().records), stepMergeKey};
+    EditStep step{stepName, {}, stepMergeKey};
+    for (RecordChange& c : recordChanges(recordsBefore, definitionTable().records))
+        if (touched[static_cast<std::size_t>(c.index)])
+            step.changes.push_back(std::move(c));
+    if (!step.changes.empty())
+        editorHost().note("");
     if (step.changes.size() != 1)
         step.mergeKey = 0;
     editHistory().record(std::move(step));
+}
+
+void noteRecordEdited(int index)
+{
+    if (scopeDepth == 0 || applyingStep)
+        return;
+    if (index < 0)
+        touched.fill(true);
+    else if (index < kDefinitionCount)
+        touched[static_cast<std::size_t>(index)] = true;
+}
+
+void rebaseEditStep()
+{
+    if (scopeDepth == 0 || applyingStep)
+        return;
+    for (int i = 0; i < kDefinitionCount; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        if (!touched[k])
+            recordsBefore[k] = definitionTable().records[k];
+    }
+}
+
+int openTypingKey()
+{
+    return editHistory().openMergeKey();
 }
 
 void undoEdit()
@@ -129,7 +185,9 @@ void pasteButton()
     normaliseForIndex(pasted, index);
     target = pasted;
     markChanged(index);
+    quietSelection = true;
     showDefinition(shellFlags().selectedButton);
+    quietSelection = false;
     redrawBankFaces();
     GN_POSTEVENT(kForm, storeSelected, index);
 }

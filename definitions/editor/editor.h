@@ -32,6 +32,8 @@ public:
     virtual void clearIconDrawing() { }
     // Stores every record whose sendPending flag is set into the panel.
     virtual void storeDefinitions() { }
+    // A short note for the user ("Undo skipped: ..."); "" takes it away.
+    virtual void note(const std::string& text) { (void)text; }
 };
 
 // `host` must live as long as the editor is used; until then nothing is stored.
@@ -97,8 +99,20 @@ public:
 private:
     bool outermost_;
 };
-// The step of editHistory() taken back or taken again: its records go into
-// the table, the control it changed is selected and shown, and the records
+// Record `index` (-1: every record) is changed by the open scope's edit; only
+// such records make its step.
+void noteRecordEdited(int index);
+// After a dialog's event loop, before its result goes into the record: the
+// records the edit has not changed yet are taken as they are now (a load may
+// have changed them meanwhile).
+void rebaseEditStep();
+// The typing key of the open typing step at the top of the history, else 0.
+int openTypingKey();
+// The typing key of field `id` (its own id for a text field), else 0.
+int typingKeyOf(int id);
+// The step of editHistory() taken back or taken again: its changed fields go
+// onto the records as they are now (or, when the panel changed one of those
+// fields since, the step is dropped with a note), the control it changed is selected and shown, and the records
 // are stored into the panel (pending while none is connected).
 void undoEdit();
 void redoEdit();

@@ -52,6 +52,10 @@ inline int columnOf(int id)
     return (id - frameLowerFirst) / idStep;
 }
 
+// While set, selecting a control shows it without a press: emulation mode
+// sends nothing (undo, redo and paste select the control they changed).
+inline bool quietSelection = false;
+
 // A field's text read as a decimal number; empty or unreadable text is 0.
 int decimalOf(const std::string& text);
 std::string trimRight(std::string s);

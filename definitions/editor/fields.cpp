@@ -14,6 +14,8 @@
 #include "toolkit/event_codes.h"
 #include "toolkit/gantry.h"
 
+#include <QLineEdit>
+
 #include <cstdlib>
 #include <initializer_list>
 #include <string>
@@ -67,6 +69,32 @@ std::string lineOf(int field)
     std::string s = fieldBytes(field);
     s.resize(6, ' ');
     return s;
+}
+
+// Line `line` of a Text label from its field: the record's own six bytes (00
+// shown as blanks included) while the field still shows them, else the typed
+// line.
+std::string textLine(const KeyDefinition& def, bool on, int line)
+{
+    const int field = on ? onLine1 + line * (onLine2 - onLine1) : offLine1 + line * (offLine2 - offLine1);
+    const std::string own = def.labelLine(on, line);
+    if (GN_GETTEXTUTF8(kForm, field) == labelToUtf8(trimRight(own)))
+        return own;
+    return lineOf(field);
+}
+
+// The large character field's bytes: only 32..127 have a character on the
+// panel; any other is taken out of the field.
+std::string largeCharacterBytes(int field)
+{
+    std::string bytes = fieldBytes(field);
+    std::string kept;
+    for (char ch : bytes)
+        if (static_cast<unsigned char>(ch) >= 32 && static_cast<unsigned char>(ch) <= 127)
+            kept.push_back(ch);
+    if (kept != bytes)
+        GN_SETTEXT(kForm, field, labelToUtf8(kept));
+    return kept;
 }
 
 // The large character field as it shows a label's first byte: nothing for a
@@ -276,9 +304,14 @@ void showDefinition(int id)
     }
     dialogs::setDialogChecksumKind(static_cast<int>(def.checksumKind()));
 
+    // The typing fields forget the typing of the control shown before.
+    for (int field : {onLine1, onLine2, onLine3, offLine1, offLine2, offLine3, largeAsciiOn, largeAsciiOff, romIconOn,
+                      romIconOff, ramIconOn, ramIconOff})
+        if (auto* e = qobject_cast<QLineEdit*>(toolkitControlWidget(kForm, field)))
+            e->setText(e->text());
     GN_DOEVENTS(255);
     flags.isLoading = 0;
-    if (flags.emulationMode == 1)
+    if (flags.emulationMode == 1 && !quietSelection)
         editorHost().sendEmulatedOn(id);
     if (keyboard)
         useLongLayout();
@@ -299,11 +332,12 @@ void collectDefinition(int id)
 
     DisplayType type = DisplayType::Text;
     if (checked(displayText)) {
-        def.setLabelText(true, lineOf(onLine1) + lineOf(onLine2) + lineOf(onLine3));
-        def.setLabelText(false, lineOf(offLine1) + lineOf(offLine2) + lineOf(offLine3));
+        const KeyDefinition shown = def;
+        def.setLabelText(true, textLine(shown, true, 0) + textLine(shown, true, 1) + textLine(shown, true, 2));
+        def.setLabelText(false, textLine(shown, false, 0) + textLine(shown, false, 1) + textLine(shown, false, 2));
     } else if (checked(displayLargeAscii)) {
-        def.setLabelText(true, fieldBytes(largeAsciiOn));
-        def.setLabelText(false, fieldBytes(largeAsciiOff));
+        def.setLabelText(true, largeCharacterBytes(largeAsciiOn));
+        def.setLabelText(false, largeCharacterBytes(largeAsciiOff));
         type = DisplayType::LargeAscii;
     } else if (checked(displayRomIcon)) {
         def.setIconLabel(true, iconByteOf(GN_GETTEXT(kForm, romIconOn)));
@@ -322,6 +356,7 @@ void collectDefinition(int id)
     flags.isLoading = 0;
     flags.definitionsChanged = 1;
     definitionTable().sendPending[static_cast<std::size_t>(index)] = true;
+    noteRecordEdited(index);
     GN_POSTEVENT(kForm, storeSelected, index);
 }
 
@@ -450,9 +485,11 @@ std::string fieldStepName(int id)
     }
 }
 
+} // namespace
+
 // Fields typed into: each keystroke changes the record, and one run of typing
 // into one field is one step.
-int typingKey(int id)
+int typingKeyOf(int id)
 {
     switch (id) {
     case onLine1:
@@ -471,8 +508,6 @@ int typingKey(int id)
     }
 }
 
-} // namespace
-
 void fieldEvent(int id, int code, std::intptr_t value)
 {
     ShellFlags& flags = shellFlags();
@@ -485,7 +520,7 @@ void fieldEvent(int id, int code, std::intptr_t value)
         return;
     // Whatever the field changes is one step of the history, named by the field
     // and the control; typing into one field is one step.
-    EditScope step(fieldStepName(id) + " of " + controlName(indexFor(selected)), typingKey(id));
+    EditScope step(fieldStepName(id) + " of " + controlName(indexFor(selected)), typingKeyOf(id));
     if (code == gn::kRightRelease) {
         if (id == onMessageButton && flags.keyboardMode == 0)
             dialogs::openCommandPicker(true);

@@ -204,7 +204,7 @@ void selectBank(int id)
     flags.previousButton = frameLowerFirst;
     for (int p = 0; p < 10; ++p)
         drawFace(definitionIndex(facesBank, p), true);
-    if (flags.emulationMode == 1)
+    if (flags.emulationMode == 1 && !quietSelection)
         editorHost().sendEmulatedOff();
     for (int p = 0; p < 10; ++p)
         drawFace(definitionIndex(facesBank, p), false);

@@ -10,6 +10,7 @@
 #include "shell/control_ids.h"
 #include "shell/owner_button.h"
 
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QTimer>
@@ -368,6 +369,125 @@ TEST_F(EditingTest, UndoAndRedoStoreTheRecordsTheyPutBack)
     EXPECT_EQ(menuItemCaption(menuUndo), "&Undo Drawing\tCtrl+Z");
     GN_SETTABSEL(form, tabControl, 1);
     TabChanged(1);
+}
+
+TEST_F(EditingTest, UndoTakesBackOnlyWhatTheProgramChanged)
+{
+    auto rescan = [&] {
+        triggerMenuItem(menuRescan);
+        settle();
+        sim->clearReceived();
+    };
+    auto nothingStored = [&] { return storedRecords(1, std::chrono::milliseconds(300)).empty(); };
+
+    // Buttons 6 and 8 both show "Eject": typing into button 6's line and back
+    // leaves no step; on button 8 Ctrl+Z in the same line neither undoes that
+    // typing there nor stores anything.
+    toolkitFormWidget(form)->activateWindow();
+    click(faceOnFirst + 25);
+    widget(onLine2)->setFocus();
+    QTest::keyClick(widget(onLine2), Qt::Key_End);
+    typeText(widget(onLine2), "X");
+    QTest::keyClick(widget(onLine2), Qt::Key_Backspace);
+    settle();
+    storedRecords(2, std::chrono::milliseconds(500));
+    click(faceOnFirst + 35);
+    const KeyDefinition eight = definitionTable()[7];
+    ASSERT_EQ(text(onLine2), "Eject");
+    widget(onLine2)->setFocus();
+    key(Qt::Key_Z);
+    EXPECT_EQ(text(onLine2), "Eject");
+    EXPECT_EQ(raw(definitionTable()[7]), raw(eight));
+    EXPECT_TRUE(nothingStored());
+
+    // Q typed, the off colour changed, back in the field: Ctrl+Z takes the
+    // colour back, then the Q, each stored once; a third press has nothing.
+    QWidget* line = widget(offLine3);
+    line->setFocus();
+    typeText(line, "Q");
+    KeyDefinition typed = eight;
+    typed.setLabelText(false, typed.labelLine(false, 0) + typed.labelLine(false, 1) + "Q");
+    EXPECT_EQ(oneStoredRecord(), panelBytes(typed));
+    QTest::keyClick(widget(offColorList), Qt::Key_PageDown);
+    const Bytes coloured = oneStoredRecord();
+    ASSERT_NE(coloured, panelBytes(typed));
+    line->setFocus();
+    key(Qt::Key_Z);
+    EXPECT_EQ(oneStoredRecord(), panelBytes(typed));
+    key(Qt::Key_Z);
+    EXPECT_EQ(oneStoredRecord(), panelBytes(eight));
+    EXPECT_EQ(text(offLine3), "");
+    key(Qt::Key_Z);
+    EXPECT_TRUE(nothingStored());
+
+    // Ctrl+Shift+V in a line pastes the clipboard's text without its line
+    // break, not the copied button; Ctrl+Shift+C copies the line's text.
+    QApplication::clipboard()->setText("AB\nC");
+    widget(onLine1)->setFocus();
+    key(Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(text(onLine1), "ABC");
+    KeyDefinition pasted = eight;
+    pasted.setLabelText(true, std::string("ABC   ") + eight.labelLine(true, 1) + eight.labelLine(true, 2));
+    EXPECT_EQ(lastStoredRecord(), panelBytes(pasted));
+    QTest::keyClick(widget(onLine1), Qt::Key_A, Qt::ControlModifier);
+    key(Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "ABC");
+    EXPECT_EQ(menuItemEnabled(menuPasteButton), 0);
+
+    // Button 4's off label line 2 edited; then the panel's record changes
+    // elsewhere (on colour, on label "AB" and 00 bytes) and is read again.
+    click(faceOnFirst + 15);
+    const KeyDefinition original = definitionTable()[3];
+    retype(offLine2, "EDIT");
+    storedRecords(1);
+    KeyDefinition elsewhere = sim->definition(3);
+    elsewhere.setOnColor(LedColor::BrightRed);
+    const std::uint8_t ab[kLabelSize] = {'A', 'B'};
+    std::copy(ab, ab + kLabelSize, elsewhere.onLabel().begin());
+    sim->setDefinition(3, elsewhere);
+    rescan();
+    KeyDefinition now = definitionTable()[3];
+    ASSERT_EQ(now.onColor(), LedColor::BrightRed);
+    // Ctrl+Z puts back only the edited line: the panel's new fields stay.
+    click(faceOnFirst + 25);
+    key(Qt::Key_Z);
+    KeyDefinition undone = now;
+    std::copy_n(original.offLabel().begin() + 6, 6, undone.offLabel().begin() + 6);
+    EXPECT_EQ(oneStoredRecord(), panelBytes(undone));
+
+    // The panel changes the edited line itself: Redo is skipped, with a note.
+    KeyDefinition changedLine = sim->definition(3);
+    changedLine.setLabelText(false, changedLine.labelLine(false, 0) + "OTHER " + changedLine.labelLine(false, 2));
+    sim->setDefinition(3, changedLine);
+    rescan();
+    ASSERT_EQ(menuItemEnabled(menuRedo), 1);
+    key(Qt::Key_Y);
+    EXPECT_TRUE(nothingStored());
+    EXPECT_EQ(text(offLine2), "OTHER");
+    const std::string strip = text(statusStrip);
+    EXPECT_EQ(strip.substr(strip.rfind("; ") + 2), "Redo skipped: Bank 1 Button 4 changed on the panel");
+    EXPECT_EQ(menuItemEnabled(menuRedo), 0);
+    // An off colour change keeps the 00 bytes of the label shown as blanks.
+    QTest::keyClick(widget(offColorList), Qt::Key_PageDown);
+    const Bytes recoloured = oneStoredRecord();
+    ASSERT_EQ(recoloured.size(), kDefinitionSize);
+    EXPECT_EQ(Bytes(recoloured.begin() + kd::onLabel, recoloured.begin() + kd::onLabel + 6),
+              (Bytes{'A', 'B', 0, 0, 0, 0}));
+
+    // A reload inside an open message dialog joins no step.
+    const std::size_t steps = editHistory().undoCount();
+    click(faceOnFirst + 5);
+    KeyDefinition two = sim->definition(9);
+    two.setOffColor(LedColor::DarkRed);
+    sim->setDefinition(9, two);
+    ASSERT_TRUE(inDialog(
+        "MSGFORM", [&] { click(onMessageButton); },
+        [&] {
+            triggerMenuItem(menuRescan);
+            QTest::keyClick(keyTarget(), Qt::Key_Escape);
+        }));
+    EXPECT_EQ(definitionTable()[9].offColor(), LedColor::DarkRed);
+    EXPECT_EQ(editHistory().undoCount(), steps);
 }
 
 TEST_F(EditingTest, CopyPasteAndBankCopyAreStepsLikeAnyOther)

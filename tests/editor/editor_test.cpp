@@ -152,9 +152,7 @@ TEST_F(EditorTest, EveryEditReachesThePanelAsTheRecordItNeeds)
     cut.setOnMessage(first31);
     cut.setOffMessage(Bytes{});
     std::fill(cut.offMessageField().begin(), cut.offMessageField().end(), 0);
-    // Collected as a text button: its empty lines are stored as blanks.
-    cut.setLabelText(true, "");
-    cut.setLabelText(false, "");
+    // Its label lines were not edited: their 00 bytes are stored as they were.
     EXPECT_EQ(oneStoredRecord(), raw(cut));
     EXPECT_TRUE(GN_ISVISIBLE(form, offMessageLabel));
 
