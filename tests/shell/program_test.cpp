@@ -224,9 +224,13 @@ TEST_F(ProgramTest, FilesOnTheCommandLineAreLoaded)
     const Run r =
         run({"NOVT", folder + "cut.kdl", folder + "B\u00fchne.RIcon", "--screenshot", runtime.path() + "/s.png"});
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.err.toStdString(),
-              "[Halvern Devices] Cannot load " + folder.toStdString() +
-                  "cut.kdl: not a key definition file (5000 bytes, not 10260)\n");
+    // The program's messages (a sanitizer build adds its own report after them).
+    QStringList said;
+    for (const QString& line : r.err.split('\n'))
+        if (line.startsWith('['))
+            said << line;
+    EXPECT_EQ(said.join('\n').toStdString(), "[Halvern Devices] Cannot load " + folder.toStdString() +
+                                                 "cut.kdl: not a key definition file (5000 bytes, not 10260)");
 }
 
 TEST_F(ProgramTest, UnwritableScreenshotFails)
