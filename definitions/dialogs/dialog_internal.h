@@ -77,7 +77,8 @@ inline const std::string kDialogAccelerators = "Left, 5005|Back, 5005|Del, 5005|
 // Keyboard Message also records Enter and Tab, which raise no character key.
 inline constexpr int kEnterKey = 5010;
 inline constexpr int kTabKey = 5015;
-inline const std::string kKeyboardAccelerators = kDialogAccelerators + "|Return, 5010|Tab, 5015";
+inline constexpr int kBackTabKey = 5030;
+inline const std::string kKeyboardAccelerators = kDialogAccelerators + "|Return, 5010|Tab, 5015|+Tab, 5030";
 
 // The one text that passes a message to a dialog and back: the caller fills it,
 // the dialog replaces it, the caller empties it after use.

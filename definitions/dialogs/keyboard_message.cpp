@@ -1,6 +1,9 @@
 // "Keyboard Message" (KEYBOARDMSG): a keyboard macro recorded key by key, the
 // modifiers from the Alt, Shift and Ctrl boxes. Keys are Windows-1252 bytes;
-// Enter and Tab come from accelerators, as they raise no character key.
+// Enter and Tab come from accelerators, as they raise no character key: they
+// are keys only in the macro field, elsewhere Tab moves the focus and Enter
+// presses the button that has it. A paste into the field records the pasted
+// characters as keys, or is refused whole; the field shows only the keys.
 #include "definitions/dialogs/dialog_internal.h"
 #include "definitions/dialogs/message_dialogs.h"
 
@@ -9,6 +12,11 @@
 #include "shell/app_state.h"
 #include "toolkit/event_codes.h"
 #include "toolkit/gantry.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QLineEdit>
 
 #include <vector>
 
@@ -44,12 +52,18 @@ void showMacro()
     GN_SETTEXT(kKeyboardForm, kbdid::macro, shownText(text));
 }
 
-void addKey(unsigned char ch)
+// The field shows the keys and nothing else.
+void showCurrentMacro()
+{
+    GN_SETTEXT(kKeyboardForm, kbdid::macro, shownText(keysTouched ? keyboardBytesToText(keys()) : openedMacro));
+}
+
+void addKey(unsigned char ch, std::uint8_t extraModifiers = 0)
 {
     keysTouched = true;
     if (keys().size() / 2 >= kMaxKeys)
         return;
-    std::uint8_t modifiers = 0;
+    std::uint8_t modifiers = extraModifiers;
     if (ticked(kbdid::shift))
         modifiers |= kModShift;
     if (ticked(kbdid::alt))
@@ -69,14 +83,97 @@ void deleteBackwards()
     showMacro();
 }
 
+// The pasted text as keys, one pair per character with Shift for a capital as
+// typing it would need; refused whole when a character has no byte or the
+// keys would not fit.
+void pasteKeys()
+{
+    const QString text = QApplication::clipboard()->text();
+    std::vector<std::pair<std::uint8_t, std::uint8_t>> pasted;
+    for (const QChar c : text) {
+        const auto byte = windows1252Byte(static_cast<char32_t>(c.unicode()));
+        if (!byte) {
+            QApplication::beep();
+            return;
+        }
+        pasted.emplace_back(c.isUpper() ? kModShift : 0, *byte);
+    }
+    const std::size_t recorded = keysTouched ? keys().size() / 2 : 0;
+    if (pasted.empty() || recorded + pasted.size() > kMaxKeys) {
+        QApplication::beep();
+        return;
+    }
+    for (const auto& [modifiers, byte] : pasted)
+        addKey(byte, modifiers);
+}
+
+// A paste into the macro field (the paste keys; no context menu, no drop).
+class PasteAsKeys final : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste)) {
+            pasteKeys();
+            return true;
+        }
+        if (event->type() == QEvent::ShortcutOverride &&
+            static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste)) {
+            event->accept();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+void watchMacroField()
+{
+    auto* field = qobject_cast<QLineEdit*>(toolkitControlWidget(kKeyboardForm, kbdid::macro));
+    if (!field)
+        return;
+    field->setContextMenuPolicy(Qt::NoContextMenu);
+    field->setAcceptDrops(false);
+    field->installEventFilter(new PasteAsKeys(field));
+}
+
+// Tab (or Shift+Tab) from a control other than the macro field: the focus
+// goes to the next (previous) control that takes it.
+void moveFocus(bool forward)
+{
+    QWidget* from = QApplication::focusWidget();
+    if (!from)
+        return;
+    QWidget* w = from;
+    do {
+        w = forward ? w->nextInFocusChain() : w->previousInFocusChain();
+        if (w->window() == from->window() && (w->focusPolicy() & Qt::TabFocus) && w->isVisible() &&
+            w->isEnabled()) {
+            w->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return;
+        }
+    } while (w != from);
+}
+
+void click(int id);
+
+void enterOrTab(int id)
+{
+    const int focus = GN_GETFOCUS(kKeyboardForm);
+    // No control of the dialog has the focus: the keys go to the macro.
+    if (focus == kbdid::macro || focus == 0)
+        addKey(id == kEnterKey ? '\r' : '\t', id == kBackTabKey ? kModShift : 0);
+    else if (id == kTabKey || id == kBackTabKey)
+        moveFocus(id == kTabKey);
+    else if (focus == kbdid::ok || focus == kCancel)
+        click(focus);
+}
+
 void click(int id)
 {
     if (id == kDeleteBack) {
         deleteBackwards();
-    } else if (id == kEnterKey) {
-        addKey('\r');
-    } else if (id == kTabKey) {
-        addKey('\t');
+    } else if (id == kEnterKey || id == kTabKey || id == kBackTabKey) {
+        enterOrTab(id);
     } else if (id == kbdid::ok) {
         // The bytes themselves, never the field's text read back: a key shown
         // as a character stays that one byte.
@@ -120,6 +217,7 @@ void keyboardMessageEvents(int id, int code, std::intptr_t value, int& cancelFla
     case gn::kControlsMade:
         if (id == 0) {
             GN_DEFACCEL(kKeyboardForm, kKeyboardAccelerators);
+            watchMacroField();
             keys().clear();
             keysTouched = false;
             openedMacro = handOverText();
@@ -143,6 +241,12 @@ void keyboardMessageEvents(int id, int code, std::intptr_t value, int& cancelFla
         cancelFlag = 1;
         break;
     case gn::kClick: click(id); break;
+    case gn::kChange:
+        // Whatever reached the field otherwise (a selection pasted with the
+        // middle button) is not a key: the field shows the keys again.
+        if (id == kbdid::macro)
+            showCurrentMacro();
+        break;
     default: break;
     }
 }

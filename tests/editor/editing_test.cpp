@@ -7,6 +7,7 @@
 #include "definitions/dialogs/message_dialogs.h"
 #include "definitions/edit_history.h"
 #include "definitions/kdl_file.h"
+#include "definitions/message_text.h"
 #include "shell/control_ids.h"
 #include "shell/owner_button.h"
 
@@ -262,6 +263,35 @@ TEST_F(EditingTest, KeyboardMacrosHoldEnterTabAndAccentedKeys)
         }));
     EXPECT_TRUE(storedRecords(1, std::chrono::milliseconds(300)).empty());
     EXPECT_EQ(definitionTable()[0].onMessage(), (Bytes{0x00, 'a', 0x00, '}', 0x00, 'b'}));
+
+    // Ctrl+V records the pasted characters as keys (Shift for a capital), or
+    // refuses a text with a character that has no key; Tab and Shift+Tab move
+    // the focus off the field, and Enter on "&Ok" presses it.
+    std::string pastedShown, refusedShown;
+    int backOn = 0;
+    ASSERT_TRUE(inDialog(
+        "KEYBOARDMSG", [&] { click(onMessageButton); },
+        [&] {
+            toolkitFormWidget("KEYBOARDMSG")->activateWindow();
+            QApplication::processEvents();
+            toolkitControlWidget("KEYBOARDMSG", 120)->setFocus();
+            QApplication::clipboard()->setText("Ab");
+            QTest::keyClick(keyTarget(), Qt::Key_V, Qt::ControlModifier);
+            pastedShown = GN_GETTEXT("KEYBOARDMSG", 120);
+            QApplication::clipboard()->setText(QString::fromUtf8("x\u4E00"));
+            QTest::keyClick(keyTarget(), Qt::Key_V, Qt::ControlModifier);
+            refusedShown = GN_GETTEXT("KEYBOARDMSG", 120);
+            toolkitControlWidget("KEYBOARDMSG", 115)->setFocus();
+            QTest::keyClick(keyTarget(), Qt::Key_Tab);
+            QTest::keyClick(keyTarget(), Qt::Key_Backtab, Qt::ShiftModifier);
+            backOn = GN_GETFOCUS("KEYBOARDMSG");
+            QTest::keyClick(keyTarget(), Qt::Key_Return);
+        }));
+    EXPECT_EQ(pastedShown, "{S}Ab");
+    EXPECT_EQ(refusedShown, "{S}Ab");
+    EXPECT_EQ(backOn, 115);
+    one.setLongOnMessage(Bytes{kModShift, 'A', 0x00, 'b'});
+    EXPECT_EQ(oneStoredRecord(), raw(one));
 }
 
 TEST_F(EditingTest, LabelsKeepThePanelsCharacters)

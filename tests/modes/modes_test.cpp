@@ -252,5 +252,44 @@ TEST_F(ModesTest, LongOnMessageTakesBothFieldsAndEmptyMessagesSendNothing)
     EXPECT_EQ(rawBytes(1), Bytes{0x55});
 }
 
+TEST_F(ModesTest, UndoRedoAndPasteInEmulationModeSendNothing)
+{
+    const int index = editor::indexFor(mainid::frameLowerFirst);
+    definitionTable()[index].setOnMessage(Bytes{0x11, 0x22});
+    emulationWith([] { QTest::keyClick(toolkitFormWidget("BAUDRATE"), Qt::Key_Return); });
+    ASSERT_EQ(shellFlags().emulationMode, 1);
+    click(form, mainid::frameLowerFirst);
+    GN_DOEVENTS(255);
+    const KeyDefinition before = definitionTable()[index];
+    QTest::keyClick(toolkitControlWidget(form, mainid::onColorList), Qt::Key_PageDown);
+    GN_DOEVENTS(255);
+    const KeyDefinition after = definitionTable()[index];
+    ASSERT_NE(raw(after), raw(before));
+    triggerMenuItem(mainid::menuCopyButton);
+    click(form, mainid::frameLowerFirst + mainid::idStep);
+    GN_DOEVENTS(255);
+
+    // Undo and Redo select the button again, Paste puts it on the next one:
+    // only the byte sent after them reaches the line.
+    sim->clearReceived();
+    triggerMenuItem(mainid::menuUndo);
+    GN_DOEVENTS(255);
+    EXPECT_EQ(editor::indexFor(shellFlags().selectedButton), index);
+    EXPECT_EQ(raw(definitionTable()[index]), raw(before));
+    triggerMenuItem(mainid::menuRedo);
+    GN_DOEVENTS(255);
+    EXPECT_EQ(raw(definitionTable()[index]), raw(after));
+    serialPort().sendBytes({0x55});
+    EXPECT_EQ(rawBytes(1), Bytes{0x55});
+    click(form, mainid::frameLowerFirst + mainid::idStep);
+    GN_DOEVENTS(255);
+    sim->clearReceived();
+    triggerMenuItem(mainid::menuPasteButton);
+    GN_DOEVENTS(255);
+    EXPECT_EQ(definitionTable()[index + 1].onMessage(), (Bytes{0x11, 0x22}));
+    serialPort().sendBytes({0x55});
+    EXPECT_EQ(rawBytes(1), Bytes{0x55});
+}
+
 } // namespace
 } // namespace vantor::test
