@@ -398,15 +398,10 @@ void DeviceLink::lineBackToPanel()
 {
     if (!port_.isOpen() || options_.skipPanelSearch)
         return;
-    const Bytes probe = link::probe();
-    trace("Sending - " + hexTrace(probe));
-    port_.sendBytes(probe);
-    sleepMs(link::kProbeWaitMs);
-    const Bytes reply = port_.receiveAll();
-    trace("received: " + hexTrace(reply));
+    const bool answered = probeAnswers();
     if (!port_.isOpen())
         return;
-    if (!link::looksLikePanel(reply)) {
+    if (!answered) {
         goSilent();
         return;
     }
@@ -435,18 +430,23 @@ void DeviceLink::tellLoadProblems()
     missedItems_ = 0;
 }
 
-bool DeviceLink::probeAt(int n)
+bool DeviceLink::probeAnswers()
 {
-    port_.openPort(n, true);
-    if (!port_.isOpen())
-        return false;
     const Bytes probe = link::probe();
     trace("Sending - " + hexTrace(probe));
     port_.sendBytes(probe);
     sleepMs(link::kProbeWaitMs);
     const Bytes reply = port_.receiveAll();
     trace("received: " + hexTrace(reply));
-    if (port_.isOpen() && link::looksLikePanel(reply)) {
+    return port_.isOpen() && link::looksLikePanel(reply);
+}
+
+bool DeviceLink::probeAt(int n)
+{
+    port_.openPort(n, true);
+    if (!port_.isOpen())
+        return false;
+    if (probeAnswers()) {
         port_.panelPort = n;
         panelDevice_ = port_.devicePath();
         return true;
@@ -571,17 +571,12 @@ void DeviceLink::probeSilentPanel()
     lastWatch_ = tickCount();
     tellSilence();
     port_.receiveAll(); // what came meanwhile is no answer to the probe
-    const Bytes probe = link::probe();
-    trace("Sending - " + hexTrace(probe));
-    port_.sendBytes(probe);
-    sleepMs(link::kProbeWaitMs);
-    const Bytes reply = port_.receiveAll();
-    trace("received: " + hexTrace(reply));
+    const bool answered = probeAnswers();
     if (!port_.isOpen()) {
         tellLoss();
         return;
     }
-    if (!link::looksLikePanel(reply))
+    if (!answered)
         return;
     trace("Vantor answers again");
     host_->stopPollWorker();

@@ -269,6 +269,8 @@ private:
     // Opens COMn quietly and probes it; the port stays open as panelPort when
     // a panel answers.
     bool probeAt(int n);
+    // The probe on the open port: true when a panel answers it.
+    bool probeAnswers();
     void setState(LinkState s);
     void notePresentDevices();
     void trace(const std::string& line);
