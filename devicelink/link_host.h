@@ -113,6 +113,9 @@ public:
     // Waiting changes were kept back or discarded (records and RAM icons
     // changed under the editor).
     virtual void waitingChangesResolved() { }
+    // A load brought these records (indexes 0..89) with other content than
+    // the program had for them (changed on the panel, or another panel).
+    virtual void recordsChangedByLoad(const std::vector<int>& indexes) { (void)indexes; }
 };
 
 } // namespace vantor

@@ -1074,6 +1074,7 @@ void DeviceLink::loadDefinitions()
     beginTransfer("Loading Definitions");
     rx_.clear();
     Awaited awaited(kDefinitionCount);
+    std::vector<int> changedByLoad;
     std::uint32_t reference = tickCount();
     const FrameTaken onFrame = [&](int index, const Bytes& frame) {
         // A record changed while the panel was away keeps the user's content;
@@ -1081,8 +1082,11 @@ void DeviceLink::loadDefinitions()
         KeyDefinition held = table_[index];
         held.overwriteFrom(frame);
         stripPanelChecksums(held);
-        if (!table_.changeWaiting(index))
+        if (!table_.changeWaiting(index)) {
+            if (held.bytes != table_[index].bytes)
+                changedByLoad.push_back(index);
             table_[index] = held;
+        }
         table_.confirm(index, held);
         ++itemsRead_;
         progress(percent(index, 89));
@@ -1101,6 +1105,8 @@ void DeviceLink::loadDefinitions()
     }
     if (!ended)
         awaitTrailing(awaited, [&] { takeDefinitionFrames(awaited, lineQuiet(awaited), onFrame); });
+    if (!changedByLoad.empty())
+        host_->recordsChangedByLoad(changedByLoad);
     endTransfer();
 }
 
