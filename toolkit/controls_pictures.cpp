@@ -31,7 +31,8 @@ protected:
         Control* c = ref_.get();
         if (!c)
             return;
-        const QImage img = pictureImage(c->picture);
+        // At the screen's own pixels where the picture is drawn at more than 1x.
+        const QImage img = pictureImageAt(c->picture, devicePixelRatioF());
         if (img.isNull())
             return;
         QPainter p(this);
@@ -67,7 +68,7 @@ protected:
             target = QRect(QPoint((width() - s.width()) / 2, (height() - s.height()) / 2), s);
             if (down)
                 target.translate(1, 1);
-            p.drawImage(target, img);
+            p.drawImage(target, pictureImageAt(c->picture, devicePixelRatioF()));
         }
         if (down)
             drawSunkenBorder(p, rect());

@@ -139,6 +139,24 @@ std::map<std::intptr_t, QImage>& pictures()
     return p;
 }
 
+// The same pictures drawn at twice the pixels, where the resources hold them.
+std::map<std::intptr_t, QImage>& doublePictures()
+{
+    static std::map<std::intptr_t, QImage> p;
+    return p;
+}
+
+QImage readPicture(const QString& path, const char* format)
+{
+    if (!QFile::exists(path))
+        return {};
+    // The format is named and not guessed: guessing asks each of Qt's image
+    // plugins in turn and so loads them all.
+    QImageReader reader(path, format);
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
+}
+
 std::map<std::string, std::intptr_t>& pictureNames()
 {
     static std::map<std::string, std::intptr_t> n;
@@ -161,19 +179,19 @@ std::intptr_t loadPicture(const std::string& name)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     for (const std::string& cand : {n, key, lower})
         for (const char* ext : {".png", ".bmp"}) {
-            const QString path = QStringLiteral(":/pictures/") + qs(cand) + QLatin1String(ext);
-            if (!QFile::exists(path))
-                continue;
-            // The format is named and not guessed: guessing asks each of Qt's image
-            // plugins in turn and so loads them all.
-            QImageReader reader(path, ext + 1);
-            reader.setAutoDetectImageFormat(false);
-            const QImage img = reader.read();
+            const QString base = QStringLiteral(":/pictures/") + qs(cand);
+            const QImage img = readPicture(base + QLatin1String(ext), ext + 1);
             if (img.isNull())
                 continue;
             static std::intptr_t next = 0x1000;
             const std::intptr_t h = next++;
             pictures()[h] = img.convertToFormat(QImage::Format_RGB32);
+            QImage twice = readPicture(base + QStringLiteral("@2x") + QLatin1String(ext), ext + 1);
+            if (twice.size() == img.size() * 2) {
+                twice = twice.convertToFormat(QImage::Format_RGB32);
+                twice.setDevicePixelRatio(2);
+                doublePictures()[h] = twice;
+            }
             pictureNames()[key] = h;
             return h;
         }
@@ -278,6 +296,27 @@ QImage pictureImage(std::intptr_t handle)
 {
     auto it = pictures().find(handle);
     return it == pictures().end() ? QImage() : it->second;
+}
+
+QImage pictureImageAt(std::intptr_t handle, qreal ratio)
+{
+    auto twice = doublePictures().find(handle);
+    if (ratio <= 1.0 || twice == doublePictures().end())
+        return pictureImage(handle);
+    if (ratio == 2.0)
+        return twice->second;
+    // Made once per picture and ratio (a screen's ratio seldom changes).
+    static std::map<std::pair<std::intptr_t, int>, QImage> made;
+    const std::pair<std::intptr_t, int> key{handle, qRound(ratio * 1000)};
+    auto it = made.find(key);
+    if (it == made.end()) {
+        const QSize one = twice->second.size() / 2;
+        QImage img = twice->second.scaled(qRound(one.width() * ratio), qRound(one.height() * ratio),
+                                          Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        img.setDevicePixelRatio(ratio);
+        it = made.emplace(key, img).first;
+    }
+    return it->second;
 }
 
 void updateLayeredMask(Form& f)
@@ -531,8 +570,16 @@ void GN_SETFORMICON(const std::string& form, std::intptr_t icon)
 {
     auto f = findForm(form);
     const QImage img = pictureImage(icon);
-    if (f && f->window && !img.isNull())
-        f->window->setWindowIcon(QIcon(QPixmap::fromImage(img)));
+    if (!f || !f->window || img.isNull())
+        return;
+    // Both drawings, so that a scaled screen's task bar takes the larger one.
+    QIcon windowIcon(QPixmap::fromImage(img));
+    QImage twice = pictureImageAt(icon, 2);
+    if (twice.size() != img.size()) {
+        twice.setDevicePixelRatio(1);
+        windowIcon.addPixmap(QPixmap::fromImage(twice));
+    }
+    f->window->setWindowIcon(windowIcon);
 }
 
 // ---- canvases -------------------------------------------------------------------------------

@@ -213,6 +213,11 @@ QRgb colour(int slot, QRgb fallback); // 0xFFRRGGBB
 bool colourDefined(int slot);
 QFont font(int slot);
 QImage pictureImage(std::intptr_t handle);
+// The picture for a screen of device pixel ratio `ratio`: above 1 the picture drawn
+// at twice the pixels (NAME@2x), at ratio 2 as it is, otherwise reduced (or enlarged)
+// smoothly to the screen's pixels, its device pixel ratio set; the 1x picture when
+// there is no such drawing or the ratio is 1.
+QImage pictureImageAt(std::intptr_t handle, qreal ratio);
 // Text as shown in font `slot` (-1: font 4): the Webdings face turns the
 // characters the program uses into their shapes ("4" of Webdings: a right-pointing triangle).
 QString symbolText(int slot, const QString& text);

@@ -105,6 +105,26 @@ TurtlePicture::TurtlePicture(QWidget* parent, const std::string& commands) : QWi
     control_ = a.createWindowExA(0, kControlClass, commands_.c_str(), WS_CHILD | WS_VISIBLE, 0, 0, width(), height(),
                                  host_, HMENU(1), instance, nullptr);
     updateCursor();
+    followScreen();
+}
+
+void TurtlePicture::followScreen()
+{
+    const qreal ratio = devicePixelRatioF();
+    if (!control_ || ratio == ratio_)
+        return;
+    ratio_ = ratio;
+    const TurtleHostApi& a = turtleLibrary()->api;
+    // The scale first, then the size: the picture is drawn once at the new size.
+    a.sendMessageA(control_, WM_USER + 104, WPARAM(qRound(ratio * 100)), 0);
+    const int w = qRound(width() * ratio), h = qRound(height() * ratio);
+    a.moveWindow(host_, 0, 0, w, h, FALSE);
+    a.moveWindow(control_, 0, 0, w, h, TRUE);
+}
+
+QPoint TurtlePicture::devicePoint(const QPointF& p) const
+{
+    return QPoint(std::max(0, qRound(p.x() * ratio_)), std::max(0, qRound(p.y() * ratio_)));
 }
 
 TurtlePicture::~TurtlePicture()
@@ -134,27 +154,33 @@ QImage TurtlePicture::picture()
 {
     if (!control_)
         return {};
+    followScreen();
     const TurtleHostApi& a = turtleLibrary()->api;
     a.updateWindow(control_);
     int w = 0, h = 0;
     const uint32_t* bits = a.windowSurface(control_, &w, &h);
     if (!bits || w <= 0 || h <= 0)
         return {};
-    return QImage(reinterpret_cast<const uchar*>(bits), w, h, w * 4, QImage::Format_RGB32).copy();
+    QImage img = QImage(reinterpret_cast<const uchar*>(bits), w, h, w * 4, QImage::Format_RGB32).copy();
+    img.setDevicePixelRatio(ratio_);
+    return img;
 }
 
 void TurtlePicture::paintEvent(QPaintEvent*)
 {
     if (!control_)
         return;
+    followScreen();
     const TurtleHostApi& a = turtleLibrary()->api;
     a.updateWindow(control_);
     int w = 0, h = 0;
     const uint32_t* bits = a.windowSurface(control_, &w, &h);
     if (!bits || w <= 0 || h <= 0)
         return;
+    QImage surface(reinterpret_cast<const uchar*>(bits), w, h, w * 4, QImage::Format_RGB32);
+    surface.setDevicePixelRatio(ratio_);
     QPainter painter(this);
-    painter.drawImage(0, 0, QImage(reinterpret_cast<const uchar*>(bits), w, h, w * 4, QImage::Format_RGB32));
+    painter.drawImage(0, 0, surface);
 }
 
 void TurtlePicture::resizeEvent(QResizeEvent* event)
@@ -163,16 +189,21 @@ void TurtlePicture::resizeEvent(QResizeEvent* event)
     if (!control_)
         return;
     const TurtleHostApi& a = turtleLibrary()->api;
-    a.moveWindow(host_, 0, 0, width(), height(), FALSE);
-    a.moveWindow(control_, 0, 0, width(), height(), TRUE);
+    if (devicePixelRatioF() != ratio_) {
+        ratio_ = devicePixelRatioF();
+        a.sendMessageA(control_, WM_USER + 104, WPARAM(qRound(ratio_ * 100)), 0);
+    }
+    const int w = qRound(width() * ratio_), h = qRound(height() * ratio_);
+    a.moveWindow(host_, 0, 0, w, h, FALSE);
+    a.moveWindow(control_, 0, 0, w, h, TRUE);
     update();
 }
 
 void TurtlePicture::mousePressEvent(QMouseEvent* event)
 {
     if (control_ && event->button() == Qt::LeftButton) {
-        const QPoint p = event->position().toPoint();
-        sendToControl(WM_LBUTTONDOWN, 0, MAKELPARAM(std::max(0, p.x()), std::max(0, p.y())));
+        const QPoint p = devicePoint(event->position());
+        sendToControl(WM_LBUTTONDOWN, 0, MAKELPARAM(p.x(), p.y()));
     }
     QWidget::mousePressEvent(event);
 }
@@ -180,8 +211,8 @@ void TurtlePicture::mousePressEvent(QMouseEvent* event)
 void TurtlePicture::mouseDoubleClickEvent(QMouseEvent* event)
 {
     if (control_ && event->button() == Qt::LeftButton) {
-        const QPoint p = event->position().toPoint();
-        sendToControl(WM_LBUTTONDBLCLK, 0, MAKELPARAM(std::max(0, p.x()), std::max(0, p.y())));
+        const QPoint p = devicePoint(event->position());
+        sendToControl(WM_LBUTTONDBLCLK, 0, MAKELPARAM(p.x(), p.y()));
     }
     QWidget::mouseDoubleClickEvent(event);
 }

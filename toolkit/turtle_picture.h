@@ -19,7 +19,8 @@ public:
 
     // Whether the turtle library was found and the control window exists.
     bool hasControl() const { return control_ != 0; }
-    // What the control shows now (after painting any pending update).
+    // What the control shows now (after painting any pending update), at the
+    // screen's device pixels (its device pixel ratio set).
     QImage picture();
     // The last notification code the control sent (0 click, 1 double-click,
     // 7/8 focus, 9999 rejected command), -1 before any.
@@ -39,9 +40,14 @@ protected:
 private:
     friend struct TurtleHostAccess;
     void updateCursor();
+    // The control at the screen's device pixels: on a scaled screen its window is
+    // that many times larger and draws its picture at that scale.
+    void followScreen();
+    QPoint devicePoint(const QPointF& p) const;
 
     std::string commands_;
     std::uint32_t host_ = 0;    // our window that parents the control
     std::uint32_t control_ = 0; // the turtle control window
     int lastNotification_ = -1;
+    qreal ratio_ = 1; // the device pixel ratio the control draws at
 };

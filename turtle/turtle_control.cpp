@@ -80,6 +80,13 @@ bool& quietRender()
     return quiet;
 }
 
+// Device pixels per picture pixel (kMsgScale), 1 unless a host set it.
+float drawingScale(HWND hwnd)
+{
+    const LONG hundredths = slot(hwnd, SlotScale);
+    return hundredths > 100 ? float(hundredths) / 100.0f : 1.0f;
+}
+
 void renderPicture(HWND hwnd)
 {
     if (!IsWindow(hwnd))
@@ -94,7 +101,7 @@ void renderPicture(HWND hwnd)
     HGDIOBJ old = SelectObject(memDc, bitmap);
     int32_t flag = 0;
     renderTurtle(std::string_view(text ? text : "", text ? SysStringByteLen(text) : 0), memDc, 0, 0, width - 1,
-                 height - 1, &flag);
+                 height - 1, &flag, drawingScale(hwnd));
     if (old)
         SelectObject(memDc, old);
     SysFreeString(text);
@@ -127,7 +134,7 @@ LONG clickPosition(HWND hwnd, long n, bool scaled, bool yAxis)
 {
     LONG v = slot(hwnd, yAxis ? SlotClickY : SlotClickX);
     if (!scaled || n <= 0)
-        return v;
+        return LONG(std::floor(float(v) / drawingScale(hwnd))); // in picture pixels
     long extent = std::max(0L, long(slot(hwnd, yAxis ? SlotHeight : SlotWidth)) - 1);
     if (extent == 0)
         return 0; // a one-pixel control has one cell
@@ -244,6 +251,12 @@ LRESULT controlWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     case kMsgClickX: return clickPosition(hwnd, long(int32_t(wParam)), lParam != 0, false);
     case kMsgClickY: return clickPosition(hwnd, long(int32_t(wParam)), lParam != 0, true);
     case kMsgBitmap: return slot(hwnd, SlotBitmap);
+    case kMsgScale:
+        setSlot(hwnd, SlotScale, std::clamp(LONG(wParam), LONG(0), LONG(800)));
+        rebuildBitmap(hwnd, 0);
+        renderPicture(hwnd);
+        InvalidateRect(hwnd, nullptr, TRUE);
+        return 1;
     case kMsgClear: {
         rebuildBitmap(hwnd, 0);
         bool wasQuiet = quietRender();

@@ -11,10 +11,24 @@ constexpr win::UINT kMsgClickX = win::WM_USER + 100;
 constexpr win::UINT kMsgClickY = win::WM_USER + 101;
 constexpr win::UINT kMsgBitmap = win::WM_USER + 102;
 constexpr win::UINT kMsgClear = win::WM_USER + 103;
+// Our own addition for hosts on scaled screens: wParam = device pixels per picture
+// pixel in hundredths (150 on a screen at 150 %; 0 or 100: none). The host makes
+// the window that many times larger; the picture is drawn anew at that scale and
+// click positions are told in picture pixels. Returns 1.
+constexpr win::UINT kMsgScale = win::WM_USER + 104;
 constexpr int kNotifyClick = 0, kNotifyDoubleClick = 1, kNotifySetFocus = 7, kNotifyKillFocus = 8, kNotifyError = 9999;
 
 // Slots 1..8 of the window's 32 extra bytes (slot n at byte 4 x (n - 1)).
-enum TurtleSlot { SlotMemoryDc = 1, SlotBitmap, SlotWidth, SlotHeight, SlotClickX, SlotClickY, SlotCursor };
+enum TurtleSlot {
+    SlotMemoryDc = 1,
+    SlotBitmap,
+    SlotWidth,
+    SlotHeight,
+    SlotClickX,
+    SlotClickY,
+    SlotCursor,
+    SlotScale // hundredths of kMsgScale, 0 when never set
+};
 win::LONG slot(win::HWND hwnd, int n); // 0 outside 1..8 or for no window
 void setSlot(win::HWND hwnd, int n, win::LONG value);
 

@@ -20,9 +20,9 @@ using namespace vantor::win;
 
 class Renderer {
 public:
-    Renderer(HDC hdc, long left, long top, long right, long bottom)
+    Renderer(HDC hdc, long left, long top, long right, long bottom, float scale)
         : dc_(hdc), left_(left), top_(top), right_(right), bottom_(bottom), aw_(float(right - left + 1)),
-          ah_(float(bottom - top + 1))
+          ah_(float(bottom - top + 1)), scale_(scale > 0 ? scale : 1.0f)
     { }
 
     bool run(std::string_view text)
@@ -39,13 +39,14 @@ public:
     }
 
 private:
-    // Scaling into the virtual coordinate space.
-    long scaleX(long v) const { return s_.virtualOn ? long(std::floor(float(v) * aw_ / s_.virtualW)) : v; }
-    long scaleY(long v) const { return s_.virtualOn ? long(std::floor(float(v) * ah_ / s_.virtualH)) : v; }
+    // Scaling into the virtual coordinate space, or else by the device scale.
+    long scaled(long v) const { return scale_ == 1.0f ? v : long(std::floor(float(v) * scale_)); }
+    long scaleX(long v) const { return s_.virtualOn ? long(std::floor(float(v) * aw_ / s_.virtualW)) : scaled(v); }
+    long scaleY(long v) const { return s_.virtualOn ? long(std::floor(float(v) * ah_ / s_.virtualH)) : scaled(v); }
     long scaleLength(long v) const
     {
         if (!s_.virtualOn)
-            return v;
+            return scaled(v);
         return long(std::floor(float(v) * std::min(aw_ / s_.virtualW, ah_ / s_.virtualH)));
     }
     long penWidth() const { return scaleLength(s_.penWidth); }
@@ -702,15 +703,17 @@ private:
     HDC dc_;
     long left_, top_, right_, bottom_;
     float aw_, ah_;
+    float scale_;
 };
 
 } // namespace
 
-void renderTurtle(std::string_view text, HDC hdc, long left, long top, long right, long bottom, int32_t* errorFlag)
+void renderTurtle(std::string_view text, HDC hdc, long left, long top, long right, long bottom, int32_t* errorFlag,
+                  float scale)
 {
     if (errorFlag)
         *errorFlag = 0;
-    Renderer renderer(hdc, left, top, right, bottom);
+    Renderer renderer(hdc, left, top, right, bottom, scale);
     bool ok = renderer.run(text);
     if (!ok && errorFlag)
         *errorFlag = 1;

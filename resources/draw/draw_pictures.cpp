@@ -1,7 +1,9 @@
 // Draws the bitmaps of the Vantor configurator: the panel's face (VANTOR5), the
 // LCD key frames (ICONKEY .. ICONKEY4), the small F/B keys (F1B1), the Shift key
 // (SHIFT), the two halves of the knob (ROTLEFT, ROTRIGHT) and the program icon
-// (PROGRAM). Usage: draw-pictures OUTDIR  -> OUTDIR/NAME.png (24-bit RGB).
+// (PROGRAM). Usage: draw-pictures OUTDIR  -> OUTDIR/NAME.png (24-bit RGB), and
+// each drawn again at twice the pixels as OUTDIR/NAME@2x.png, for screens at
+// 125 % to 200 %.
 //
 // The main window lays these pictures out in character cells of 8 x 16 pixels;
 // the face sits at pixel (15, 333) of the form, and every other picture of the
@@ -36,16 +38,30 @@ constexpr int kKeyW = 66, kKeyH = 54;
 // The knob: both arrow pictures together cover 32 x 38 pixels at (8, 67).
 constexpr int kKnobX = 8, kKnobY = 67, kKnobW = 32, kKnobH = 38;
 
+// The device pixels per picture pixel of the pictures being drawn (1 or 2).
+int g_scale = 1;
+
+// A picture of w x h picture pixels at g_scale device pixels each; a painter on it
+// draws in picture pixels.
 QImage newImage(int w, int h, const QColor& fill)
 {
-    QImage img(w, h, QImage::Format_RGB32);
+    QImage img(w * g_scale, h * g_scale, QImage::Format_RGB32);
+    img.setDevicePixelRatio(g_scale);
     img.fill(fill);
     return img;
 }
 
+// The part x, y, w x h (picture pixels) of a picture.
+QImage part(const QImage& img, int x, int y, int w, int h)
+{
+    QImage out = img.copy(x * g_scale, y * g_scale, w * g_scale, h * g_scale);
+    out.setDevicePixelRatio(g_scale);
+    return out;
+}
+
 bool save(const QImage& img, const QString& dir, const char* name)
 {
-    const QString path = dir + "/" + name + ".png";
+    const QString path = dir + "/" + name + (g_scale == 1 ? QString() : QStringLiteral("@%1x").arg(g_scale)) + ".png";
     if (!img.convertToFormat(QImage::Format_RGB888).save(path, "PNG")) {
         std::fprintf(stderr, "draw-pictures: cannot write %s\n", qPrintable(path));
         return false;
@@ -367,6 +383,35 @@ QImage drawProgramIcon(int size)
     return img;
 }
 
+// Every picture at g_scale into dir.
+bool drawAll(const QString& dir)
+{
+    const QImage key = drawLcdKey(11, false);
+    const QImage keyLow = drawLcdKey(12, false);
+    const QImage keySel = drawLcdKey(11, true);
+    const QImage keyLowSel = drawLcdKey(12, true);
+    const QImage fb = drawSmallKey(QColor(112, 116, 124), QColor(62, 65, 71), false);
+    const QImage shift = drawSmallKey(QColor(255, 186, 80), QColor(214, 120, 20), true);
+    const QImage knob = drawKnob();
+
+    bool ok = true;
+    ok &= save(key, dir, "ICONKEY");
+    ok &= save(keyLow, dir, "ICONKEY2");
+    ok &= save(keySel, dir, "ICONKEY3");
+    ok &= save(keyLowSel, dir, "ICONKEY4");
+    ok &= save(fb, dir, "F1B1");
+    ok &= save(shift, dir, "SHIFT");
+    // The left arrow picture sits one pixel lower than the right one on the form.
+    ok &= save(part(knob, 0, 1, 13, 37), dir, "ROTLEFT");
+    ok &= save(part(knob, 13, 0, 19, 38), dir, "ROTRIGHT");
+    ok &= save(drawFace(key, keyLow, fb, shift, knob), dir, "VANTOR5");
+    const int iconSize = 64 * g_scale;
+    const QString iconPath = dir + (g_scale == 1 ? "/PROGRAM.png" : "/PROGRAM@2x.png");
+    ok &= drawProgramIcon(iconSize).save(iconPath, "PNG");
+    std::printf("%s %dx%d\n", qPrintable(iconPath), iconSize, iconSize);
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -397,29 +442,10 @@ int main(int argc, char** argv)
     }
     const QString dir = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(dir);
-
-    const QImage key = drawLcdKey(11, false);
-    const QImage keyLow = drawLcdKey(12, false);
-    const QImage keySel = drawLcdKey(11, true);
-    const QImage keyLowSel = drawLcdKey(12, true);
-    const QImage fb = drawSmallKey(QColor(112, 116, 124), QColor(62, 65, 71), false);
-    const QImage shift = drawSmallKey(QColor(255, 186, 80), QColor(214, 120, 20), true);
-    const QImage knob = drawKnob();
-
     bool ok = true;
-    ok &= save(key, dir, "ICONKEY");
-    ok &= save(keyLow, dir, "ICONKEY2");
-    ok &= save(keySel, dir, "ICONKEY3");
-    ok &= save(keyLowSel, dir, "ICONKEY4");
-    ok &= save(fb, dir, "F1B1");
-    ok &= save(shift, dir, "SHIFT");
-    // The left arrow picture sits one pixel lower than the right one on the form.
-    ok &= save(knob.copy(0, 1, 13, 37), dir, "ROTLEFT");
-    ok &= save(knob.copy(13, 0, 19, 38), dir, "ROTRIGHT");
-    ok &= save(drawFace(key, keyLow, fb, shift, knob), dir, "VANTOR5");
-    const QImage icon = drawProgramIcon(64);
-    const QString iconPath = dir + "/PROGRAM.png";
-    ok &= icon.save(iconPath, "PNG");
-    std::printf("%s 64x64\n", qPrintable(iconPath));
+    for (int scale : {1, 2}) {
+        g_scale = scale;
+        ok &= drawAll(dir);
+    }
     return ok ? 0 : 1;
 }

@@ -332,6 +332,48 @@ TEST(TurtleRender, VirtualSizeScalesCoordinates)
     EXPECT_EQ(c.at(3, 3), kBlack);
 }
 
+// On a screen at 200 % a picture is drawn at twice its coordinates, sizes and
+// pen widths: exactly the picture those doubled numbers give at 1x, and with the
+// single-pixel steps of a slanted line that a 1x picture enlarged cannot have.
+TEST(TurtleRender, DrawingScaleDoublesCoordinatesSizesAndPens)
+{
+    const std::string picture = "P2;M3,3;L33,13;M5,20;R20,10;E9,5;";
+    Canvas twice(80, 60), doubled(80, 60), one(40, 30);
+    ASSERT_EQ(twice.renderAt(picture, 2.0f), 0);
+    ASSERT_EQ(doubled.render("P2;W2;M6,6;L66,26;M10,40;R40,20;E18,10;"), 0);
+    ASSERT_EQ(one.render(picture), 0);
+    int differing = 0, splitBlocks = 0, enlargedDiffers = 0;
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 80; ++x) {
+            differing += twice.at(x, y) != doubled.at(x, y);
+            enlargedDiffers += twice.at(x, y) != one.at(x / 2, y / 2);
+        }
+    for (int y = 0; y < 60; y += 2)
+        for (int x = 0; x < 80; x += 2) {
+            const COLORREF c = twice.at(x, y);
+            splitBlocks += twice.at(x + 1, y) != c || twice.at(x, y + 1) != c || twice.at(x + 1, y + 1) != c;
+        }
+    EXPECT_EQ(differing, 0);
+    EXPECT_GT(twice.count(RGB(0, 0, 255)), 2 * one.count(RGB(0, 0, 255)));
+    EXPECT_GT(splitBlocks, 10) << "every 2 x 2 block is one colour, as in a 1x picture enlarged";
+    EXPECT_GT(enlargedDiffers, 0);
+    // Scale 1 is the picture as before; the virtual space fills the area at any scale.
+    Canvas plain(40, 30), scaleOne(40, 30), virtualTwice(80, 60), virtualOne(80, 60);
+    ASSERT_EQ(scaleOne.renderAt(picture, 1.0f), 0);
+    ASSERT_EQ(plain.render(picture), 0);
+    ASSERT_EQ(virtualTwice.renderAt("V1,40,30;P2;M3,3;L33,13;", 2.0f), 0);
+    ASSERT_EQ(virtualOne.render("V1,40,30;P2;M3,3;L33,13;"), 0);
+    int plainDiffers = 0, virtualDiffers = 0;
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x)
+            plainDiffers += scaleOne.at(x, y) != plain.at(x, y);
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 80; ++x)
+            virtualDiffers += virtualTwice.at(x, y) != virtualOne.at(x, y);
+    EXPECT_EQ(plainDiffers, 0);
+    EXPECT_EQ(virtualDiffers, 0);
+}
+
 TEST(TurtleRender, TextFitsItsBoxThenTheNextRectangleIsPlain)
 {
     Canvas c(200, 100);

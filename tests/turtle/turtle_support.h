@@ -45,6 +45,13 @@ public:
         renderTurtle(text, dc_, l, t, r, b, &flag);
         return flag;
     }
+    // The same at a drawing scale (device pixels per picture pixel).
+    int renderAt(const std::string& text, float scale)
+    {
+        int32_t flag = -1;
+        renderTurtle(text, dc_, 0, 0, w_ - 1, h_ - 1, &flag, scale);
+        return flag;
+    }
     COLORREF at(int x, int y) const { return GetPixel(dc_, x, y); }
     int countNot(COLORREF c) const
     {
