@@ -468,60 +468,6 @@ TEST_F(MainFormTest, UpAndDownStepTheCurrentIconNumber)
     EXPECT_EQ(GN_GETTEXT(form, 600), "8");
 }
 
-// Up and Down step the library's icon only while the library has the
-// keyboard; in a label field they leave it alone; the Radio Group spinner
-// takes Up, Down and digits.
-TEST_F(MainFormTest, ArrowKeysOfTheKeyboardStepTheIconNumber)
-{
-    QWidget* window = toolkitFormWidget(form);
-    ASSERT_NE(window, nullptr);
-    window->activateWindow();
-    QTest::keyClick(toolkitControlWidget(form, 165), Qt::Key_Down);
-    QTest::keyClick(window, Qt::Key_Down);
-    GN_DOEVENTS(255);
-    EXPECT_EQ(GN_GETTEXT(form, 600), "1");
-    QWidget* library = toolkitControlWidget(form, 605);
-    QTest::keyClick(library, Qt::Key_Up);
-    GN_DOEVENTS(255);
-    EXPECT_EQ(GN_GETTEXT(form, 600), "1");
-    QTest::keyClick(library, Qt::Key_Down);
-    QTest::keyClick(library, Qt::Key_Down);
-    QTest::keyClick(toolkitControlWidget(form, 590), Qt::Key_Up);
-    GN_DOEVENTS(255);
-    EXPECT_EQ(GN_GETTEXT(form, 600), "2");
-
-    QWidget* spinner = toolkitControlWidget(form, 235);
-    QTest::keyClick(spinner, Qt::Key_Up);
-    EXPECT_EQ(GN_GETUPDOWN(form, 235), 1);
-    QTest::keyClick(spinner, Qt::Key_7);
-    EXPECT_EQ(GN_GETUPDOWN(form, 235), 7);
-    QTest::keyClick(spinner, Qt::Key_1);
-    QTest::keyClick(spinner, Qt::Key_0);
-    EXPECT_EQ(GN_GETUPDOWN(form, 235), 10);
-    QTest::keyClick(spinner, Qt::Key_Down);
-    EXPECT_EQ(GN_GETUPDOWN(form, 235), 9);
-    EXPECT_EQ(GN_GETTEXT(form, 600), "2");
-
-    // The library's icon onto the selected button's faces by key: ROM icon 2
-    // on the On face, then RAM icon 2 on the Off face.
-    QTest::keyClick(window, Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
-    GN_DOEVENTS(255);
-    EXPECT_EQ(definitionTable()[0].displayType(), DisplayType::RomIcon);
-    EXPECT_EQ(definitionTable()[0].labelCode(true), 1);
-    GN_SENDMESSAGE(form, 580, gn::kClick, 0);
-    GN_SETTEXT(form, 600, "2");
-    QTest::keyClick(window, Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
-    GN_DOEVENTS(255);
-    EXPECT_EQ(definitionTable()[0].displayType(), DisplayType::RamIcon);
-    EXPECT_EQ(definitionTable()[0].labelCode(false), 1);
-    // Ctrl+Up on the "Button Assignment" tab does nothing.
-    routed.clear();
-    QTest::keyClick(window, Qt::Key_Up, Qt::ControlModifier);
-    GN_DOEVENTS(255);
-    EXPECT_FALSE(wasRoutedTo("move"));
-    EXPECT_EQ(GN_GETTEXT(form, 600), "2");
-}
-
 TEST_F(MainFormTest, LineMonitorOpensFromTheSetupMenuAndWithCtrlM)
 {
     EXPECT_EQ(menuItemCaption(9125), "Line &Monitor\tCtrl+M");
@@ -823,57 +769,6 @@ TEST_F(MainFormTest, HelpOpensTheManualBesideTheProgram)
     EXPECT_EQ(opened[2], folder + "vantor.html");
     setHelpHook(nullptr);
     EXPECT_TRUE(messages.empty());
-}
-
-// The panel picture is one Tab stop: the face or key that had the focus last;
-// the arrow keys move inside it.
-TEST_F(MainFormTest, PanelPictureIsOneTabStop)
-{
-    QWidget* window = toolkitFormWidget(form);
-    window->activateWindow();
-    QApplication::setActiveWindow(window);
-    auto tab = [](Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, mods);
-        return QApplication::focusWidget();
-    };
-    toolkitControlWidget(form, 590)->setFocus(Qt::TabFocusReason);
-    EXPECT_EQ(tab(), toolkitControlWidget(form, 610));
-    EXPECT_EQ(tab(), toolkitControlWidget(form, 835)); // round to the page tabs
-    toolkitControlWidget(form, 610)->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
-    EXPECT_EQ(QApplication::focusWidget(), toolkitControlWidget(form, 615));
-    // Shift+Tab leaves the picture for the library's last Tab stop.
-    EXPECT_EQ(tab(Qt::ShiftModifier), toolkitControlWidget(form, 600));
-    EXPECT_EQ(tab(), toolkitControlWidget(form, 615));
-}
-
-// Every Tab stop shown on either page looks different while it has the
-// keyboard: the focus mark, owner-drawn buttons, page tabs and pads included.
-TEST_F(MainFormTest, EveryTabStopShowsAFocusMark)
-{
-    QWidget* window = toolkitFormWidget(form);
-    window->activateWindow();
-    QApplication::setActiveWindow(window);
-    std::vector<int> unmarked;
-    int seen = 0;
-    for (int page : {1, 2}) {
-        clickTab(form, page);
-        for (int id : mainFormTabOrder()) {
-            QWidget* w = toolkitControlWidget(form, id);
-            if (!w || !w->isVisible() || !w->isEnabled() || w->focusPolicy() == Qt::NoFocus)
-                continue;
-            window->setFocus();
-            GN_DOEVENTS(255);
-            const QImage before = w->grab().toImage();
-            w->setFocus(Qt::TabFocusReason);
-            GN_DOEVENTS(255);
-            ++seen;
-            if (w->grab().toImage() == before)
-                unmarked.push_back(id);
-        }
-    }
-    EXPECT_GT(seen, 40);
-    EXPECT_EQ(unmarked, std::vector<int>{});
 }
 
 // The window opens where it was closed last time.
