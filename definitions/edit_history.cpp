@@ -2,6 +2,7 @@
 #include "definitions/edit_history.h"
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 namespace vantor {
@@ -122,6 +123,33 @@ void EditHistory::dropTaken(bool redo)
     else if (!redo && !redo_.empty())
         redo_.pop_back();
     changed();
+}
+
+std::vector<int> EditHistory::dropTouching(const std::vector<int>& indexes)
+{
+    std::array<bool, kDefinitionCount> changedByLoad{};
+    for (int index : indexes)
+        if (index >= 0 && index < kDefinitionCount)
+            changedByLoad[static_cast<std::size_t>(index)] = true;
+    std::array<bool, kDefinitionCount> named{};
+    const auto touches = [&](const EditStep& step) {
+        bool touched = false;
+        for (const RecordChange& c : step.changes)
+            if (changedByLoad[static_cast<std::size_t>(c.index)])
+                touched = named[static_cast<std::size_t>(c.index)] = true;
+        return touched;
+    };
+    // The typing step at the top going: typing on starts a new step.
+    if (!undo_.empty() && touches(undo_.back()))
+        open_ = false;
+    const std::size_t dropped = std::erase_if(undo_, touches) + std::erase_if(redo_, touches);
+    std::vector<int> names;
+    for (int i = 0; i < kDefinitionCount; ++i)
+        if (named[static_cast<std::size_t>(i)])
+            names.push_back(i);
+    if (dropped > 0)
+        changed();
+    return names;
 }
 
 void EditHistory::clear()

@@ -87,6 +87,10 @@ public:
     // The step just returned by undo() (or redo()) could not be taken: it is
     // dropped instead of waiting on the other side.
     void dropTaken(bool redo);
+    // Every step, undo and redo, that changed one of `indexes` is dropped (a
+    // load brought other content for those records). Returns those of
+    // `indexes` whose steps went, in index order.
+    std::vector<int> dropTouching(const std::vector<int>& indexes);
     void clear();
 
     // Called after every change of the steps (a menu shows the names).

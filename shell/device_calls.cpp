@@ -3,6 +3,8 @@
 // form's controls and handlers.
 #include "shell/device_calls.h"
 
+#include "definitions/edit_history.h"
+#include "definitions/key_definition.h"
 #include "devicelink/device_link.h"
 #include "devicelink/icon_cache.h"
 #include "devicelink/ui/progress_windows.h"
@@ -18,6 +20,8 @@
 #include "toolkit/gantry.h"
 
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 namespace vantor::shellcalls {
 
@@ -44,6 +48,17 @@ public:
     void linkStatusChanged() override { statusstrip::refresh(); }
     void waitingChangesResolved() override { refreshEditor(); }
     bool mayProbe() override { return shellFlags().emulationMode != 1; }
+    // The panel holds other records than the program had: no step may put
+    // back over them, so every step that changed one goes, undo and redo.
+    void recordsChangedByLoad(const std::vector<int>& indexes) override
+    {
+        const std::vector<int> dropped = editHistory().dropTouching(indexes);
+        if (dropped.size() == 1)
+            statusstrip::setNote("Undo steps dropped: " + controlName(dropped.front()) + " changed on the panel");
+        else if (!dropped.empty())
+            statusstrip::setNote("Undo steps dropped: " + std::to_string(dropped.size()) +
+                                 " controls changed on the panel");
+    }
 };
 
 ShellLinkHost& shellLinkHost()

@@ -78,6 +78,33 @@ TEST(EditHistory, StepsUndoRedoMergeAndAge)
         ++taken;
     EXPECT_EQ(taken, 200);
     EXPECT_EQ(history.redoName(), "Label of " + controlName(50)); // the oldest kept: step 50
+
+    // A load that changed records 4 and 60 drops every step on them, undo and
+    // redo, a step on two records with one of them included.
+    history.clear();
+    history.record(labelStep(4, 'a', 'b'));
+    history.record(labelStep(8, 'a', 'b'));
+    EditStep two = labelStep(5, 'a', 'b');
+    two.changes.push_back(labelStep(60, 'a', 'b').changes[0]);
+    history.record(two);
+    history.record(labelStep(7, 'a', 'b'));
+    history.undo();
+    history.undo();
+    EXPECT_EQ(history.dropTouching({4, 60, 89}), (std::vector<int>{4, 60}));
+    EXPECT_EQ(history.undoName(), "Label of " + controlName(8));
+    EXPECT_EQ(history.undoCount(), 1u);
+    EXPECT_EQ(history.redoName(), "Label of " + controlName(7));
+    EXPECT_EQ(history.redoCount(), 1u);
+    EXPECT_TRUE(history.dropTouching({9, 10}).empty());
+    EXPECT_EQ(history.undoCount() + history.redoCount(), 2u);
+    // The open typing step going leaves none open: the typing step below it
+    // takes no more typing.
+    history.record(labelStep(3, 'a', 'b', 165));
+    history.record(labelStep(4, 'b', 'c', 165));
+    ASSERT_EQ(history.openMergeKey(), 165);
+    history.dropTouching({4});
+    EXPECT_EQ(history.undoName(), "Label of " + controlName(3));
+    EXPECT_EQ(history.openMergeKey(), 0);
 }
 
 } // namespace
