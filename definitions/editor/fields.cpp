@@ -16,6 +16,7 @@
 
 #include <QLineEdit>
 
+#include <algorithm>
 #include <cstdlib>
 #include <initializer_list>
 #include <string>
@@ -104,6 +105,26 @@ std::string largeCharacterText(std::uint8_t code)
     if (code <= 0x20)
         return "";
     return labelToUtf8(std::string(1, static_cast<char>(code)));
+}
+
+// A large character field holding a character the panel has no large face for
+// (a byte of 128 or more, or no byte at all) refuses it before it reaches the
+// record: the field shows the record's character again and nothing is stored.
+bool largeCharacterRefused(int field, int id)
+{
+    std::size_t refused = 0;
+    const std::string bytes = utf8ToLabel(GN_GETTEXTUTF8(kForm, field), &refused);
+    const bool outside = std::any_of(bytes.begin(), bytes.end(), [](char ch) {
+        return static_cast<unsigned char>(ch) < 32 || static_cast<unsigned char>(ch) > 127;
+    });
+    const int index = indexFor(id);
+    if ((refused == 0 && !outside) || index < 0)
+        return false;
+    ShellFlags& flags = shellFlags();
+    flags.isLoading = 1;
+    GN_SETTEXT(kForm, field, largeCharacterText(definitionTable()[index].labelCode(field == largeAsciiOn)));
+    flags.isLoading = 0;
+    return true;
 }
 
 // The colour list's entry in the record: its place in the list of captions;
@@ -565,10 +586,15 @@ void fieldEvent(int id, int code, std::intptr_t value)
         collectDefinition(selected);
         bothPreviews(selected);
         break;
-    case onColorList:
-    case offColorList:
     case largeAsciiOn:
     case largeAsciiOff:
+        if (!largeCharacterRefused(id, selected)) {
+            collectDefinition(selected);
+            bothPreviews(selected);
+        }
+        break;
+    case onColorList:
+    case offColorList:
     case romIconOn:
     case romIconOff:
     case ramIconOn:
