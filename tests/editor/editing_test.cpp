@@ -142,6 +142,12 @@ protected:
         settle();
         return shown;
     }
+    // The window takes the keyboard (on an X server only after a round trip).
+    static void activate(QWidget* window)
+    {
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+    }
     static QWidget* keyTarget()
     {
         QWidget* dialog = QApplication::activeModalWidget();
@@ -296,8 +302,7 @@ TEST_F(EDITING_SUITE, KeyboardMacrosHoldEnterTabAndAccentedKeys)
     ASSERT_TRUE(inDialog(
         "KEYBOARDMSG", [&] { click(onMessageButton); },
         [&] {
-            toolkitFormWidget("KEYBOARDMSG")->activateWindow();
-            QApplication::processEvents();
+            activate(toolkitFormWidget("KEYBOARDMSG"));
             toolkitControlWidget("KEYBOARDMSG", 120)->setFocus();
             QApplication::clipboard()->setText("Ab");
             QTest::keyClick(keyTarget(), Qt::Key_V, Qt::ControlModifier);
@@ -411,8 +416,7 @@ TEST_F(EDITING_SUITE, UndoAndRedoStoreTheRecordsTheyPutBack)
 
     // Inside a field Ctrl+Z first takes back the typing there; the record follows.
     QWidget* line = widget(offLine3);
-    toolkitFormWidget(form)->activateWindow();
-    settle();
+    activate(toolkitFormWidget(form));
     line->setFocus();
     typeText(line, "Q");
     KeyDefinition typed = edited;
@@ -449,7 +453,7 @@ TEST_F(EDITING_SUITE, UndoTakesBackOnlyWhatTheProgramChanged)
     // Buttons 6 and 8 both show "Eject": typing into button 6's line and back
     // leaves no step; on button 8 Ctrl+Z in the same line neither undoes that
     // typing there nor stores anything.
-    toolkitFormWidget(form)->activateWindow();
+    activate(toolkitFormWidget(form));
     click(faceOnFirst + 25);
     widget(onLine2)->setFocus();
     QTest::keyClick(widget(onLine2), Qt::Key_End);
