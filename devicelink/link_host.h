@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -73,6 +74,23 @@ public:
     // One trace line (only called while LinkOptions::debugMode is on).
     virtual void debugPrint(const std::string& line) { (void)line; }
 
+    // ---- the icons, read in the background once the definitions are in
+    // Runs `step` once, about `ms` milliseconds from now, on the program's
+    // event loop; a later call replaces a step not run yet, an empty `step`
+    // cancels it. False when the host has no event loop: the link then reads
+    // the icons to their end at once.
+    virtual bool scheduleStep(std::uint32_t ms, std::function<void()> step)
+    {
+        (void)ms;
+        (void)step;
+        return false;
+    }
+    // While the definitions are read without a progress window: pending
+    // paints and timers run, the user's input waits.
+    virtual void letPaintsThrough() { }
+    // Icons came in: the faces and the library show them.
+    virtual void iconsArrived() { }
+
     // ---- the poll worker, which calls pollPanel every link::kPollPeriodMs
     virtual void startPollWorker() { }
     virtual void stopPollWorker() { }
@@ -100,8 +118,9 @@ public:
     virtual void redrawIconLibrary() { }
     // Bytes the panel sent while connected (each poll tick that brought any).
     virtual void injectKeystrokes(const std::vector<std::uint8_t>& bytes) { (void)bytes; }
-    // A connect read every icon and definition (40 + 64 + 96 + 90 items); a
-    // load that timed out or missed an item does not call it.
+    // A connect read every icon and definition (40 + 64 + 96 + 90 items; the
+    // icons in the background after the definitions); a load that timed out
+    // or missed an item does not call it.
     virtual void panelLoaded() { }
     // The port was lost (an unplugged adapter, the other side of a
     // pseudo-terminal closed); it is already closed.

@@ -2,6 +2,7 @@
 
 #include "definitions/key_definition.h"
 #include "devicelink/icon_cache.h"
+#include "devicelink/icon_read.h"
 #include "devicelink/port_map.h"
 #include "iconeditor/icon_bitmap.h"
 #include "platform/system/debug_output.h"
@@ -100,6 +101,8 @@ DeviceLink::DeviceLink(SerialPort& port, KeyDefinitionTable& table, IconStores& 
 
 DeviceLink::~DeviceLink()
 {
+    if (iconRead_)
+        host_->scheduleStep(0, nullptr);
     if (&port_.host() == &portHost_)
         port_.setHost(nullptr);
 }
@@ -199,6 +202,8 @@ std::string DeviceLink::statusText() const
     case LinkState::Transfer:
         return activity_ + ", " + std::to_string(activityPercent_) + " %" + (where.empty() ? "" : ", " + where);
     case LinkState::Connected:
+        if (iconRead_ && !where.empty())
+            return "Reading icons, " + std::to_string(iconPercentShown_) + " %, " + where;
         if (!where.empty())
             return where;
         break;
@@ -227,10 +232,17 @@ void DeviceLink::connectPanel()
     loadPanel();
 }
 
+void DeviceLink::abandon()
+{
+    abandon_ = true;
+    dropIconRead();
+}
+
 void DeviceLink::loadPanel()
 {
     if (port_.panelPort == 0)
         return;
+    dropIconRead();
     // The changes made so far were made against what the panel held as the
     // program last knew it.
     noteMadeFor();
@@ -242,16 +254,22 @@ void DeviceLink::loadPanel()
     silenceToTell_ = false;
     abandon_ = false;
     host_->closeNotice();
-    loadRomIcons();
-    host_->redrawIconLibrary();
-    loadRamIcons();
-    loadLargeAsciiIcons();
-    loadDefinitions();
-    const bool readWhole = itemsRead_ == kRomIconCount + kRamIconCount + kLargeAsciiCount + kDefinitionCount;
-    missedItems_ = kRomIconCount + kRamIconCount + kLargeAsciiCount + kDefinitionCount - itemsRead_;
+    // Until its icon comes, a face shows the icon's number: the panel may
+    // not be the one whose icons the program holds.
+    icons_.markAllOut();
+    host_->iconsArrived();
+    // Only the definitions are needed to edit: they come first, shown in
+    // the status strip (in a progress window when the user asked to read
+    // everything again and waits for it).
+    loadDefinitions(options_.readEverything);
+    afterDefinitions();
+}
+
+void DeviceLink::afterDefinitions()
+{
     // What was changed while the panel was away (or before it was found)
     // goes into it now, if it is the panel the changes were made for; the
-    // loads left those records as the user made them. Nothing is stored
+    // load left those records as the user made them. Nothing is stored
     // after a load that did not read every definition, or was abandoned.
     if (lineUp() && !stoppedAnswering_)
         settleWaitingChanges();
@@ -261,13 +279,30 @@ void DeviceLink::loadPanel()
     host_->refreshEditor();
     host_->applyModeCaptions();
     host_->focusEditor();
-    if (readWhole)
-        host_->panelLoaded();
     if (port_.isOpen())
         host_->startPollWorker();
     setState(silent_ ? LinkState::Silent
                      : port_.isOpen() ? LinkState::Connected : (watching_ ? LinkState::Lost : LinkState::NotConnected));
     tellLoss();
+    // Then the icons: the RAM icons, the ROM icons and the large
+    // characters (or the cache's checks), in the background.
+    if (lineUp() && !stoppedAnswering_) {
+        loadIcons_ = true;
+        startIconRead({IconPhase::Ram, IconPhase::RomCheck, IconPhase::LargeCheck}, options_.readEverything);
+        return; // finishLoad comes at the read's end
+    }
+    finishLoad();
+}
+
+void DeviceLink::finishLoad()
+{
+    constexpr int all = kRomIconCount + kRamIconCount + kLargeAsciiCount + kDefinitionCount;
+    missedItems_ = all - itemsRead_;
+    host_->redrawIconLibrary();
+    if (abandon_)
+        return;
+    if (itemsRead_ == all)
+        host_->panelLoaded();
     tellLoadProblems();
 }
 
@@ -458,6 +493,7 @@ void DeviceLink::findPanel()
 {
     if (options_.skipPanelSearch)
         return;
+    dropIconRead();
     watching_ = false;
     watchNewDevices_ = false;
     lossToTell_ = false;
@@ -540,6 +576,12 @@ void DeviceLink::pollPanel()
 {
     if (busyDepth_ > 0)
         return; // a tick while a transfer lets events through
+    if (iconRead_) {
+        // The icon read takes what the panel sends; a device gone is noticed.
+        if (port_.isOpen() && !port_.deviceStillThere())
+            tellLoss();
+        return;
+    }
     if (!port_.isOpen()) {
         watch();
         return;
@@ -707,10 +749,12 @@ bool DeviceLink::timedOut(std::uint32_t reference)
     return false;
 }
 
-void DeviceLink::beginTransfer(const std::string& caption)
+void DeviceLink::beginTransfer(const std::string& caption, bool window)
 {
     busy(true);
-    host_->openProgress(caption);
+    progressWindow_ = window;
+    if (window)
+        host_->openProgress(caption);
     activity_ = caption;
     activityPercent_ = 0;
     setState(LinkState::Transfer);
@@ -718,17 +762,23 @@ void DeviceLink::beginTransfer(const std::string& caption)
 
 void DeviceLink::progress(int percent)
 {
-    host_->showProgress(percent);
+    if (progressWindow_)
+        host_->showProgress(percent);
     if (percent != activityPercent_) {
         activityPercent_ = percent;
         host_->linkStatusChanged();
+        // No window lets events through: the strip is drawn now.
+        if (!progressWindow_)
+            host_->letPaintsThrough();
     }
 }
 
 void DeviceLink::endTransfer()
 {
     busy(false);
-    host_->closeProgress();
+    if (progressWindow_)
+        host_->closeProgress();
+    progressWindow_ = false;
     activity_.clear();
     if (state_ == LinkState::Transfer)
         setState(silent_ ? LinkState::Silent : port_.isOpen() ? LinkState::Connected : LinkState::NotConnected);
@@ -840,186 +890,12 @@ template <typename Take> void DeviceLink::awaitTrailing(Awaited& awaited, Take t
     }
 }
 
-void DeviceLink::loadIconSet(std::uint8_t set, int count, std::vector<std::vector<std::uint8_t>>& store,
-                             const char* caption)
-{
-    if (port_.panelPort == 0 || !lineUp())
-        return;
-    beginTransfer(caption);
-    rx_.clear();
-    iconFramesWhole_ = true;
-    const bool cached = set == iconSetWireCode(IconSet::RomIcons);
-    if (cached && takeFromCache(IconSet::RomIcons, store) != CacheCheck::NotUsed) {
-        endTransfer();
-        return;
-    }
-    const bool ram = set == iconSetWireCode(IconSet::RamIcons);
-    // A RAM icon changed here that the panel does not hold yet keeps the
-    // user's drawing; the panel's copy is remembered beside it.
-    IconStore read(static_cast<std::size_t>(count));
-    auto stored = [&](int slot) {
-        const auto k = static_cast<std::size_t>(slot);
-        if (!ram) {
-            store[k] = read[k];
-            return;
-        }
-        const bool keep = icons_.ramWaiting(slot);
-        icons_.ramHeld[k] = read[k];
-        if (!keep)
-            store[k] = read[k];
-        if (store[k] == icons_.ramHeld[k]) {
-            icons_.ramPending[k] = false;
-            icons_.ramUnconfirmed[k] = false;
-        }
-    };
-    Awaited awaited(count);
-    for (int i = 0; i < count; ++i) {
-        if (!lineUp())
-            break;
-        const std::uint32_t reference = tickCount();
-        progress(percent(i, count - 1));
-        port_.sendBytes(link::iconRequest(set, i));
-        awaited.asked[static_cast<std::size_t>(i)] = true;
-        awaited.lastRequest = tickCount();
-        sleepMs(link::kRequestWaitMs);
-        if (awaitIcon(awaited, i, read, reference, stored) == Wait::TimedOut)
-            break;
-    }
-    awaitTrailing(awaited, [&] { takeIconFrames(awaited, read, stored); });
-    // Only a read in which every icon came whole goes into the cache.
-    if (cached && lineUp() && iconFramesWhole_ &&
-        std::find(awaited.got.begin(), awaited.got.end(), false) == awaited.got.end())
-        keepInCache(IconSet::RomIcons, store);
-    endTransfer();
-}
-
-// ---- the icon cache ----
-
-// With a cache of `set`: three icons spread over the set (the first, the middle
-// and the last) and, in turn from one connect to the next, a few more (so that
-// every cached icon is compared within 40 connects) are asked of the panel,
-// with the progress of a full read, and compared byte for byte with the cache.
-// All equal: the whole set comes from the cache, the bar shows 100 %. Anything
-// else (no cache, a reply that differs or is missing) leaves the set to the
-// full read.
-DeviceLink::CacheCheck DeviceLink::takeFromCache(IconSet set, IconStore& store)
-{
-    if (options_.iconCacheDir.empty() || options_.readEverything)
-        return CacheCheck::NotUsed;
-    IconStore cached;
-    if (!readIconCache(options_.iconCacheDir, set, cached)) {
-        trace("icon cache: none for set " + hexTrace({iconSetWireCode(set)}));
-        return CacheCheck::NotUsed;
-    }
-    const int count = iconSetSize(set);
-    const int first = set == IconSet::LargeAscii ? 32 : 0; // the request names the character
-    std::vector<int> checks{0, count / 2, count - 1};
-    const int turn = readCacheCheckPosition(options_.iconCacheDir, set) % count;
-    const int rotating = (count + kCacheCheckRounds - 1) / kCacheCheckRounds;
-    for (int k = 0; k < rotating; ++k) {
-        const int index = (turn + k) % count;
-        if (std::find(checks.begin(), checks.end(), index) == checks.end())
-            checks.push_back(index);
-    }
-    writeCacheCheckPosition(options_.iconCacheDir, set, (turn + rotating) % count);
-    // The spot checks' replies go into a store of their own and are taken, like
-    // every reply, only for the icon number they carry.
-    IconStore spot(static_cast<std::size_t>(count));
-    Awaited awaited(count);
-    const int readBefore = itemsRead_;
-    std::uint32_t reference = tickCount();
-    auto stored = [&](int) { reference = tickCount(); };
-    // A check differs when its reply came and is not the cached icon, or (once
-    // every reply had its time) when it never came.
-    auto differs = [&](int index, bool onlyWhenCame) {
-        const auto k = static_cast<std::size_t>(index);
-        if (awaited.got[k] ? spot[k] == cached[k] : onlyWhenCame)
-            return false;
-        trace("icon cache: set " + hexTrace({iconSetWireCode(set)}) + "differs at " + std::to_string(index));
-        return true;
-    };
-    int done = 0;
-    for (int index : checks) {
-        if (!lineUp())
-            break;
-        reference = tickCount();
-        progress(percent(done++, static_cast<int>(checks.size())));
-        port_.sendBytes(link::iconRequest(iconSetWireCode(set), first + index));
-        awaited.asked[static_cast<std::size_t>(index)] = true;
-        awaited.lastRequest = tickCount();
-        sleepMs(link::kRequestWaitMs);
-        if (awaitIcon(awaited, index, spot, reference, stored) == Wait::TimedOut)
-            break;
-        // An icon that differs ends the checks at once: the whole set is read.
-        if (differs(index, true)) {
-            itemsRead_ = readBefore;
-            return CacheCheck::NotUsed;
-        }
-    }
-    awaitTrailing(awaited, [&] { takeIconFrames(awaited, spot, stored); });
-    itemsRead_ = readBefore;
-    if (!lineUp())
-        return CacheCheck::LineLost;
-    for (int index : checks)
-        if (differs(index, false))
-            return CacheCheck::NotUsed;
-    store = std::move(cached);
-    itemsRead_ += count;
-    progress(100);
-    return CacheCheck::Taken;
-}
-
 void DeviceLink::keepInCache(IconSet set, const IconStore& store)
 {
     if (options_.iconCacheDir.empty())
         return;
     if (!writeIconCache(options_.iconCacheDir, set, store))
         trace("icon cache: cannot write " + iconCacheFile(options_.iconCacheDir, set).string());
-}
-
-void DeviceLink::loadRomIcons()
-{
-    loadIconSet(0x7F, kRomIconCount, icons_.romIcons, "Loading ROM Icons");
-}
-
-void DeviceLink::loadRamIcons()
-{
-    loadIconSet(0x7E, kRamIconCount, icons_.ramIcons, "Loading RAM Icons");
-}
-
-void DeviceLink::loadLargeAsciiIcons()
-{
-    if (port_.panelPort == 0 || !lineUp())
-        return;
-    beginTransfer("Loading Large ASCII Icons");
-    rx_.clear();
-    iconFramesWhole_ = true;
-    if (takeFromCache(IconSet::LargeAscii, icons_.largeAsciiIcons) != CacheCheck::NotUsed) {
-        endTransfer();
-        return;
-    }
-    Awaited awaited(kLargeAsciiCount);
-    std::uint32_t reference = tickCount();
-    // A large character's reply carries its entry number 0..95 (its code less 32).
-    auto stored = [&](int k) {
-        progress(percent(k, 96));
-        reference = tickCount();
-    };
-    for (int c = 32; c <= 127; ++c) {
-        if (!lineUp())
-            break;
-        port_.sendBytes(link::iconRequest(0x7D, c));
-        awaited.asked[static_cast<std::size_t>(c - 32)] = true;
-        awaited.lastRequest = tickCount();
-        sleepMs(link::kRequestWaitMs);
-        if (awaitIcon(awaited, c - 32, icons_.largeAsciiIcons, reference, stored) == Wait::TimedOut)
-            break;
-    }
-    awaitTrailing(awaited, [&] { takeIconFrames(awaited, icons_.largeAsciiIcons, stored); });
-    if (lineUp() && iconFramesWhole_ &&
-        std::find(awaited.got.begin(), awaited.got.end(), false) == awaited.got.end())
-        keepInCache(IconSet::LargeAscii, icons_.largeAsciiIcons);
-    endTransfer();
 }
 
 void DeviceLink::takeDefinitionFrames(Awaited& awaited, bool settled, const FrameTaken& onFrame)
@@ -1067,11 +943,11 @@ DeviceLink::Wait DeviceLink::awaitDefinition(Awaited& awaited, int d, std::uint3
     return awaited.got[mine] ? Wait::Came : Wait::NoReply;
 }
 
-void DeviceLink::loadDefinitions()
+void DeviceLink::loadDefinitions(bool window)
 {
     if (port_.panelPort == 0 || !lineUp())
         return;
-    beginTransfer("Loading Definitions");
+    beginTransfer("Loading Definitions", window);
     rx_.clear();
     Awaited awaited(kDefinitionCount);
     std::vector<int> changedByLoad;
@@ -1188,6 +1064,7 @@ bool DeviceLink::storeAndConfirm(const std::vector<int>& order, bool withProgres
         }
         return lineUp();
     }
+    settleIconExchange();
     beginStore("Saving Definitions", withProgress);
     const int steps = static_cast<int>(order.size()) * 2;
     int step = 0;
@@ -1316,6 +1193,7 @@ bool DeviceLink::storeAndConfirmRam(const std::vector<int>& icons, bool withProg
 {
     if (icons.empty() || !mayStore())
         return lineUp();
+    settleIconExchange();
     beginStore("Saving Ram Icons", withProgress);
     const int steps = static_cast<int>(icons.size()) * 2;
     int step = 0;

@@ -19,6 +19,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -94,9 +95,13 @@ public:
     // the poll worker again while the port is open (or while a lost panel or
     // new serial devices are watched for).
     void connectPanel();
-    // After a successful probe: load everything with the progress windows,
+    // After a successful probe: read the 90 definitions (the status strip
+    // shows the progress; a progress window only for Read Everything Again),
     // keep the records with pending changes, store them afterwards and say how
-    // many; say when the load was cut short or incomplete; start the poll worker.
+    // many; the editor is enabled. Then the RAM icons, the ROM icons and the
+    // large characters are read in the background on the host's event loop
+    // (at once without one); say when the load was cut short or incomplete;
+    // start the poll worker.
     void loadPanel();
     // COM1..COM32 in turn; the first that answers the probe like a panel
     // stays open as panelPort. With LinkOptions::skipPanelSearch: nothing at all.
@@ -117,9 +122,11 @@ public:
     int unconfirmedChanges() const;
     // A load or a store with its progress window runs.
     bool transferRunning() const { return busyDepth_ > 0; }
-    // The running load ends at its next step and nothing more is sent
-    // (the program quits); a later connect starts afresh.
-    void abandon() { abandon_ = true; }
+    // The icons are being read in the background.
+    bool iconReadRunning() const { return iconRead_ != nullptr; }
+    // The running load (and the background read) ends at its next step and
+    // nothing more is sent (the program quits); a later connect starts afresh.
+    void abandon();
 
     // Files menu: the waiting changes into the connected panel now, whatever
     // panel they were made for; or back to what the panel holds.
@@ -132,10 +139,12 @@ public:
     int watchedCom() const { return watching_ ? lostCom_ : 0; }
     bool watchingForNewDevices() const { return watchNewDevices_; }
 
+    // Each set alone, with its progress window (and the icon cache's checks).
     void loadRomIcons();
     void loadRamIcons();
     void loadLargeAsciiIcons();
-    void loadDefinitions();
+    // With `window` false the status strip shows the progress.
+    void loadDefinitions(bool window = true);
     // Stores record 0..89 when its sendPending flag is set (other indexes do
     // nothing) and reads it back; only a read-back equal to what was stored
     // confirms it. A record the line does not take, or the panel does not
@@ -168,14 +177,37 @@ private:
         DeviceLink& link_;
     };
 
-    void loadIconSet(std::uint8_t set, int count, std::vector<std::vector<std::uint8_t>>& store, const char* caption);
     // Each frame taken goes through `onFrame(slot, frame bytes)`.
     using FrameTaken = std::function<void(int, const Bytes&)>;
-    // The icon cache: a few icons of a cached set asked of the panel and
-    // compared with the cache; when all match, the set is taken from the cache.
-    enum class CacheCheck { NotUsed, Taken, LineLost };
-    CacheCheck takeFromCache(IconSet set, IconStore& store);
     void keepInCache(IconSet set, const IconStore& store);
+
+    // ---- the icon read (icon_read.cpp): one exchange at a time, in turns
+    // that never wait on the line; the host's event loop runs the turns
+    // (background), or a loop here does (foreground, with the progress
+    // window, or where the host has no event loop).
+    struct IconRead;
+    enum class IconPhase { Ram, RomCheck, Rom, LargeCheck, Large };
+    void startIconRead(std::vector<IconPhase> phases, bool foreground);
+    // One turn: the replies that came are taken, the next request goes out;
+    // returns the milliseconds until the next turn is due (0: at once).
+    std::uint32_t iconReadTurn();
+    void beginIconPhase();
+    void finishIconPhase();
+    void takeIconReplies();
+    void scheduleIconTurn(std::uint32_t ms);
+    void iconReadTick();
+    void endIconRead();
+    void dropIconRead();
+    // Before a store: the icon exchange on the line finishes first (its
+    // reply, or nothing under way), so the store's read-back is not mixed
+    // with an icon frame.
+    void settleIconExchange();
+    int iconReadPercent() const;
+    // The definitions as the load's first part, then what follows them.
+    void afterDefinitions();
+    // The whole load is over: the snapshot when everything was read, and
+    // what it missed.
+    void finishLoad();
     bool timedOut(std::uint32_t reference);
     // The port is open and the panel answers: loads and stores may use it.
     bool lineUp() const { return port_.isOpen() && !silent_ && !abandon_; }
@@ -257,7 +289,7 @@ private:
     // The records in the panel's order: the LCD keys bank by bank, then F1,
     // F1 + Shift, F2, F2 + Shift ..., then the knob and knob B.
     static std::vector<int> panelOrder();
-    void beginTransfer(const std::string& caption);
+    void beginTransfer(const std::string& caption, bool window = true);
     void progress(int percent);
     void endTransfer();
     // The user hears once that the panel went away (outside of transfers).
@@ -293,6 +325,10 @@ private:
     std::string activity_; // the running transfer's caption
     int activityPercent_ = 0;
     bool inLoadPanel_ = false;
+    bool progressWindow_ = false;  // the running transfer shows its progress window
+    std::unique_ptr<IconRead> iconRead_;
+    bool loadIcons_ = false; // the icon read is a load's second part
+    int iconPercentShown_ = 0;
     bool stoppedAnswering_ = false; // a load ran into its reply time-out
     int missedItems_ = 0;           // items the last load could not read
     bool lossToTell_ = false;

@@ -99,8 +99,46 @@ const IconStore& IconStores::store(IconSet set) const
     return const_cast<IconStores*>(this)->store(set);
 }
 
+namespace {
+std::vector<bool>& inFlags(IconStores& s, IconSet set)
+{
+    switch (set) {
+    case IconSet::RamIcons: return s.ramIn;
+    case IconSet::LargeAscii: return s.largeAsciiIn;
+    case IconSet::RomIcons: break;
+    }
+    return s.romIn;
+}
+} // namespace
+
+bool IconStores::iconIn(IconSet set, int index) const
+{
+    const auto& in = inFlags(const_cast<IconStores&>(*this), set);
+    if (index < 0 || static_cast<std::size_t>(index) >= in.size())
+        return false;
+    // A RAM icon drawn or loaded here is shown whatever the panel sent.
+    return in[static_cast<std::size_t>(index)] || (set == IconSet::RamIcons && ramPending[static_cast<std::size_t>(index)]);
+}
+
+void IconStores::setIn(IconSet set, int index, bool in)
+{
+    auto& flags = inFlags(*this, set);
+    if (index >= 0 && static_cast<std::size_t>(index) < flags.size())
+        flags[static_cast<std::size_t>(index)] = in;
+}
+
+void IconStores::markAllOut()
+{
+    romIn.assign(kRomIconCount, false);
+    ramIn.assign(kRamIconCount, false);
+    largeAsciiIn.assign(kLargeAsciiCount, false);
+}
+
 void IconStores::clear()
 {
+    romIn.assign(kRomIconCount, true);
+    ramIn.assign(kRamIconCount, true);
+    largeAsciiIn.assign(kLargeAsciiCount, true);
     romIcons.assign(kRomIconCount, {});
     ramIcons.assign(kRamIconCount, {});
     largeAsciiIcons.assign(kLargeAsciiCount, {});

@@ -86,6 +86,17 @@ struct IconStores {
     // RAM icon `index` is held by the panel as `held`.
     void confirmRam(int index, const IconBitmap& held);
 
+    // Which icons are in: read from the panel (or its cache) since the
+    // running read began, or changed here. A face whose icon is not in shows
+    // the icon's number, never a picture another panel sent.
+    std::vector<bool> romIn = std::vector<bool>(kRomIconCount, true);
+    std::vector<bool> ramIn = std::vector<bool>(kRamIconCount, true);
+    std::vector<bool> largeAsciiIn = std::vector<bool>(kLargeAsciiCount, true);
+    bool iconIn(IconSet set, int index) const;
+    void setIn(IconSet set, int index, bool in);
+    // A read begins: no icon is in.
+    void markAllOut();
+
     IconStore& store(IconSet set);
     const IconStore& store(IconSet set) const;
     // Every entry empty again, nothing waiting.

@@ -5,6 +5,7 @@
 
 #include "definitions/edit_history.h"
 #include "definitions/key_definition.h"
+#include "definitions/editor/editor.h"
 #include "devicelink/device_link.h"
 #include "devicelink/icon_cache.h"
 #include "devicelink/ui/progress_windows.h"
@@ -45,6 +46,14 @@ public:
     void redrawIconLibrary() override { handlers::redrawIconLibrary(); }
     void injectKeystrokes(const std::vector<std::uint8_t>& bytes) override { handlers::injectKeystrokes(bytes); }
     void panelLoaded() override { snapshots::snapshotPanel(); }
+    // Icons came from the panel: the faces shown and the library draw them.
+    void iconsArrived() override
+    {
+        editor::redrawBankFaces();
+        editor::drawOnPreview(shellFlags().selectedButton);
+        editor::drawOffPreview(shellFlags().selectedButton);
+        handlers::redrawIconLibrary();
+    }
     void linkStatusChanged() override { statusstrip::refresh(); }
     void waitingChangesResolved() override { refreshEditor(); }
     bool mayProbe() override { return shellFlags().emulationMode != 1; }
@@ -99,6 +108,7 @@ void lineBackToPanel() { deviceLink().lineBackToPanel(); }
 void storeWaitingChanges() { deviceLink().storeWaitingChanges(); }
 void discardWaitingChanges() { deviceLink().discardWaitingChanges(); }
 bool transferRunning() { return deviceLink().transferRunning(); }
+bool iconReadRunning() { return deviceLink().iconReadRunning(); }
 void abandonTransfer() { deviceLink().abandon(); }
 
 void installDeviceLink()

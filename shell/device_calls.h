@@ -4,11 +4,13 @@
 // own line settings.
 namespace vantor::shellcalls {
 
-// Searches for the panel (unless "NOVT" is on the command line), loads its icons
-// and definitions with the progress window and starts the poll worker (id 5015).
-// The ROM icons and large characters come from the icon cache when the panel
-// agrees with it ("Setup"/"IconCache" not 0); `readEverything` reads them from
-// the panel all the same and renews the cache.
+// Searches for the panel (unless "NOVT" is on the command line), reads its
+// definitions (the status strip shows how far) and starts the poll worker (id
+// 5015); it returns with the editor usable while the icons are read in the
+// background. The ROM icons and large characters come from the icon cache when
+// the panel agrees with it ("Setup"/"IconCache" not 0); `readEverything` reads
+// them from the panel all the same, renews the cache and returns when
+// everything is read (with the progress windows).
 void connectPanel(bool readEverything = false);
 // One tick of the poll worker: reads what the panel sent and hands it on.
 void pollPanel();
@@ -26,6 +28,8 @@ void storeWaitingChanges();
 void discardWaitingChanges();
 // A load or store runs (its progress window lets events through).
 bool transferRunning();
+// The icons are being read in the background.
+bool iconReadRunning();
 // The program quits: a running load ends at its next step, nothing more is stored.
 void abandonTransfer();
 // Installs the search and progress windows' routines in the form table and the

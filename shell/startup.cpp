@@ -70,6 +70,8 @@ std::string& screenshotTarget()
     return path;
 }
 bool screenshotError = false;
+// The picture waits for the icons read in the background.
+bool screenshotWaitsForIcons = false;
 std::vector<std::string>& filesToOpen()
 {
     static std::vector<std::string> paths;
@@ -177,8 +179,12 @@ void onShown()
         for (const std::string& path : files)
             handlers::openFile(path);
     });
-    if (!screenshotTarget().empty())
-        GN_POSTEVENT(form, kScreenshotId, 0);
+    if (!screenshotTarget().empty()) {
+        if (shellcalls::iconReadRunning())
+            screenshotWaitsForIcons = true;
+        else
+            GN_POSTEVENT(form, kScreenshotId, 0);
+    }
 }
 
 void onCloseRequest(int& cancel)
@@ -204,7 +210,8 @@ void onCloseRequest(int& cancel)
         cancel = 1;
         return;
     }
-    if (loading)
+    // The background read of the icons ends at once too.
+    if (loading || shellcalls::iconReadRunning())
         shellcalls::abandonTransfer();
     GN_UNLOADFORM("debug");
 }
@@ -398,6 +405,10 @@ void MainFormLevelEvents(int id, int code, std::intptr_t value, int& cancel)
             traceRoute("poll", id, code);
             shellcalls::pollPanel();
             statusstrip::refresh();
+            if (screenshotWaitsForIcons && !shellcalls::iconReadRunning()) {
+                screenshotWaitsForIcons = false;
+                GN_POSTEVENT(kMainFormName, kScreenshotId, 0);
+            }
         }
         break;
     case kScreenshotId:

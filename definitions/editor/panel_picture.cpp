@@ -120,6 +120,29 @@ std::string faceName(int index, bool on)
     return shows.empty() ? name : name + ": " + shows;
 }
 
+namespace {
+// What a face shows while its icon has not come from the panel: the icon's
+// number as the editor's field shows it (the character of a large one);
+// empty when the icon is in.
+std::string iconNotInYet(const KeyDefinition& def, bool on)
+{
+    const int n = def.labelCode(on);
+    switch (def.displayType()) {
+    case DisplayType::Text: break;
+    case DisplayType::RomIcon:
+        return iconStores().iconIn(IconSet::RomIcons, n) || n >= kRomIconCount ? "" : std::to_string(n + 1);
+    case DisplayType::RamIcon:
+        return iconStores().iconIn(IconSet::RamIcons, n) || n >= kRamIconCount ? "" : std::to_string(n + 1);
+    case DisplayType::LargeAscii:
+        if (const auto entry = largeAsciiEntryFor(static_cast<std::uint8_t>(n));
+            entry && !iconStores().iconIn(IconSet::LargeAscii, *entry))
+            return labelToUtf8(std::string(1, static_cast<char>(n)));
+        break;
+    }
+    return "";
+}
+} // namespace
+
 // One face of record `index` (0..79): on look into the top row, off look into
 // the bottom row. Only the twenty faces of the bank the picture shows.
 void drawFace(int index, bool on)
@@ -149,6 +172,17 @@ void drawFace(int index, bool on)
             GN_CPRINT(0, ys[line], labelToUtf8(trimRight(def.labelLine(on, line))));
         }
         GN_SETPRINTFORMAT(0, 0, 0, 0, 0);
+    } else if (const std::string pending = iconNotInYet(def, on); !pending.empty()) {
+        // The icon has not come from the panel yet: its number in a thin
+        // frame, never the picture the program held before.
+        GN_COLOR(kLitColour, -1);
+        GN_CDRAW(1, 3, 3, width - 3, height - 3, 1, 0);
+        GN_USEFONT(kFaceFont);
+        GN_SETPRINTFORMAT(2, width, height, 0, 0);
+        GN_CPRINT(0, 0, pending);
+        GN_SETPRINTFORMAT(0, 0, 0, 0, 0);
+        GN_ENDDRAW();
+        return;
     }
     GN_ENDDRAW();
 

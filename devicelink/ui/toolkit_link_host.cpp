@@ -4,6 +4,10 @@
 #include "devicelink/ui/progress_windows.h"
 #include "toolkit/gantry.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+
 #include <utility>
 
 namespace vantor {
@@ -11,6 +15,44 @@ namespace vantor {
 ToolkitLinkHost::ToolkitLinkHost(std::string parentForm, int pollWorkerId)
     : parentForm_(std::move(parentForm)), pollWorkerId_(pollWorkerId)
 { }
+
+ToolkitLinkHost::~ToolkitLinkHost()
+{
+    delete stepTimer_;
+}
+
+bool ToolkitLinkHost::scheduleStep(std::uint32_t ms, std::function<void()> step)
+{
+    if (!QCoreApplication::instance())
+        return false;
+    if (!stepTimer_) {
+        stepTimer_ = new QTimer;
+        stepTimer_->setSingleShot(true);
+        stepTimer_->setTimerType(Qt::PreciseTimer);
+        QObject::connect(stepTimer_, &QTimer::timeout, [this] {
+            // The step may schedule the next one, which replaces step_.
+            const std::function<void()> run = std::move(step_);
+            step_ = nullptr;
+            if (run)
+                run();
+        });
+    }
+    step_ = std::move(step);
+    if (!step_) {
+        stepTimer_->stop();
+        return true;
+    }
+    stepTimer_->start(static_cast<int>(ms));
+    return true;
+}
+
+void ToolkitLinkHost::letPaintsThrough()
+{
+    if (!QCoreApplication::instance())
+        return;
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
 
 void ToolkitLinkHost::showSearchWindow()
 {

@@ -6,7 +6,10 @@
 
 #include "devicelink/link_host.h"
 
+#include <functional>
 #include <string>
+
+class QTimer;
 
 namespace vantor {
 
@@ -15,6 +18,7 @@ public:
     // The windows open over `parentForm`; the poll worker runs there as the
     // worker `pollWorkerId`, every link::kPollPeriodMs.
     ToolkitLinkHost(std::string parentForm, int pollWorkerId);
+    ~ToolkitLinkHost() override;
 
     void showSearchWindow() override;
     void closeSearchWindow() override;
@@ -28,6 +32,9 @@ public:
     int choose(const std::string& text, const std::string& caption, const std::vector<std::string>& buttons,
                int defaultButton) override;
     void debugPrint(const std::string& line) override;
+    // The icon read's turns on a precise single-shot timer of the GUI thread.
+    bool scheduleStep(std::uint32_t ms, std::function<void()> step) override;
+    void letPaintsThrough() override;
     void startPollWorker() override;
     void stopPollWorker() override;
 
@@ -36,6 +43,8 @@ public:
 private:
     std::string parentForm_;
     int pollWorkerId_;
+    QTimer* stepTimer_ = nullptr;
+    std::function<void()> step_;
 };
 
 } // namespace vantor
