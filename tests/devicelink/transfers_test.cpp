@@ -182,8 +182,12 @@ TEST(ConnectPanel, FullLoadFillsTableAndStores)
     const auto stores = panel.receivedStores();
     ASSERT_EQ(stores.size(), 1u);
     EXPECT_EQ(hexTrace(stores[0]), hexTrace(Bytes(sent.bytes.begin(), sent.bytes.end())));
-    // The store is read back: the last message is the request for its record.
-    EXPECT_EQ(panel.received().back(), link::definitionRequest(2, 1));
+    // Stored after the definitions, ahead of the icons, and read back at once.
+    const auto all = panel.received();
+    ASSERT_GE(all.size(), 93u);
+    EXPECT_EQ(all[91], stores[0]);
+    EXPECT_EQ(all[92], link::definitionRequest(2, 1));
+    EXPECT_EQ(all[93], link::iconRequest(0x7E, 0)) << "then the RAM icons";
     for (int i = 0; i < kRomIconCount; ++i)
         EXPECT_EQ(l.icons.romIcons[i], panel.icon(IconSet::RomIcons, i)) << "ROM icon " << i;
     for (int i = 0; i < kRamIconCount; ++i)
@@ -203,20 +207,14 @@ TEST(ConnectPanel, FullLoadFillsTableAndStores)
     EXPECT_EQ(l.table[0].onLength(), held.onLength() - 1);
     // Requests: one probe, 40 + 64 + 96 icons, 90 definitions, one read-back.
     EXPECT_EQ(countRequests(panel), 1u + 40 + 64 + 96 + 90 + 1);
-    EXPECT_EQ(
-        l.ui.events,
-        (std::vector<std::string>{"stop-poll", "search", "close-search", "progress:Loading ROM Icons", "close-progress",
-                                  "progress:Loading RAM Icons", "close-progress", "progress:Loading Large ASCII Icons",
-                                  "close-progress", "progress:Loading Definitions", "close-progress",
-                                  "progress:Saving Definitions", "close-progress", "start-poll"}));
-    EXPECT_EQ(l.hookCalls, (std::vector<std::string>{"focus", "library", "refresh", "captions", "focus"}));
-    // Progress of the ROM icons: 100 * i / 39, rounded.
-    ASSERT_GE(l.ui.progress.size(), 40u);
-    EXPECT_EQ(l.ui.progress[0], 0);
-    EXPECT_EQ(l.ui.progress[1], 3);
-    EXPECT_EQ(l.ui.progress[39], 100);
-    EXPECT_EQ(l.ui.cursor,
-              (std::vector<bool>{true, false, true, false, true, false, true, false, true, false, true, false}));
+    // No progress window but the store's: the definitions and the icons show
+    // in the status strip; the library is drawn once the icons are in.
+    EXPECT_EQ(l.ui.events, (std::vector<std::string>{"stop-poll", "search", "close-search", "progress:Saving Definitions",
+                                                     "close-progress", "start-poll"}));
+    EXPECT_EQ(l.hookCalls, (std::vector<std::string>{"focus", "refresh", "captions", "focus", "library"}));
+    EXPECT_EQ(l.ui.progress, (std::vector<int>{50, 100, 100}));
+    // The busy cursor for the search, the definitions and the store.
+    EXPECT_EQ(l.ui.cursor, (std::vector<bool>{true, false, true, false, true, false}));
 }
 
 TEST(Transfers, StallMidTransferClosesThePortSilentlyAndLaterLoadsDoNothing)
@@ -224,7 +222,7 @@ TEST(Transfers, StallMidTransferClosesThePortSilentlyAndLaterLoadsDoNothing)
     PortEnvironment env;
     auto opt = PortEnvironment::fastOptions();
     opt.fault = Fault::StallAfter;
-    opt.faultCount = 6; // the probe and 5 ROM icons, then half of icon 5
+    opt.faultCount = 6; // the probe and 5 definitions, then half of record 5
     auto& panel = env.sim(1, opt);
     Link l;
     l.link.connectPanel();
@@ -234,15 +232,22 @@ TEST(Transfers, StallMidTransferClosesThePortSilentlyAndLaterLoadsDoNothing)
     // The user hears that the panel stopped answering, once.
     ASSERT_EQ(l.ui.messages.size(), 1u);
     EXPECT_EQ(l.ui.messages[0].first.rfind("Vantor stopped answering while it was being read.", 0), 0u);
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(l.icons.romIcons[i], panel.icon(IconSet::RomIcons, i));
-    EXPECT_TRUE(l.icons.romIcons[5].empty());
+    for (int d = 0; d < 5; ++d) {
+        KeyDefinition held = panel.definition(d);
+        stripPanelChecksums(held);
+        EXPECT_EQ(l.table[d], held) << "record " << d;
+    }
+    EXPECT_EQ(l.table[5], initialDefinition(5));
+    // Definition requests until the reply time-out, no icon asked for.
+    const auto asked = panel.received();
+    EXPECT_GE(asked.size(), 1u + 6);
+    EXPECT_LE(asked.size(), 1u + 16);
+    for (const auto& m : asked)
+        EXPECT_EQ(m.size(), 6u) << "a definition request";
+    EXPECT_GE(l.ui.count("start-poll"), 1) << "the poll worker probes the silent panel";
+    EXPECT_FALSE(l.link.iconReadRunning());
     for (int i = 0; i < kRamIconCount; ++i)
         EXPECT_TRUE(l.icons.ramIcons[i].empty());
-    EXPECT_EQ(countRequests(panel), 1u + 6) << "no request after the time-out";
-    EXPECT_GE(l.ui.count("start-poll"), 1) << "the poll worker probes the silent panel";
-    EXPECT_EQ(l.ui.count("progress:Loading RAM Icons"), 0);
-    EXPECT_EQ(l.table[0], initialDefinition(0));
 }
 
 TEST(Transfers, SilentDefinitionsTimeOutAfterASecond)
@@ -277,7 +282,7 @@ TEST(Transfers, SilentIconsAreSkippedWithoutATimeOut)
     l.connectTo(1);
     l.link.loadRomIcons();
     EXPECT_TRUE(l.port.isOpen()) << "an unanswered icon is skipped";
-    EXPECT_EQ(countRequests(panel), 40u);
+    EXPECT_EQ(countRequests(panel), 80u) << "each asked once more at the end";
     EXPECT_TRUE(l.icons.romIcons[0].empty());
 }
 
@@ -286,10 +291,10 @@ TEST(Transfers, UnpluggedMidLoadLeavesTheProgramRunningAndARescanFindsThePanel)
     PortEnvironment env;
     auto opt = PortEnvironment::fastOptions();
     opt.fault = Fault::HangupAfter;
-    opt.faultCount = 11; // the probe and 10 ROM icons
+    opt.faultCount = 11; // the probe and 10 definitions
     const std::string link = (env.dir() / "usb-adapter").string();
     opt.linkPath = link;
-    env.sim(1, opt);
+    auto& panel = env.sim(1, opt);
     Link l;
     l.link.connectPanel();
     EXPECT_FALSE(l.port.isOpen());
@@ -301,8 +306,11 @@ TEST(Transfers, UnpluggedMidLoadLeavesTheProgramRunningAndARescanFindsThePanel)
                    "when it is connected again.",
                    "Halvern Devices"}}));
     EXPECT_EQ(l.link.watchedCom(), 1);
-    EXPECT_EQ(l.icons.romIcons[9].size(), kIconBytes);
-    EXPECT_TRUE(l.icons.romIcons[10].empty());
+    KeyDefinition tenth = panel.definition(9);
+    stripPanelChecksums(tenth);
+    EXPECT_EQ(l.table[9], tenth);
+    EXPECT_EQ(l.table[10], initialDefinition(10));
+    EXPECT_TRUE(l.icons.romIcons[0].empty());
     EXPECT_EQ(l.ui.count("start-poll"), 1);
     EXPECT_TRUE(l.icons.ramIcons[0].empty());
     // Plugged in again under the same name: the rescan finds it.

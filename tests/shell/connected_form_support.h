@@ -10,11 +10,13 @@
 #include "../support/icon_cache_fill.h"
 #include "../support/temp_files.h"
 
+#include "definitions/edit_history.h"
 #include "definitions/key_definition.h"
 #include "devicelink/port_map.h"
 #include "devicelink/serial_port.h"
 #include "iconeditor/icon_bitmap.h"
 #include "shell/device_calls.h"
+#include "shell/key_files.h"
 #include "tools/panelsim/panel_sim.h"
 
 #include <QTest>
@@ -50,6 +52,9 @@ protected:
         forgetComPortMap();
         definitionTable().initialise();
         iconStores().clear();
+        // Nothing of an earlier case: no current file, no undo step.
+        files::currentKeyFile().clear();
+        editHistory().clear();
         editGrid().clear();
         undoGrid().clear();
         // The program's own link to the panel, windows and poll worker included.
@@ -57,6 +62,16 @@ protected:
         GN_ALLOWMOUSEMOVEEVENTS(1);
         MainFormTest::SetUp();
         ASSERT_EQ(serialPort().panelPort.load(), 1);
+        // The editor is usable once the definitions are in; the icons follow
+        // in the background. Most cases start once they are in too.
+        if (waitsForIcons()) {
+            const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+            while (shellcalls::iconReadRunning() && std::chrono::steady_clock::now() < giveUp) {
+                GN_DOEVENTS(255);
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            ASSERT_FALSE(shellcalls::iconReadRunning());
+        }
         connectMessages = sim->received();
         sim->clearReceived();
         messages.clear();
@@ -72,6 +87,8 @@ protected:
     std::string commandLine() const override { return ""; }
     // The panel's content before the program starts.
     virtual void prepareContent() { }
+    // SetUp returns once the background read of the icons has ended.
+    virtual bool waitsForIcons() const { return true; }
     // The icon cache before the program starts: the panel's ROM icons and
     // large characters.
     virtual void prepareIconCache() { fillIconCache(*sim); }

@@ -37,7 +37,12 @@ const std::string kLost = "Vantor was disconnected from COM1. Changes made now a
 
 class ReconnectFixture : public ConnectedFormTest {
 protected:
-    std::string strip() { return text(statusStrip); }
+    // The strip once the icons that follow a load are in.
+    std::string strip()
+    {
+        runUntil([] { return !shellcalls::iconReadRunning(); });
+        return text(statusStrip);
+    }
     std::string accessibleStrip()
     {
         QWidget* w = widget(statusStrip);
@@ -413,6 +418,85 @@ TEST_F(RECONNECT_SUITE, QuitDuringAReconnectLoadAsksFirstAndStoresNothing)
               1);
     EXPECT_TRUE(dumps().empty()) << "nothing stored in the middle of a load";
     EXPECT_LT(sim->received().size(), 40u) << "the load ended at once";
+}
+
+// The start as a user lives it: the editor takes input once the definitions
+// are in, while the icons are still read in the background.
+#ifdef RECONNECT_ON_XVFB
+#define BACKGROUND_SUITE BackgroundReadOnXvfbTest
+#else
+#define BACKGROUND_SUITE BackgroundReadTest
+#endif
+class BACKGROUND_SUITE : public ReconnectFixture {
+protected:
+    bool waitsForIcons() const override { return false; }
+    // The records the panel holds with `label` on their first On line.
+    std::vector<int> holding(const std::string& label) const
+    {
+        std::vector<int> out;
+        for (int d = 0; d < kDefinitionCount; ++d)
+            if (sim->definition(d).labelLine(true, 0).rfind(label, 0) == 0)
+                out.push_back(d);
+        return out;
+    }
+};
+
+TEST_F(BACKGROUND_SUITE, ALabelTypedWhileIconsLoadIsConfirmedAndTheReadCompletesAroundIt)
+{
+    ASSERT_TRUE(shellcalls::iconReadRunning()) << "the editor came before the icons";
+    EXPECT_EQ(text(statusStrip).rfind("Reading icons, ", 0), 0u) << text(statusStrip);
+    EXPECT_TRUE(messages.empty());
+    // A face whose ROM icon has not come shows the icon's number, not a picture.
+    EXPECT_FALSE(iconStores().iconIn(IconSet::RomIcons, 0));
+
+    retype(onLine1, "FIRST");
+    ASSERT_TRUE(runUntil([&] { return definitionTable().waitingChanges() == 0; })) << "confirmed";
+    ASSERT_EQ(holding("FIRST").size(), 1u);
+    const int record = holding("FIRST").front();
+    EXPECT_TRUE(shellcalls::iconReadRunning()) << "the store went ahead of the icons";
+
+    ASSERT_TRUE(runUntil([&] { return !shellcalls::iconReadRunning(); }));
+    EXPECT_EQ(strip(), connected());
+    EXPECT_TRUE(messages.empty());
+    // Every request in its order (the store and its read-back in between
+    // left out): the probe, the definitions, the RAM icons, the cache's checks.
+    std::vector<Bytes> asked = connectMessages;
+    for (const Bytes& m : sim->received())
+        asked.push_back(m);
+    const auto dump = std::find_if(asked.begin(), asked.end(), [](const Bytes& m) { return m.size() == kDefinitionSize; });
+    ASSERT_NE(dump, asked.end());
+    ASSERT_NE(dump + 1, asked.end());
+    EXPECT_EQ(dump[1], link::definitionRequest(definitionTable()[record].position(), definitionTable()[record].bank()))
+        << "its read-back right behind it";
+    asked.erase(dump, dump + 2);
+    EXPECT_EQ(asked, connectRequests({0, 20, 39}, {0, 48, 95, 1, 2}));
+    // The read did not touch the record: the panel and the editor hold FIRST.
+    KeyDefinition held = sim->definition(record);
+    stripPanelChecksums(held);
+    EXPECT_EQ(definitionTable()[record], held);
+    EXPECT_EQ(text(onLine1), "FIRST");
+    for (int i = 0; i < kRomIconCount; ++i)
+        EXPECT_EQ(romIcons()[i], sim->icon(IconSet::RomIcons, i)) << i;
+    for (int i = 0; i < kRamIconCount; ++i)
+        EXPECT_EQ(ramIcons()[i], sim->icon(IconSet::RamIcons, i)) << i;
+    EXPECT_TRUE(iconStores().iconIn(IconSet::RomIcons, 0));
+}
+
+TEST_F(BACKGROUND_SUITE, APanelPulledDuringTheIconReadIsReadAgainWhenItComesBack)
+{
+    ASSERT_TRUE(shellcalls::iconReadRunning());
+    sim->unplug();
+    ASSERT_TRUE(runUntil([&] { return said(kLost) == 1; })) << "the loss was not noticed";
+    EXPECT_TRUE(runUntil([&] { return !shellcalls::iconReadRunning(); })) << "the read ended with the port";
+    EXPECT_EQ(messages.size(), 1u) << "no word of an incomplete load beside the loss";
+    sim->clearReceived();
+    ASSERT_TRUE(sim->replug());
+    ASSERT_TRUE(runUntil([&] { return serialPort().isOpen() && !deviceLink().transferRunning(); }));
+    ASSERT_TRUE(runUntil([&] { return !shellcalls::iconReadRunning(); }));
+    EXPECT_EQ(strip(), connected());
+    EXPECT_EQ(sim->received(), connectRequests({0, 20, 39}, {0, 48, 95, 1, 2})) << "read again from the start";
+    for (int i = 0; i < kLargeAsciiCount; ++i)
+        EXPECT_EQ(largeAsciiIcons()[i], sim->icon(IconSet::LargeAscii, i)) << i;
 }
 
 } // namespace

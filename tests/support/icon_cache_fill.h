@@ -26,16 +26,17 @@ inline void fillIconCache(const panelsim::PanelSim& sim)
 inline std::vector<std::vector<std::uint8_t>> connectRequests(const std::vector<int>& rom,
                                                               const std::vector<int>& large)
 {
+    // The probe, the definitions, then the icons: RAM, ROM, large characters.
     std::vector<std::vector<std::uint8_t>> r{link::probe()};
-    for (int i : rom)
-        r.push_back(link::iconRequest(0x7F, i));
-    for (int i = 0; i < kRamIconCount; ++i)
-        r.push_back(link::iconRequest(0x7E, i));
-    for (int i : large)
-        r.push_back(link::iconRequest(0x7D, 32 + i));
     KeyDefinitionTable t;
     for (int d = 0; d < kDefinitionCount; ++d)
         r.push_back(link::definitionRequest(t[d].position(), t[d].bank()));
+    for (int i = 0; i < kRamIconCount; ++i)
+        r.push_back(link::iconRequest(0x7E, i));
+    for (int i : rom)
+        r.push_back(link::iconRequest(0x7F, i));
+    for (int i : large)
+        r.push_back(link::iconRequest(0x7D, 32 + i));
     return r;
 }
 
