@@ -6,8 +6,12 @@
 //   connect_ms=N floor_ms=M ratio=R
 //   cached_ms=N full_ms=M cached_ratio=R
 //   editable_ms=N cached_editable_ms=M goal_ms=5000
+//   edit_during_icons_ms=N max_ms=M goal_ms=250
 // (editable: from the start of the connect until the definitions are in and
-// the editor is refreshed; the icons follow.)
+// the editor is refreshed; the icons follow in the background, their turns
+// run by a loop standing in for the program's event loop. A third connect
+// stores an edited record every half second while its icons are read: from
+// the edit until the panel's read-back confirmed it, median and longest.)
 // The floor follows each exchange as the protocol runs it: the fixed waits
 // (200 ms after the probe, 50 ms after every request, then 10 ms polls until an
 // icon reply's last byte has arrived) with every byte of request and reply on
@@ -22,7 +26,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <thread>
+#include <vector>
 
 #include <unistd.h>
 
@@ -71,25 +79,57 @@ int main()
 
     LinkOptions options;
     options.iconCacheDir = (dir / "cache").string();
-    // The moment the editor is usable again.
-    struct EditableHost : LinkHost {
-        std::chrono::steady_clock::time_point editable;
-        void refreshEditor() override { editable = std::chrono::steady_clock::now(); }
+    using Clock = std::chrono::steady_clock;
+    auto msSince = [](Clock::time_point t) { return std::chrono::duration<double, std::milli>(Clock::now() - t).count(); };
+    // The moment the editor is usable again, and the icon read's next turn.
+    struct LoopHost : LinkHost {
+        Clock::time_point editable;
+        std::function<void()> step;
+        Clock::time_point due;
+        void refreshEditor() override { editable = Clock::now(); }
+        bool scheduleStep(std::uint32_t ms, std::function<void()> s) override
+        {
+            step = std::move(s);
+            due = Clock::now() + std::chrono::milliseconds(ms);
+            return true;
+        }
     };
-    double editableMs[2] = {0, 0};
+    double editableMs[3] = {0, 0, 0};
+    std::vector<double> editMs;
     int round = 0;
     // One connect with fresh stores; its time in ms, or -1 when it did not load everything.
-    auto connect = [&]() -> double {
+    auto connect = [&](bool edits) -> double {
         SerialPort port;
         KeyDefinitionTable table;
         IconStores icons;
-        EditableHost host;
+        LoopHost host;
         DeviceLink link(port, table, icons, host);
         link.setOptions(options);
-        const auto start = std::chrono::steady_clock::now();
+        const auto start = Clock::now();
         link.connectPanel();
         editableMs[round++] = std::chrono::duration<double, std::milli>(host.editable - start).count();
-        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        Clock::time_point nextEdit = Clock::now() + std::chrono::milliseconds(300);
+        int edited = 0;
+        while (link.iconReadRunning()) {
+            if (edits && edited < 12 && nextEdit <= host.due) {
+                std::this_thread::sleep_until(nextEdit);
+                const int index = 10 + edited++;
+                table[index].onLabel()[0] = static_cast<char>('A' + edited);
+                table.sendPending[static_cast<std::size_t>(index)] = true;
+                const auto t = Clock::now();
+                link.storeDefinitionIndex(index);
+                if (!table.changeWaiting(index))
+                    editMs.push_back(msSince(t));
+                nextEdit = Clock::now() + std::chrono::milliseconds(500);
+                continue;
+            }
+            std::this_thread::sleep_until(host.due);
+            if (auto run = std::move(host.step)) {
+                host.step = nullptr;
+                run();
+            }
+        }
+        const double ms = msSince(start);
         KeyDefinition last = sim.definition(89);
         stripPanelChecksums(last);
         bool complete = port.isOpen() && port.panelPort == 1 && table[89] == last;
@@ -99,16 +139,19 @@ int main()
         port.closePort();
         return complete ? ms : -1;
     };
-    const double ms = connect();
-    const double cachedMs = connect();
+    const double ms = connect(false);
+    const double cachedMs = connect(false);
+    const double withEdits = connect(true);
     sim.stop();
     std::filesystem::remove_all(dir);
-    if (ms < 0 || cachedMs < 0) {
+    if (ms < 0 || cachedMs < 0 || withEdits < 0 || editMs.size() < 8) {
         std::fprintf(stderr, "bench-connect: a connect did not load everything\n");
         return 1;
     }
     std::printf("connect_ms=%.0f floor_ms=%.0f ratio=%.3f\n", ms, floorMs, ms / floorMs);
     std::printf("cached_ms=%.0f full_ms=%.0f cached_ratio=%.3f\n", cachedMs, ms, cachedMs / ms);
     std::printf("editable_ms=%.0f cached_editable_ms=%.0f goal_ms=5000\n", editableMs[0], editableMs[1]);
+    std::sort(editMs.begin(), editMs.end());
+    std::printf("edit_during_icons_ms=%.0f max_ms=%.0f goal_ms=250\n", editMs[editMs.size() / 2], editMs.back());
     return 0;
 }
