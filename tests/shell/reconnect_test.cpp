@@ -499,6 +499,19 @@ TEST_F(BACKGROUND_SUITE, APanelPulledDuringTheIconReadIsReadAgainWhenItComesBack
         EXPECT_EQ(largeAsciiIcons()[i], sim->icon(IconSet::LargeAscii, i)) << i;
 }
 
+TEST_F(BACKGROUND_SUITE, QuitDuringTheIconReadEndsItAtOnce)
+{
+    ASSERT_TRUE(shellcalls::iconReadRunning());
+    triggerMenuItem(menuExit);
+    settle();
+    EXPECT_EQ(GN_HANDLE(form), 0) << "the window closed";
+    EXPECT_TRUE(messages.empty()) << "nothing to ask: no change waits";
+    EXPECT_FALSE(shellcalls::iconReadRunning());
+    const std::size_t asked = sim->received().size();
+    QTest::qWait(300);
+    EXPECT_EQ(sim->received().size(), asked) << "no request after the quit";
+}
+
 } // namespace
 } // namespace vantor::test
 
