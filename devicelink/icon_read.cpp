@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace vantor {
 
@@ -139,8 +140,10 @@ void DeviceLink::beginIconPhase()
         for (int i = 0; i < count; ++i)
             r.items.push_back(i);
     }
-    if (r.foreground)
+    if (r.foreground) {
         beginTransfer(phaseCaption(set == IconSet::RomIcons, set == IconSet::RamIcons));
+        r.windowOpen = true;
+    }
 }
 
 // Each whole frame goes to the slot its number names, when asked for in this
@@ -178,9 +181,23 @@ void DeviceLink::takeIconReplies()
     });
 }
 
+bool DeviceLink::iconReadRunning() const
+{
+    return iconRead_ && !iconRead_->dropped;
+}
+
 std::uint32_t DeviceLink::iconReadTurn()
 {
     IconRead& r = *iconRead_;
+    if (r.dropped) {
+        dropIconRead();
+        return 0;
+    }
+    struct Depth {
+        int& depth;
+        explicit Depth(int& d) : depth(d) { ++depth; }
+        ~Depth() { --depth; }
+    } inTurn(iconTurnDepth_);
     if (port_.panelPort == 0 || !lineUp()) {
         endIconRead();
         return 0;
@@ -287,7 +304,7 @@ void DeviceLink::finishIconPhase()
             if (!r.differs)
                 trace("icon cache: set " + hexTrace({iconSetWireCode(set)}) + "not confirmed");
             r.phases.front() = set == IconSet::RomIcons ? IconPhase::Rom : IconPhase::Large;
-            if (r.foreground)
+            if (std::exchange(r.windowOpen, false))
                 endTransfer();
             beginIconPhase();
             return;
@@ -302,7 +319,7 @@ void DeviceLink::finishIconPhase()
         // Only a read in which every icon came whole goes into the cache.
         keepInCache(set, icons_.store(set));
     }
-    if (r.foreground)
+    if (std::exchange(r.windowOpen, false))
         endTransfer();
     host_->iconsArrived();
     r.phases.erase(r.phases.begin());
@@ -318,7 +335,7 @@ void DeviceLink::endIconRead()
     if (!iconRead_)
         return;
     const bool wasLoad = loadIcons_;
-    if (iconRead_->foreground && state_ == LinkState::Transfer)
+    if (std::exchange(iconRead_->windowOpen, false))
         endTransfer();
     host_->scheduleStep(0, nullptr);
     iconRead_.reset();
@@ -334,6 +351,14 @@ void DeviceLink::dropIconRead()
 {
     if (!iconRead_)
         return;
+    if (iconTurnDepth_ > 0) {
+        // Called from inside a turn (a progress window let events through):
+        // the read ends once that turn is over.
+        iconRead_->dropped = true;
+        return;
+    }
+    if (std::exchange(iconRead_->windowOpen, false))
+        endTransfer();
     host_->scheduleStep(0, nullptr);
     iconRead_.reset();
     loadIcons_ = false;

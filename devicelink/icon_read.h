@@ -12,6 +12,8 @@ namespace vantor {
 struct DeviceLink::IconRead {
     std::vector<IconPhase> phases; // this one first
     bool foreground = false;       // the progress window shows it; the caller waits
+    bool windowOpen = false;       // the running phase's progress window is up
+    bool dropped = false;          // ended while one of its turns ran: gone after that turn
     bool readEverything = false;   // the cache is not checked, and renewed
     // The running phase: the slots it asks for, in order.
     std::vector<int> items;

@@ -123,7 +123,7 @@ public:
     // A load or a store with its progress window runs.
     bool transferRunning() const { return busyDepth_ > 0; }
     // The icons are being read in the background.
-    bool iconReadRunning() const { return iconRead_ != nullptr; }
+    bool iconReadRunning() const;
     // The running load (and the background read) ends at its next step and
     // nothing more is sent (the program quits); a later connect starts afresh.
     void abandon();
@@ -328,6 +328,7 @@ private:
     bool progressWindow_ = false;  // the running transfer shows its progress window
     std::unique_ptr<IconRead> iconRead_;
     bool loadIcons_ = false; // the icon read is a load's second part
+    int iconTurnDepth_ = 0;  // a turn runs (events a progress window lets through may end the read)
     int iconPercentShown_ = 0;
     bool stoppedAnswering_ = false; // a load ran into its reply time-out
     int missedItems_ = 0;           // items the last load could not read
