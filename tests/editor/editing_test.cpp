@@ -23,7 +23,7 @@
 #include <map>
 
 #ifdef EDITING_ON_XVFB
-#include "tests/support/xvfb.h"
+#include "tests/support/xvfb_main.h"
 
 #include <cstdio>
 #endif
@@ -664,30 +664,9 @@ TEST_F(EDITING_SUITE, CopyPasteAndBankCopyAreStepsLikeAnyOther)
 } // namespace vantor::test
 
 #ifdef EDITING_ON_XVFB
-// The same on a real X server: an Xvfb of the test's own, on a display number
-// it finds free itself (told through -displayfd), ended with the test.
+// The same on a real X server.
 int main(int argc, char** argv)
 {
-    ::testing::InitGoogleTest(&argc, argv);
-    if (GTEST_FLAG_GET(list_tests))
-        return RUN_ALL_TESTS();
-    vantor::test::Xvfb xvfb({}, "1280x800x24");
-    if (xvfb.name().empty()) {
-        std::fprintf(stderr, "%s did not start: the test needs an X server\n", XVFB_PROGRAM);
-        return 1;
-    }
-    ::unsetenv("WAYLAND_DISPLAY");
-    ::setenv("DISPLAY", xvfb.name().c_str(), 1);
-    static char name[] = "editor_x11_test", option[] = "-platform", xcb[] = "xcb";
-    char* qtArgs[] = {name, option, xcb, nullptr};
-    int qtArgc = 3;
-    static QApplication* application = new QApplication(qtArgc, qtArgs);
-    if (QGuiApplication::platformName() != "xcb") {
-        std::fprintf(stderr, "the windows are not on the X server but on %s\n",
-                     QGuiApplication::platformName().toUtf8().constData());
-        return 1;
-    }
-    (void)application;
-    return RUN_ALL_TESTS();
+    return vantor::test::runTestsOnXvfb(argc, argv, "editor_x11_test");
 }
 #endif
