@@ -249,8 +249,7 @@ std::uint32_t DeviceLink::iconReadTurn()
         r.inFlight = slot;
         if (!r.foreground) {
             const int p = iconReadPercent();
-            if (p != r.percentShown) {
-                r.percentShown = p;
+            if (p != iconPercentShown_) {
                 iconPercentShown_ = p;
                 host_->linkStatusChanged();
             }

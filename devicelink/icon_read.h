@@ -25,9 +25,8 @@ struct DeviceLink::IconRead {
     IconStore replies;
     IconStore cached; // the cache's copy of a set being checked
     bool differs = false;
-    // For the status strip: items done and the items the read will ask for.
+    // Replies taken, for the status strip's percent.
     int done = 0;
-    int percentShown = 0;
 
     IconPhase phase() const { return phases.front(); }
     IconSet set() const
