@@ -469,7 +469,15 @@ TEST_F(BACKGROUND_SUITE, ALabelTypedWhileIconsLoadIsConfirmedAndTheReadCompletes
     EXPECT_EQ(dump[1], link::definitionRequest(definitionTable()[record].position(), definitionTable()[record].bank()))
         << "its read-back right behind it";
     asked.erase(dump, dump + 2);
-    EXPECT_EQ(asked, connectRequests({0, 20, 39}, {0, 48, 95, 1, 2}));
+    // An icon whose reply was due while the store held the line (a slow
+    // machine) is asked once more at the end of its set: only that repeat
+    // may come on top.
+    std::vector<Bytes> once;
+    for (const Bytes& m : asked)
+        if (m.size() != 7 || std::find(once.begin(), once.end(), m) == once.end())
+            once.push_back(m);
+    EXPECT_LE(asked.size() - once.size(), 1u);
+    EXPECT_EQ(once, connectRequests({0, 20, 39}, {0, 48, 95, 1, 2}));
     // The read did not touch the record: the panel and the editor hold FIRST.
     KeyDefinition held = sim->definition(record);
     stripPanelChecksums(held);
