@@ -463,12 +463,22 @@ TEST_F(BACKGROUND_SUITE, ALabelTypedWhileIconsLoadIsConfirmedAndTheReadCompletes
     std::vector<Bytes> asked = connectMessages;
     for (const Bytes& m : sim->received())
         asked.push_back(m);
-    const auto dump = std::find_if(asked.begin(), asked.end(), [](const Bytes& m) { return m.size() == kDefinitionSize; });
-    ASSERT_NE(dump, asked.end());
-    ASSERT_NE(dump + 1, asked.end());
-    EXPECT_EQ(dump[1], link::definitionRequest(definitionTable()[record].position(), definitionTable()[record].bank()))
-        << "its read-back right behind it";
-    asked.erase(dump, dump + 2);
+    // The label may go in more than one store (typing on a busy machine):
+    // each dump has its read-back right behind it.
+    const Bytes readBack =
+        link::definitionRequest(definitionTable()[record].position(), definitionTable()[record].bank());
+    int stores = 0;
+    for (auto dump = asked.begin(); dump != asked.end();) {
+        if (dump->size() != kDefinitionSize) {
+            ++dump;
+            continue;
+        }
+        ++stores;
+        ASSERT_NE(dump + 1, asked.end());
+        EXPECT_EQ(dump[1], readBack) << "its read-back right behind it";
+        dump = asked.erase(dump, dump + 2);
+    }
+    EXPECT_GE(stores, 1);
     // An icon whose reply was due while the store held the line (a slow
     // machine) is asked once more at the end of its set: only that repeat
     // may come on top.
